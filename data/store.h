@@ -1,0 +1,134 @@
+#pragma once
+// The table driver: one SQLite database per table file. Every key is an index; text key
+// components use the NOR collation (Western European upper-casing, Norwegian letter order); a
+// hidden revision column catches a record changed by another user between read and write.
+// The parameter table is sealed: each record is stored encrypted with the owner password.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/record.h"
+
+struct sqlite3;
+
+namespace tavlo {
+
+enum class StoreStatus {
+    OK,
+    NOT_FOUND,     // no such record, or no more records
+    DUPLICATE,     // a unique key would hold the same value twice
+    CHANGED,       // the record was changed by another user since it was read
+    LOCKED,        // another user or program holds the file
+    READ_ONLY,     // the file is open read-only
+    NOT_OURS,      // the file is not a table of this system, or of another table
+    BAD_PASSWORD,  // the owner password does not open the file
+    IO,            // anything else the database reported
+};
+
+// Platform error codes, as shown in messages (%ErrorCode, %ErrorText). Failures of the database
+// itself carry code 90 with the database's own code and text as the driver error.
+enum PlatformError : int {
+    ERR_FILE_NOT_FOUND = 2,
+    ERR_ACCESS_DENIED = 5,
+    ERR_RECORD_NOT_AVAILABLE = 33,
+    ERR_RECORD_NOT_FOUND = 35,
+    ERR_DUPLICATE_KEY = 40,
+    ERR_INVALID_FILE = 47,
+    ERR_RECORD_CHANGED = 89,
+    ERR_FILE_SYSTEM = 90,
+    ERR_INVALID_PASSWORD = 91,
+};
+
+struct StoreError {
+    StoreStatus status = StoreStatus::OK;
+    int code = 0;
+    std::string text;
+    int driverCode = 0;
+    std::string driverText;
+};
+
+// A stored record's identity and the version it was read in.
+struct RowRef {
+    int64_t rowid = 0;
+    int64_t rev = 0;
+};
+
+struct Row {
+    RowRef ref;
+    Record rec;
+};
+
+// Where a walk in a key's order starts.
+struct Bound {
+    enum Kind {
+        EDGE,   // from the first record (forward) or the last (backward)
+        AT,     // from the first record >= values (forward) or the last <= values (backward)
+        AFTER,  // strictly after (forward) or before (backward) values + rowid
+    };
+    Kind kind = EDGE;
+    const Record* values = nullptr;
+    int64_t rowid = 0;
+};
+
+// Compares two records in a key's order (without the tie on record identity).
+int compareKey(const TableDecl& t, int key, const Record& a, const Record& b);
+
+class TableFile {
+public:
+    enum class Mode { READ_WRITE, READ_ONLY };
+
+    // Opens (and with `create`, makes) the file at `path` for table `decl` (its base table).
+    // A file that is not one of our tables is never touched: NOT_OURS.
+    static std::unique_ptr<TableFile> open(const std::string& path, const TableDecl& decl,
+                                           Mode mode, bool create, StoreError& err);
+    virtual ~TableFile();
+
+    const std::string& path() const { return path_; }
+    bool readOnly() const { return readOnly_; }
+    // Whether the file could be written now: LOCKED when another holds it.
+    bool probeWrite(int waitMs, StoreError& err);
+
+    // Nestable; only the outermost begin and commit reach the database. A write lock is waited
+    // for at most two seconds.
+    bool begin(StoreError& err);
+    bool commit(StoreError& err);
+    void rollback();
+    bool inTransaction() const { return depth_ > 0; }
+
+    virtual bool insert(const Record& r, RowRef& out, StoreError& err) = 0;
+    virtual bool update(RowRef& ref, const Record& r, StoreError& err) = 0;
+    virtual bool remove(const RowRef& ref, StoreError& err) = 0;
+    virtual bool read(RowRef& ref, Record& out, StoreError& err) = 0;
+    // Up to n records from the bound in the key's order, appended to out (memos left empty
+    // unless asked for). An empty page with OK status means the end.
+    virtual bool page(int key, const Bound& b, bool forward, int n, std::vector<Row>& out,
+                      StoreError& err, bool memos = true) = 0;
+    // The first record in key order whose key fields equal those of `values`.
+    virtual bool findEqual(int key, const Record& values, Row& out, StoreError& err) = 0;
+    // The first unique key under which `r` would collide with a record other than `self`; -1.
+    virtual int duplicatedKey(const Record& r, int64_t self) = 0;
+    virtual int64_t count(StoreError& err) = 0;
+
+    sqlite3* db() const { return db_; }
+
+protected:
+    TableFile(sqlite3* db, std::string path, const TableDecl& decl, bool readOnly);
+    bool exec(const char* sql, StoreError& err);
+    void fail(StoreError& err, StoreStatus s) const;  // from the database's current error
+    int64_t newRevision();
+
+    sqlite3* db_;
+    std::string path_;
+    const TableDecl& decl_;
+    bool readOnly_;
+    int depth_ = 0;
+    uint64_t revState_;
+};
+
+// Registers the NOR collation on a connection (for tools and tests that open files directly).
+void registerCollation(sqlite3* db);
+// Fills err with a platform error of our own.
+void setError(StoreError& err, StoreStatus s, int code, std::string text);
+
+} // namespace tavlo

@@ -1,0 +1,183 @@
+#include "data/tables.h"
+
+#include <array>
+#include <memory>
+
+#include "framework/text.h"
+
+namespace tavlo {
+namespace {
+
+std::string stripPrefix(std::string_view name)
+{
+    auto colon = name.find(':');
+    return std::string(colon == std::string_view::npos ? name : name.substr(colon + 1));
+}
+
+bool sameName(std::string_view a, std::string_view b)
+{
+    return text::upper(a) == text::upper(b);
+}
+
+TableDecl makeAlias(const TableDecl& base, Tbl id, const char* name, const char* prefix)
+{
+    TableDecl a = base;
+    a.id = id;
+    a.base = base.id;
+    a.name = name;
+    a.prefix = prefix;
+    auto rename = [&](std::string& n) { n = a.prefix + n.substr(n.find(':')); };
+    for (auto& f : a.fields)
+        rename(f.name);
+    for (auto& m : a.memos) {
+        rename(m.name);
+        rename(m.mixedName);
+    }
+    for (auto& k : a.keys)
+        rename(k.name);
+    return a;
+}
+
+struct Directory {
+    std::array<std::unique_ptr<TableDecl>, kTableCount> tables;
+    std::vector<const TableDecl*> all;
+
+    Directory()
+    {
+#define TABLE_BEGIN(ID, P, FILE, VAR)                                                            \
+    {                                                                                            \
+        auto t = std::make_unique<TableDecl>();                                                  \
+        t->id = t->base = Tbl::ID;                                                               \
+        t->name = #ID;                                                                           \
+        t->prefix = #P;                                                                          \
+        t->fileName = FILE;                                                                      \
+        t->nameVar = NameVar::VAR;                                                               \
+        [[maybe_unused]] const char* prefix = #P;
+#define F(P, N, T, S)                                                                            \
+    t->fields.push_back({std::string(prefix) + ":" #N, #N, FieldType::T, S});
+#define MEMO(P, N, MIXED, S) t->memos.push_back({std::string(prefix) + ":" #N, MIXED, #N, S});
+#define KEY(P, NAME, FLAGS, ...)                                                                 \
+    {                                                                                            \
+        KeyDecl k;                                                                               \
+        k.name = std::string(prefix) + ":" #NAME;                                                \
+        unsigned flags = (FLAGS);                                                                \
+        k.primary = flags & K_PRIMARY;                                                           \
+        k.unique = k.primary;                                                                    \
+        k.autoNumber = flags & K_AUTO;                                                           \
+        k.notIndexed = flags & K_NOTINDEXED;                                                     \
+        using namespace P##_no;                                                                  \
+        k.components = {KEY_COMPONENTS_(__VA_ARGS__)};                                           \
+        t->keys.push_back(std::move(k));                                                         \
+    }
+#define ASC(N) KeyComponent{N, true}
+#define DSC(N) KeyComponent{N, false}
+#define KEY_COMPONENTS_(...) __VA_ARGS__
+#define TABLE_END(ID)                                                                            \
+    tables[static_cast<int>(Tbl::ID)] = std::move(t);                                            \
+    }
+#define ALIAS(ID, BASE, PA)                                                                      \
+    tables[static_cast<int>(Tbl::ID)] = std::make_unique<TableDecl>(                             \
+        makeAlias(*tables[static_cast<int>(Tbl::BASE)], Tbl::ID, #ID, #PA));
+#include "data/tables.def"
+#undef TABLE_BEGIN
+#undef F
+#undef MEMO
+#undef ASC
+#undef DSC
+#undef KEY
+#undef KEY_COMPONENTS_
+#undef TABLE_END
+#undef ALIAS
+        for (auto& t : tables)
+            all.push_back(t.get());
+    }
+};
+
+const Directory& directory()
+{
+    static const Directory d;
+    return d;
+}
+
+} // namespace
+
+int FieldDecl::bytes() const
+{
+    switch (type) {
+    case FieldType::INT32:
+    case FieldType::DATE: return 4;
+    case FieldType::BYTE: return 1;
+    case FieldType::DEC: return size / 2 + 1;  // packed decimal: two digits a byte and the sign
+    case FieldType::TEXT: return size;
+    }
+    return 0;
+}
+
+int TableDecl::recordBytes() const
+{
+    int n = 0;
+    for (const auto& f : fields)
+        n += f.bytes();
+    return n;
+}
+
+int TableDecl::primaryKey() const
+{
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (keys[i].primary)
+            return static_cast<int>(i);
+    return 0;
+}
+
+int TableDecl::fieldNo(std::string_view name) const
+{
+    std::string bare = stripPrefix(name);
+    if (name.find(':') != std::string_view::npos && !sameName(name.substr(0, name.find(':')), prefix))
+        return -1;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (sameName(fields[i].column, bare))
+            return static_cast<int>(i);
+    return -1;
+}
+
+int TableDecl::memoNo(std::string_view name) const
+{
+    std::string bare = stripPrefix(name);
+    if (name.find(':') != std::string_view::npos && !sameName(name.substr(0, name.find(':')), prefix))
+        return -1;
+    for (std::size_t i = 0; i < memos.size(); ++i)
+        if (sameName(memos[i].column, bare))
+            return static_cast<int>(i);
+    return -1;
+}
+
+int TableDecl::keyNo(std::string_view name) const
+{
+    std::string bare = stripPrefix(name);
+    if (name.find(':') != std::string_view::npos && !sameName(name.substr(0, name.find(':')), prefix))
+        return -1;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (sameName(stripPrefix(keys[i].name), bare))
+            return static_cast<int>(i);
+    return -1;
+}
+
+const TableDecl& table(Tbl id)
+{
+    return *directory().tables[static_cast<int>(id)];
+}
+
+const std::vector<const TableDecl*>& allTables()
+{
+    return directory().all;
+}
+
+const TableDecl* findTable(std::string_view nameOrPrefix)
+{
+    for (const auto* t : directory().all)
+        if (sameName(t->name, nameOrPrefix) || sameName(t->prefix, nameOrPrefix))
+            return t;
+    return nullptr;
+}
+
+} // namespace tavlo

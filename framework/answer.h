@@ -1,0 +1,65 @@
+#pragma once
+// The one door for every question to the user. The desktop implements it with widgets; tests
+// and the command line use scripted or non-interactive answers.
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace tavlo {
+
+enum class Icon { None, Question, Exclamation, Information, Hand };
+
+// Buttons of a message box, combinable as a mask.
+enum Button : unsigned {
+    BUTTON_OK = 1,
+    BUTTON_YES = 2,
+    BUTTON_NO = 4,
+    BUTTON_CANCEL = 8,
+    BUTTON_ABORT = 16,
+    BUTTON_RETRY = 32,
+    BUTTON_IGNORE = 64,
+};
+
+struct Message {
+    std::string text;     // "|" starts a new line
+    std::string caption;
+    Icon icon = Icon::None;
+    unsigned buttons = BUTTON_OK;
+    unsigned defaultButton = BUTTON_OK;
+};
+
+class AnswerService {
+public:
+    virtual ~AnswerService() = default;
+    // Shows the message and returns the button pressed.
+    virtual unsigned message(const Message& m) = 0;
+    // The program must end now (after a fatal error has been shown).
+    virtual void halt(const std::string& reason) = 0;
+};
+
+// For tests: answers from a script, falling back to each message's default button; keeps
+// every message shown and whether a halt was asked for.
+class ScriptedAnswers : public AnswerService {
+public:
+    std::deque<unsigned> script;
+    std::vector<Message> shown;
+    int halts = 0;
+
+    unsigned message(const Message& m) override;
+    void halt(const std::string& reason) override;
+    void answer(unsigned button) { script.push_back(button); }
+};
+
+// For the command line: each message becomes one line on stderr ("|" turned into a blank) and
+// is answered with its default button; halt throws HaltProgram for main() to catch.
+class ConsoleAnswers : public AnswerService {
+public:
+    unsigned message(const Message& m) override;
+    void halt(const std::string& reason) override;
+};
+
+struct HaltProgram {
+    std::string reason;
+};
+
+} // namespace tavlo

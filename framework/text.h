@@ -1,0 +1,31 @@
+#pragma once
+// Text rules shared by keys, fields and files: Western European upper-casing, the Norwegian
+// order of letters, character limits of text(n) fields and the single-byte file character set.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tavlo::text {
+
+// Upper-cases a UTF-8 text the Western European way (a–z, à–þ except ÷, plus œ š ž ÿ).
+std::string upper(std::string_view utf8);
+// Compares two UTF-8 texts without regard to case, letters in Norwegian order (… Z, Æ, Ø, Å;
+// Ä sorts with Æ and Ö with Ø; other accented letters beside their base letter).
+// <0, 0, >0. Two texts compare equal exactly when their upper-cased forms are equal.
+int collate(std::string_view a, std::string_view b);
+
+// Number of characters (code points) of a UTF-8 text.
+std::size_t length(std::string_view utf8);
+// At most maxChars characters, never cutting a character in two.
+std::string truncate(std::string_view utf8, std::size_t maxChars);
+// Trailing blanks removed.
+std::string_view rtrim(std::string_view s);
+std::string_view trim(std::string_view s);
+
+// Windows-1252, the single-byte character set of exchange, settings and layout files. Characters
+// that the set lacks become '?'. Bytes the set leaves undefined map to the same code point.
+std::string toCp1252(std::string_view utf8);
+std::string fromCp1252(std::string_view bytes);
+bool isValidUtf8(std::string_view s);
+
+} // namespace tavlo::text
