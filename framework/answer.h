@@ -50,8 +50,9 @@ public:
     void answer(unsigned button) { script.push_back(button); }
 };
 
-// For the command line: each message becomes one line on stderr ("|" turned into a blank) and
-// is answered with its default button; halt throws HaltProgram for main() to catch.
+// For the command line: each message becomes one line on stderr ("|" turned into a blank); a
+// question is answered No (or Cancel), a notice with its default button; halt throws
+// HaltProgram for main() to catch.
 class ConsoleAnswers : public AnswerService {
 public:
     unsigned message(const Message& m) override;

@@ -12,6 +12,7 @@ namespace {
 
 constexpr int kReadAhead = 20;
 constexpr int kAutoIncAttempts = 3;
+constexpr int kLockWaitMs = 2000;
 
 const std::string& nameVariable(NameVar v)
 {
@@ -191,7 +192,8 @@ int FileManager::USEFILE(int useType)
 
 int FileManager::openPhysically()
 {
-    std::string path = dataPath(GETNAME());
+    const std::string& var = nameVariable(decl_.nameVar);
+    std::string path = dataPath(var.empty() ? decl_.fileName : var);
     const TableDecl& base = tavlo::table(decl_.base);
     if (TableFile* shared = ctx_.findFile(path)) {
         file_ = shared;
@@ -205,8 +207,9 @@ int FileManager::openPhysically()
             return THROW(MSG_OPEN_ERROR);
         }
         if (!file->readOnly() && !file->probeWrite(0, err)) {
-            // Held by another: one more try after a short wait, then read-only.
-            if (!file->probeWrite(250, err)) {
+            // Held by another: one more try, waiting as long as a transaction would, then
+            // read-only.
+            if (!file->probeWrite(kLockWaitMs, err)) {
                 capture(err);
                 THROW(MSG_ACCESS_DENIED);
                 file = TableFile::open(path, base, TableFile::Mode::READ_ONLY, false, err);

@@ -1,0 +1,27 @@
+// Inserts N customers into a data folder, as a second user would, for the numbering tests.
+#include <cstdlib>
+#include <string>
+
+#include "data/context.h"
+#include "data/globals.h"
+
+int main(int argc, char** argv)
+{
+    if (argc != 3)
+        return 2;
+    tavlo::setDataFolder(argv[1]);
+    GLO::OWNERNAME = GLO::kOwnerPassword;
+    tavlo::ScriptedAnswers answers;
+    tavlo::ErrorClass errors(&answers);
+    tavlo::Context ctx(&errors);
+    auto& kun = ctx.access(tavlo::Tbl::KUNDE);
+    kun.OPEN();
+    for (int i = 0, n = std::atoi(argv[2]); i < n; ++i) {
+        kun.rec().clear();
+        kun.rec().set(tavlo::KUN::NAVN, "Kunde " + std::to_string(i));
+        if (kun.INSERT() != tavlo::LEVEL_BENIGN)
+            return 1;
+    }
+    kun.CLOSE();
+    return answers.shown.empty() ? 0 : 1;
+}

@@ -1,0 +1,54 @@
+#include "framework/answer.h"
+
+#include <cstdio>
+
+namespace tavlo {
+
+unsigned ScriptedAnswers::message(const Message& m)
+{
+    shown.push_back(m);
+    if (script.empty())
+        return m.defaultButton;
+    const unsigned button = script.front();
+    script.pop_front();
+    return button;
+}
+
+void ScriptedAnswers::halt(const std::string&)
+{
+    ++halts;
+}
+
+unsigned ConsoleAnswers::message(const Message& m)
+{
+    const std::string line = m.caption.empty() ? m.text : m.caption + ": " + m.text;
+    std::string out;
+    out.reserve(line.size() + 1);
+    for (char c : line) {
+        if (c == '|')
+            c = ' ';
+        if (c == ' ' && !out.empty() && out.back() == ' ')
+            continue;
+        out.push_back(c);
+    }
+    if (!out.empty() && out.back() == ' ')
+        out.pop_back();
+    out.push_back('\n');
+    // One write, so lines of two contexts never interleave.
+    std::fwrite(out.data(), 1, out.size(), stderr);
+    std::fflush(stderr);
+    // Nobody is there to answer: a question is declined (never "try again" for ever), a notice
+    // acknowledged.
+    if (m.buttons & BUTTON_NO)
+        return BUTTON_NO;
+    if (m.buttons & BUTTON_CANCEL)
+        return BUTTON_CANCEL;
+    return m.defaultButton;
+}
+
+void ConsoleAnswers::halt(const std::string& reason)
+{
+    throw HaltProgram{reason};
+}
+
+} // namespace tavlo
