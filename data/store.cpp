@@ -235,9 +235,8 @@ public:
             sql += quote(m.column) + " TEXT NOT NULL DEFAULT '', ";
         sql += "\"_rev\" INTEGER NOT NULL DEFAULT 0);\n";
         for (const auto& k : t.keys) {
-            std::string name = k.name.substr(k.name.find(':') + 1);
             sql += std::string("CREATE ") + (k.unique ? "UNIQUE " : "") + "INDEX IF NOT EXISTS " +
-                   quote(t.name + "_" + name) + " ON " + quote(t.name) + " (";
+                   quote(indexName(t, k)) + " ON " + quote(t.name) + " (";
             for (std::size_t i = 0; i < k.components.size(); ++i)
                 sql += (i ? ", " : "") + quote(t.fields[k.components[i].field].column) +
                        (k.components[i].ascending ? "" : " DESC");
@@ -247,6 +246,68 @@ public:
             sql += ";\n";
         }
         return sql;
+    }
+
+    static std::string indexName(const TableDecl& t, const KeyDecl& k)
+    {
+        return t.name + "_" + k.name.substr(k.name.find(':') + 1);
+    }
+
+    bool keysIntact() override
+    {
+        sqlite3_stmt* s = nullptr;
+        if (sqlite3_prepare_v2(db_,
+                               "SELECT name, sql FROM sqlite_master WHERE type = 'index' AND "
+                               "tbl_name = ? AND sql IS NOT NULL",
+                               -1, &s, nullptr) != SQLITE_OK)
+            return false;
+        sqlite3_bind_text(s, 1, decl_.name.c_str(), -1, SQLITE_TRANSIENT);
+        std::vector<std::string> found;
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+            found.emplace_back(p ? p : "");
+        }
+        sqlite3_finalize(s);
+        if (found.size() != decl_.keys.size())
+            return false;
+        for (const auto& k : decl_.keys)
+            if (std::find(found.begin(), found.end(), indexName(decl_, k)) == found.end())
+                return false;
+        return true;
+    }
+
+    bool rebuildKeys(StoreError& err) override
+    {
+        if (readOnly_) {
+            setError(err, StoreStatus::READ_ONLY, ERR_ACCESS_DENIED, "Access Denied");
+            return false;
+        }
+        if (!begin(err))
+            return false;
+        // Drop whatever indexes the table has, then make the declared ones again.
+        std::vector<std::string> names;
+        sqlite3_stmt* s = nullptr;
+        sqlite3_prepare_v2(db_,
+                           "SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = ? "
+                           "AND sql IS NOT NULL",
+                           -1, &s, nullptr);
+        sqlite3_bind_text(s, 1, decl_.name.c_str(), -1, SQLITE_TRANSIENT);
+        while (sqlite3_step(s) == SQLITE_ROW)
+            names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+        sqlite3_finalize(s);
+        for (const auto& n : names)
+            if (!exec(("DROP INDEX " + quote(n)).c_str(), err)) {
+                rollback();
+                return false;
+            }
+        if (!exec(schema(decl_).c_str(), err) || !exec("REINDEX", err)) {
+            rollback();
+            return false;
+        }
+        for (auto& [sql, st] : stmts_)
+            sqlite3_finalize(st);
+        stmts_.clear();
+        return commit(err);
     }
 
     bool insert(const Record& r, RowRef& out, StoreError& err) override

@@ -88,6 +88,9 @@ public:
     bool readOnly() const { return readOnly_; }
     // Whether the file could be written now: LOCKED when another holds it.
     bool probeWrite(int waitMs, StoreError& err);
+    // Whether every key of the table is there as declared; rebuilding makes them anew.
+    virtual bool keysIntact() { return true; }
+    virtual bool rebuildKeys(StoreError&) { return true; }
 
     // Nestable; only the outermost begin and commit reach the database. A write lock is waited
     // for at most two seconds.

@@ -219,6 +219,15 @@ int FileManager::openPhysically()
                 }
             }
         }
+        if (!file->keysIntact()) {
+            setError(err, StoreStatus::IO, ERR_FILE_SYSTEM, "Invalid Key");
+            capture(err);
+            THROW(MSG_INVALID_KEY);
+            if (!file->rebuildKeys(err)) {
+                capture(err);
+                return THROW(MSG_KEY_NOT_BUILT);
+            }
+        }
         file_ = ctx_.addFile(std::move(file));
     }
     physicallyOpen_ = true;

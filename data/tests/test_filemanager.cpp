@@ -503,3 +503,39 @@ TEST_F(FileManagerTest, ArchiveModeUsesTheArchivePairOnly)
     EXPECT_FALSE(std::filesystem::exists(path("FAKTURA.TPS")));
     EXPECT_FALSE(std::filesystem::exists(path("FAKLINJE.TPS")));
 }
+
+TEST_F(FileManagerTest, DamagedKeysAreRebuiltOrReported)
+{
+    Context ctx(&errors);
+    addCustomer(ctx, "Bravo");
+    addCustomer(ctx, "Alfa");
+    ctx.access(Tbl::KUNDE).KILL();
+
+    auto raw = [&](const char* sql) {
+        sqlite3* db = nullptr;
+        sqlite3_open(path("KUNDE.TPS").c_str(), &db);
+        registerCollation(db);
+        int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        return rc;
+    };
+    ASSERT_EQ(raw("DROP INDEX \"KUNDE_KeyNavn\""), SQLITE_OK);
+    auto& kun = ctx.access(Tbl::KUNDE);
+    kun.OPEN();
+    kun.SET(KUN::KeyNavn);
+    ASSERT_EQ(kun.NEXT(), LEVEL_BENIGN);
+    EXPECT_EQ(kun.rec().get(KUN::NAVN), "Alfa");
+    ASSERT_EQ(answers.shown.size(), 1u);
+    EXPECT_EQ(answers.shown[0].caption, "Invalid Key");
+    EXPECT_EQ(answers.shown[0].text, "KUNDE key file is invalid. Key must be rebuilt.");
+    kun.KILL();
+
+    // Two records under one customer number cannot be given their unique key back.
+    ASSERT_EQ(raw("DROP INDEX \"KUNDE_KeyKundeId\"; UPDATE \"KUNDE\" SET \"KUNDEID\" = 1"),
+              SQLITE_OK);
+    answers.shown.clear();
+    kun.OPEN();
+    EXPECT_EQ(kun.TRYNEXT(), LEVEL_FATAL);
+    ASSERT_EQ(answers.shown.size(), 2u);
+    EXPECT_EQ(answers.shown[1].caption, "Key was not built");
+}
