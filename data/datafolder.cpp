@@ -1,6 +1,5 @@
 #include "data/datafolder.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <system_error>
@@ -16,7 +15,7 @@ namespace {
 // Keeps what the record store reports, so that the caller can pass it on as its own message
 // (the desktop shows it in a box, the command line prints it) instead of it being shown here.
 class Collector : public AnswerService {
-public:
+  public:
     unsigned message(const Message& m) override
     {
         if (first_.empty())
@@ -32,24 +31,33 @@ public:
     }
     std::string text() const { return halt_.empty() ? first_ : halt_; }
 
-private:
-    static std::string oneLine(std::string s)
+  private:
+    // As the console shows a message: "|" breaks no line, and blanks do not pile up.
+    static std::string oneLine(const std::string& s)
     {
-        std::replace(s.begin(), s.end(), '|', ' ');
-        return s;
+        std::string out;
+        for (char c : s) {
+            if (c == '|')
+                c = ' ';
+            if (c != ' ' || out.empty() || out.back() != ' ')
+                out += c;
+        }
+        while (!out.empty() && out.back() == ' ')
+            out.pop_back();
+        return out;
     }
     std::string first_, halt_;
 };
 
 // Switches to the other pair of invoice files for as long as it lives.
 class OtherInvoiceFiles {
-public:
+  public:
     OtherInvoiceFiles() : was_(GLO::ARKIV_AKTIV != 0) { GLO::setArchiveMode(!was_); }
     ~OtherInvoiceFiles() { GLO::setArchiveMode(was_); }
     OtherInvoiceFiles(const OtherInvoiceFiles&) = delete;
     OtherInvoiceFiles& operator=(const OtherInvoiceFiles&) = delete;
 
-private:
+  private:
     bool was_;
 };
 
@@ -73,7 +81,7 @@ bool makeReady(Context& ctx, Tbl t)
 }
 
 class Creation {
-public:
+  public:
     Creation(const std::string& dir, std::vector<std::string>* created)
         : dir_(dir), before_(filesIn(dir)), created_(created)
     {
@@ -104,7 +112,7 @@ public:
                 created_->push_back((fs::path(dir_) / name).string());
     }
 
-private:
+  private:
     std::string dir_;
     std::set<std::string> before_;
     std::vector<std::string> made_;
@@ -122,9 +130,11 @@ bool fill(Context& ctx, Creation& creation)
     }
     {
         OtherInvoiceFiles archive;
-        if (!makeReady(ctx, Tbl::FAKTURA) || !makeReady(ctx, Tbl::FAKLINJE))
-            return false;
-        creation.note();
+        for (Tbl t : {Tbl::FAKTURA, Tbl::FAKLINJE}) {
+            if (!makeReady(ctx, t))
+                return false;
+            creation.note();
+        }
     }
 
     FileManager& par = ctx.access(Tbl::PARAM);
@@ -212,8 +222,9 @@ bool createDataFolder(const std::string& dir, std::string& message,
             if (findParamRecord(ctx, found) != LEVEL_BENIGN) {
                 ok = false;
             } else if (found) {
-                message = "Mappen " + dir + " er allerede en datamappe: " +
-                          table(Tbl::PARAM).fileName + " har en parameterpost.";
+                message = "Mappen " + dir +
+                          " er allerede en datamappe: " + table(Tbl::PARAM).fileName +
+                          " har en parameterpost.";
                 return false;
             }
         }
@@ -223,7 +234,7 @@ bool createDataFolder(const std::string& dir, std::string& message,
         creation.note();
         creation.undo();
         if (madeFolder)
-            fs::remove(dir, ec);  // only when still empty
+            fs::remove(dir, ec); // only when still empty
         message = collector.text();
         if (message.empty())
             message = "Datamappen " + dir + " kunne ikke opprettes.";

@@ -446,9 +446,12 @@ int FileManager::read(bool forward, bool quiet)
                 b.rowid += forward ? -1 : 1;
             break;
         }
+        // A read right after SETAT looks one record up (a locator, a lookup) and mostly stops
+        // there; reading ahead starts with the read after it.
+        int n = pos_.kind == Position::AT_VALUES ? 1 : kReadAhead;
         StoreError err;
         std::vector<Row> rows;
-        if (!file_->page(pos_.key, b, forward, kReadAhead, rows, err)) {
+        if (!file_->page(pos_.key, b, forward, n, rows, err)) {
             capture(err);
             SETERROR(err.status == StoreStatus::LOCKED ? MSG_RECORD_HELD : MSG_RETRIEVAL_ERROR);
             if (quiet)

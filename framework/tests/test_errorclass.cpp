@@ -276,13 +276,14 @@ TEST(ErrorCatalogue, BlocksLoadOnlyWhenWholeAndTheNewestEntryWins)
     EXPECT_EQ(errors.find(MSG_DUPLICATE_KEY), nullptr);
 }
 
-TEST(ErrorWithoutAnswerService, NoticesTakeTheDefaultAndFatalErrorsHalt)
+TEST(ErrorWithoutAnswerService, NoticesAreShownQuestionsDeclinedAndFatalErrorsHalt)
 {
     ErrorClass errors;
     ErrorState state;
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(errors.THROW(state, MSG_RECORD_CHANGED), LEVEL_NOTIFY);
-    EXPECT_EQ(errors.THROW(state, MSG_CONFIRM_CANCEL), LEVEL_BENIGN);
+    // Nobody can answer: "try again?" and the like must not loop or go ahead.
+    EXPECT_EQ(errors.THROW(state, MSG_CONFIRM_CANCEL), LEVEL_CANCEL);
     EXPECT_THROW(errors.THROWFILE(state, MSG_OPEN_ERROR, "KUNDE"), HaltProgram);
     const std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("Record Was Not Updated: This record was changed by another station.\n"),

@@ -1,0 +1,624 @@
+// tavlo: the command line for the jobs people script. It works on the data folder through the
+// same record-store managers as the desktop program and applies no rule of its own.
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/context.h"
+#include "data/datafolder.h"
+#include "data/globals.h"
+#include "framework/answer.h"
+#include "framework/text.h"
+
+namespace {
+using namespace tavlo;
+
+constexpr const char* kUsage = R"(Bruk:
+  tavlo init MAPPE
+      Oppretter en ny datamappe: alle tabellfilene, arkivparet BAKTURA.TPS og BAKLINJE.TPS
+      og parameterposten. Skriver ut filene som ble laget, én per linje. Nekter når mappen
+      allerede har en parameterpost.
+
+  tavlo records MAPPE TABELL list [--key NØKKEL] [--fields FELT,...] [--format csv|json]
+      Lister postene i nøkkelens rekkefølge (standard: primærnøkkelen). Uten --fields kommer
+      alle feltene; memoer (f.eks. KUN:DIV) kommer bare med når de nevnes i --fields.
+      csv (standard): en linje med feltnavnene, så én linje per post. json: en liste med ett
+      objekt per post.
+
+  tavlo records MAPPE TABELL insert FELT=VERDI ...
+      Legger til en post og skriver ut primærnøkkelen den fikk. Tabeller med løpenummer gir
+      alltid neste ledige nummer (høyeste + 1), også når et nummer er oppgitt.
+
+  tavlo records MAPPE TABELL update NØKKEL FELT=VERDI ...
+      Endrer posten med primærnøkkelen NØKKEL og skriver ut nøkkelen. En nøkkel med flere
+      deler skrives som en csv-linje, f.eks. KODEVERK 101,5000 (gruppe 101, nr 5000) og
+      WINPOS "Kunde, kartotek",Bredde; insert skriver nøkkelen på samme måte.
+
+  Valg for records:
+      --archive    arbeid på arkivet: FAKTURA og FAKLINJE leser og skriver BAKTURA.TPS og
+                   BAKLINJE.TPS.
+
+  TABELL: tabellnavnet (KUNDE) eller prefikset (KUN), også aliastabeller (KUNDE_ALIAS).
+  FELT: feltnavnet med eller uten prefiks (KUN:NAVN eller NAVN); store og små bokstaver
+  gjelder likt. Datoer skrives 31.12.2004, desimaltall 1234,50 eller 1234.50.
+
+  Avslutningskode 0 når alt gikk bra, ellers 1 med én feilmelding på standard feil.
+)";
+
+// A mistake on the command line or in the data asked for: printed as one line, exit 1.
+struct Failure {
+    std::string line;
+};
+
+// The record store's first message goes to stderr as one line. Later ones only follow from the
+// first and would bury it: they are answered the same way, unseen. A notice waits for a moment:
+// when it announces a fatal error, the reason given at the halt says it without the box's
+// "press OK" ending.
+class CliAnswers : public ConsoleAnswers {
+  public:
+    unsigned message(const Message& m) override
+    {
+        if (shown_++ > 0) {
+            if (m.buttons & BUTTON_NO)
+                return BUTTON_NO;
+            return (m.buttons & BUTTON_CANCEL) ? BUTTON_CANCEL : m.defaultButton;
+        }
+        if (m.buttons == BUTTON_OK) {
+            pending_ = m;
+            return BUTTON_OK;
+        }
+        printed_ = true;
+        return ConsoleAnswers::message(m);
+    }
+    void halt(const std::string& reason) override
+    {
+        if (!printed_) {
+            Message m;
+            m.text = reason;
+            ConsoleAnswers::message(m);
+            printed_ = true;
+        }
+        pending_.reset();
+        ConsoleAnswers::halt(reason);
+    }
+    // Prints a notice still waiting.
+    void flush()
+    {
+        if (pending_ && !printed_)
+            ConsoleAnswers::message(*pending_);
+        printed_ = printed_ || pending_.has_value();
+        pending_.reset();
+    }
+    int shown() const { return shown_; }
+
+  private:
+    int shown_ = 0;
+    bool printed_ = false;
+    std::optional<Message> pending_;
+};
+
+// Exit code after a record-store operation failed: it has said why, unless it failed silently.
+int storeFailed(const CliAnswers& answers, const std::string& fallback)
+{
+    if (answers.shown() == 0)
+        throw Failure{fallback};
+    return 1;
+}
+
+std::string shortened(std::string_view v)
+{
+    constexpr std::size_t kMax = 40;
+    return text::length(v) <= kMax ? std::string(v) : text::truncate(v, kMax) + "…";
+}
+
+// ---------------------------------------------------------------------------------------------
+// Fields and values
+
+struct Column {
+    bool memo = false;
+    int no = 0;
+};
+
+// An alias table also answers to its table's prefix (KUN:NAVN in KUNDE_ALIAS).
+std::string ownName(const TableDecl& t, std::string_view name)
+{
+    std::string n(text::trim(name));
+    auto colon = n.find(':');
+    if (t.isAlias() && colon != std::string::npos &&
+        text::upper(n.substr(0, colon)) == table(t.base).prefix)
+        n = t.prefix + n.substr(colon);
+    return n;
+}
+
+std::optional<Column> findColumn(const TableDecl& t, std::string_view name)
+{
+    std::string n = ownName(t, name);
+    if (int f = t.fieldNo(n); f >= 0)
+        return Column{false, f};
+    if (int m = t.memoNo(n); m >= 0)
+        return Column{true, m};
+    return std::nullopt;
+}
+
+Column columnOrFail(const TableDecl& t, std::string_view name)
+{
+    auto c = findColumn(t, name);
+    if (!c)
+        throw Failure{"Ukjent felt: " + std::string(text::trim(name))};
+    return *c;
+}
+
+std::string columnName(const TableDecl& t, const Column& c)
+{
+    return c.memo ? t.memos[c.no].name : t.fields[c.no].name;
+}
+
+std::string expected(const TableDecl& t, const Column& c)
+{
+    if (c.memo)
+        return "en tekst på høyst " + std::to_string(t.memos[c.no].size) + " tegn";
+    const FieldDecl& f = t.fields[c.no];
+    switch (f.type) {
+    case FieldType::INT32: return "et heltall";
+    case FieldType::BYTE: return "et heltall fra 0 til 255";
+    case FieldType::DATE: return "en dato som 31.12.2004";
+    case FieldType::DEC:
+        return "et desimaltall med høyst " + std::to_string(f.size - 2) + " sifre før komma";
+    case FieldType::TEXT: return "en tekst på høyst " + std::to_string(f.size - 1) + " tegn";
+    }
+    return {};
+}
+
+// Stores a value through the record's own parsing; memos are checked here because the record
+// cuts an over-long memo short instead of refusing it.
+bool store(Record& r, const Column& c, std::string_view value)
+{
+    if (!c.memo)
+        return r.setText(c.no, value);
+    if (!text::isValidUtf8(value) || text::length(value) > r.decl().memos[c.no].size)
+        return false;
+    r.setMemo(c.no, value);
+    return true;
+}
+
+std::string valueText(const Record& r, const Column& c)
+{
+    return c.memo ? r.memo(c.no) : r.text(c.no);
+}
+
+struct Assignment {
+    Column column;
+    std::string value;
+};
+
+std::vector<Assignment> parseAssignments(const TableDecl& t, const std::vector<std::string>& args)
+{
+    std::vector<Assignment> out;
+    Record scratch(t);
+    for (const auto& a : args) {
+        auto eq = a.find('=');
+        if (eq == std::string::npos)
+            throw Failure{"Mangler '=' i «" + shortened(a) + "»: skriv FELT=VERDI"};
+        Column c = columnOrFail(t, std::string_view(a).substr(0, eq));
+        std::string value = a.substr(eq + 1);
+        if (!store(scratch, c, value))
+            throw Failure{"Ugyldig verdi for " + columnName(t, c) + ": «" + shortened(value) +
+                          "» (ventet " + expected(t, c) + ")"};
+        out.push_back({c, std::move(value)});
+    }
+    return out;
+}
+
+std::string csvField(const std::string& v)
+{
+    if (v.find_first_of(",\"\r\n") == std::string::npos)
+        return v;
+    std::string out = "\"";
+    for (char c : v) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + '"';
+}
+
+// The primary key as the update command takes it. A key of several parts is one csv line
+// ("101,5000", "\"Kunde, kartotek\",Bredde"); a key of one part is its value as it stands.
+std::string keyText(const Record& r)
+{
+    const TableDecl& t = r.decl();
+    const auto& comps = t.keys[t.primaryKey()].components;
+    if (comps.size() == 1)
+        return r.text(comps.front().field);
+    std::string s;
+    for (const auto& comp : comps)
+        s += (s.empty() ? "" : ",") + csvField(r.text(comp.field));
+    return s;
+}
+
+// The parts of a csv line; nullopt when a quote is not closed.
+std::optional<std::vector<std::string>> csvParts(std::string_view line)
+{
+    std::vector<std::string> parts(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        char c = line[i];
+        if (quoted) {
+            if (c != '"')
+                parts.back() += c;
+            else if (i + 1 < line.size() && line[i + 1] == '"')
+                parts.back() += line[++i];
+            else
+                quoted = false;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            parts.emplace_back();
+        } else {
+            parts.back() += c;
+        }
+    }
+    if (quoted)
+        return std::nullopt;
+    return parts;
+}
+
+// Puts a key typed as keyText writes it into the primary key's fields.
+void parseKey(const TableDecl& t, const std::string& key, Record& r)
+{
+    const auto& comps = t.keys[t.primaryKey()].components;
+    auto parts = comps.size() == 1 ? std::vector<std::string>{key} : csvParts(key);
+    if (!parts || parts->size() != comps.size()) {
+        std::string names;
+        for (const auto& c : comps)
+            names += (names.empty() ? "" : ",") + t.fields[c.field].column;
+        throw Failure{"Nøkkelen til " + t.name + " har " + std::to_string(comps.size()) +
+                      " deler (" + names + "), skrevet med komma mellom: «" + shortened(key) + "»"};
+    }
+    for (std::size_t i = 0; i < comps.size(); ++i) {
+        Column c{false, comps[i].field};
+        if (!r.setText(c.no, (*parts)[i]))
+            throw Failure{"Ugyldig nøkkelverdi for " + columnName(t, c) + ": «" +
+                          shortened((*parts)[i]) + "» (ventet " + expected(t, c) + ")"};
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Output
+
+std::string jsonString(const std::string& v)
+{
+    std::string out = "\"";
+    for (unsigned char c : v) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + '"';
+}
+
+bool isNumber(const TableDecl& t, const Column& c)
+{
+    if (c.memo)
+        return false;
+    FieldType type = t.fields[c.no].type;
+    return type == FieldType::INT32 || type == FieldType::BYTE || type == FieldType::DEC;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands
+
+struct RecordsArgs {
+    std::string dir;
+    std::string table;
+    std::string command;
+    std::vector<std::string> rest;
+    std::optional<std::string> key;
+    std::optional<std::string> fields;
+    std::string format = "csv";
+    bool archive = false;
+};
+
+RecordsArgs parseRecordsArgs(const std::vector<std::string>& args)
+{
+    RecordsArgs a;
+    std::vector<std::string> positional;
+    bool optionsDone = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsDone || arg.rfind("--", 0) != 0) {
+            positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsDone = true;
+            continue;
+        }
+        std::string name = arg, value;
+        bool hasValue = false;
+        if (auto eq = arg.find('='); eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            value = arg.substr(eq + 1);
+            hasValue = true;
+        }
+        if (name == "--archive" && !hasValue) {
+            a.archive = true;
+            continue;
+        }
+        if (name != "--key" && name != "--fields" && name != "--format")
+            throw Failure{"Ukjent valg: " + arg};
+        if (!hasValue) {
+            if (i + 1 >= args.size())
+                throw Failure{"Mangler verdi til " + name};
+            value = args[++i];
+        }
+        if (name == "--key")
+            a.key = value;
+        else if (name == "--fields")
+            a.fields = value;
+        else
+            a.format = value;
+    }
+    if (positional.empty())
+        throw Failure{"Mangler datamappe: tavlo records MAPPE TABELL list|insert|update"};
+    if (positional.size() < 2)
+        throw Failure{"Mangler tabellnavn: tavlo records MAPPE TABELL list|insert|update"};
+    if (positional.size() < 3)
+        throw Failure{"Mangler kommando: list, insert eller update"};
+    a.dir = positional[0];
+    a.table = positional[1];
+    a.command = positional[2];
+    a.rest.assign(positional.begin() + 3, positional.end());
+
+    if (a.command != "list" && a.command != "insert" && a.command != "update")
+        throw Failure{"Ukjent kommando: " + a.command + " (list, insert eller update)"};
+    if (a.command != "list" && (a.key || a.fields || a.format != "csv"))
+        throw Failure{"--key, --fields og --format gjelder bare list"};
+    if (a.format != "csv" && a.format != "json")
+        throw Failure{"Ukjent format: " + a.format + " (csv eller json)"};
+    if (a.command == "list" && !a.rest.empty())
+        throw Failure{"Ukjent argument til list: " + a.rest.front()};
+    if (a.command == "update" && a.rest.empty())
+        throw Failure{"Mangler nøkkel: tavlo records MAPPE TABELL update NØKKEL FELT=VERDI ..."};
+    if (a.command == "update" && a.rest.size() < 2)
+        throw Failure{
+            "Ingen felt å endre: tavlo records MAPPE TABELL update NØKKEL FELT=VERDI ..."};
+    return a;
+}
+
+int list(Context& ctx, const TableDecl& t, int key, const std::vector<Column>& columns, bool json,
+         const CliAnswers& answers)
+{
+    FileManager& fm = ctx.access(t.id);
+    fm.OPEN();
+    fm.SET(KeyRef{static_cast<uint16_t>(key)});
+    const Record& r = fm.rec();
+    std::string header;
+    for (const auto& c : columns)
+        header += (header.empty() ? "" : ",") + csvField(columnName(t, c));
+    long rows = 0;
+    for (;;) {
+        // The header waits for the first read: a table that cannot be opened prints nothing.
+        int level = fm.NEXT();
+        if (level != LEVEL_BENIGN) {
+            if (!fm.GETEOF())
+                return storeFailed(answers, "Kunne ikke lese " + t.name);
+            break;
+        }
+        if (rows == 0)
+            std::cout << (json ? "[\n" : header + "\n");
+        std::string line;
+        if (json) {
+            line = rows ? ",\n  {" : "  {";
+            for (std::size_t i = 0; i < columns.size(); ++i) {
+                const Column& c = columns[i];
+                std::string v = valueText(r, c);
+                line += (i ? ", " : "") + jsonString(columnName(t, c)) + ": " +
+                        (isNumber(t, c) ? v : jsonString(v));
+            }
+            line += "}";
+        } else {
+            for (std::size_t i = 0; i < columns.size(); ++i)
+                line += (i ? "," : "") + csvField(valueText(r, columns[i]));
+            line += "\n";
+        }
+        std::cout << line;
+        ++rows;
+    }
+    if (rows == 0)
+        std::cout << (json ? "[]\n" : header + "\n");
+    else if (json)
+        std::cout << "\n]\n";
+    fm.CLOSE();
+    return 0;
+}
+
+void assign(Record& r, const std::vector<Assignment>& values)
+{
+    for (const auto& a : values)
+        store(r, a.column, a.value); // checked when the arguments were read
+}
+
+int insert(Context& ctx, const TableDecl& t, const std::vector<Assignment>& values,
+           const CliAnswers& answers)
+{
+    FileManager& fm = ctx.access(t.id);
+    fm.OPEN();
+    Record& r = fm.rec();
+    // Not PRIMERECORD: that would add a numbered record before the values are known.
+    r.clear();
+    assign(r, values);
+    if (fm.INSERT() != LEVEL_BENIGN)
+        return storeFailed(answers, "Posten ble ikke lagt til i " + t.name);
+    std::cout << keyText(r) << '\n';
+    fm.CLOSE();
+    return 0;
+}
+
+int update(Context& ctx, const TableDecl& t, const std::string& key,
+           const std::vector<Assignment>& values, const CliAnswers& answers)
+{
+    FileManager& fm = ctx.access(t.id);
+    fm.OPEN();
+    Record& r = fm.rec();
+    r.clear();
+    parseKey(t, key, r);
+    KeyRef primary{static_cast<uint16_t>(t.primaryKey())};
+    if (fm.FETCH(primary) != LEVEL_BENIGN) {
+        if (answers.shown() > 0)
+            return 1;
+        const ErrorState& s = ctx.errorState();
+        if (s.currentErrorCode == ERR_RECORD_NOT_FOUND)
+            throw Failure{"Fant ingen post i " + t.name + " med nøkkelen " + key};
+        throw Failure{"Kunne ikke lese " + t.name + ": " + s.currentErrorText};
+    }
+    assign(r, values);
+    if (fm.UPDATE() != LEVEL_BENIGN)
+        return storeFailed(answers, "Posten i " + t.name + " ble ikke endret");
+    std::cout << keyText(r) << '\n';
+    fm.CLOSE();
+    return 0;
+}
+
+int records(const std::vector<std::string>& args, const CliAnswers& answers)
+{
+    RecordsArgs a = parseRecordsArgs(args);
+    const TableDecl* t = findTable(a.table);
+    if (!t)
+        throw Failure{"Ukjent tabell: " + a.table};
+
+    // Everything the arguments name is checked before the data folder is touched.
+    int key = t->primaryKey();
+    std::vector<Column> columns;
+    std::vector<Assignment> values;
+    if (a.command == "list") {
+        if (a.key) {
+            key = t->keyNo(ownName(*t, *a.key));
+            if (key < 0)
+                throw Failure{"Ukjent nøkkel: " + *a.key};
+        }
+        if (a.fields) {
+            std::string_view rest = *a.fields;
+            for (;;) {
+                auto comma = rest.find(',');
+                std::string_view name = rest.substr(0, comma);
+                if (text::trim(name).empty())
+                    throw Failure{"Tomt feltnavn i --fields: " + *a.fields};
+                columns.push_back(columnOrFail(*t, name));
+                if (comma == std::string_view::npos)
+                    break;
+                rest.remove_prefix(comma + 1);
+            }
+        } else {
+            for (std::size_t i = 0; i < t->fields.size(); ++i)
+                columns.push_back({false, static_cast<int>(i)});
+        }
+    } else {
+        if (a.command == "insert" && t->base == Tbl::PARAM)
+            throw Failure{"PARAM har alltid bare én post; endre den med update"};
+        std::vector<std::string> assignments = a.rest;
+        if (a.command == "update") {
+            Record probe(*t);
+            parseKey(*t, a.rest.front(), probe);
+            assignments.erase(assignments.begin());
+        }
+        values = parseAssignments(*t, assignments);
+    }
+
+    // Opening a table creates a missing file: a folder that is not a data folder must stay
+    // as it is.
+    std::string message;
+    if (!isDataFolder(a.dir, message))
+        throw Failure{message};
+    GLO::setArchiveMode(a.archive);
+    setDataFolder(a.dir);
+
+    Context ctx;
+    ProcedureScope scope(ctx, "TAVLO");
+    bool found = false;
+    if (findParamRecord(ctx, found) != LEVEL_BENIGN)
+        return storeFailed(answers, "Kunne ikke lese parametertabellen i " + a.dir);
+    if (!found)
+        throw Failure{"Datamappen " + a.dir + " har ingen parameterpost"};
+
+    if (a.command == "list")
+        return list(ctx, *t, key, columns, a.format == "json", answers);
+    if (a.command == "insert")
+        return insert(ctx, *t, values, answers);
+    return update(ctx, *t, a.rest.front(), values, answers);
+}
+
+int init(const std::vector<std::string>& args)
+{
+    if (args.size() != 1)
+        throw Failure{"Bruk: tavlo init MAPPE"};
+    std::string message;
+    std::vector<std::string> created;
+    if (!createDataFolder(args[0], message, &created))
+        throw Failure{message};
+    for (const auto& path : created)
+        std::cout << path << '\n';
+    return 0;
+}
+
+int run(const std::vector<std::string>& args, CliAnswers& answers)
+{
+    if (args.empty()) {
+        std::cerr << kUsage;
+        return 1;
+    }
+    const std::string& cmd = args.front();
+    if (cmd == "--help" || cmd == "-h" || cmd == "help") {
+        std::cout << kUsage;
+        return 0;
+    }
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (cmd == "init")
+        return init(rest);
+    if (cmd == "records")
+        return records(rest, answers);
+    throw Failure{"Ukjent kommando: " + cmd + " (se tavlo --help)"};
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    GLO::OWNERNAME = GLO::kOwnerPassword;
+    CliAnswers answers;
+    TLFI::errorManager().setAnswers(&answers);
+    int rc = 1;
+    try {
+        rc = run(std::vector<std::string>(argv + 1, argv + argc), answers);
+        answers.flush();
+    } catch (const HaltProgram&) {
+        rc = 1; // the fatal error has been shown
+    } catch (const Failure& f) {
+        answers.flush();
+        std::cout.flush();
+        std::cerr << f.line << '\n';
+        rc = 1;
+    } catch (const std::exception& e) {
+        answers.flush();
+        std::cerr << "Uventet feil: " << e.what() << '\n';
+        rc = 1;
+    }
+    std::cout.flush();
+    TLFI::errorManager().setAnswers(nullptr);
+    return rc;
+}
