@@ -73,9 +73,37 @@ private:
 
 } // namespace
 
+namespace {
+
+std::string_view textArg(sqlite3_value* v)
+{
+    auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    return p ? std::string_view(p, sqlite3_value_bytes(v)) : std::string_view();
+}
+
+void sqlUpper(sqlite3_context* c, int, sqlite3_value** argv)
+{
+    std::string u = text::upper(textArg(argv[0]));
+    sqlite3_result_text(c, u.data(), static_cast<int>(u.size()), SQLITE_TRANSIENT);
+}
+
+void sqlInstring(sqlite3_context* c, int, sqlite3_value** argv)
+{
+    sqlite3_result_int64(c, text::instring(textArg(argv[0]), textArg(argv[1]),
+                                           sqlite3_value_int64(argv[2]),
+                                           sqlite3_value_int64(argv[3])));
+}
+
+} // namespace
+
 void registerCollation(sqlite3* db)
 {
     sqlite3_create_collation_v2(db, "NOR", SQLITE_UTF8, nullptr, norCollation, nullptr);
+    int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_function_v2(db, "TAVLO_UPPER", 1, flags, nullptr, sqlUpper, nullptr, nullptr,
+                               nullptr);
+    sqlite3_create_function_v2(db, "TAVLO_INSTRING", 4, flags, nullptr, sqlInstring, nullptr,
+                               nullptr, nullptr);
 }
 
 void setError(StoreError& err, StoreStatus s, int code, std::string text)
@@ -405,7 +433,7 @@ public:
     }
 
     bool page(int key, const Bound& b, bool forward, int n, std::vector<Row>& out,
-              StoreError& err, bool memos) override
+              StoreError& err, bool memos, const SqlCondition* condition) override
     {
         const KeyDecl& k = decl_.keys[key];
         std::string sql = "SELECT rowid, \"_rev\", " + columns_ + (memos ? memoColumns_ : "") +
@@ -438,6 +466,8 @@ public:
                 where.push_back(mixedBound(k, b.kind == Bound::AFTER, forward));
             }
         }
+        if (condition && !condition->sql.empty())
+            where.push_back("(" + condition->sql + ")");
         if (!where.empty()) {
             sql += " WHERE ";
             for (std::size_t i = 0; i < where.size(); ++i)
@@ -462,6 +492,16 @@ public:
                 i = bindMixed(s, i, k, *b.values, b.kind == Bound::AFTER, b.rowid);
             }
         }
+        if (condition && !condition->sql.empty()) {
+            for (const auto& v : condition->binds) {
+                if (const auto* n64 = std::get_if<int64_t>(&v))
+                    sqlite3_bind_int64(s, i++, *n64);
+                else {
+                    const auto& t = std::get<std::string>(v);
+                    sqlite3_bind_text(s, i++, t.data(), static_cast<int>(t.size()), SQLITE_STATIC);
+                }
+            }
+        }
         sqlite3_bind_int(s, i, n);
         int rc;
         while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
@@ -483,7 +523,7 @@ public:
         }
         std::vector<Row> rows;
         Bound b{Bound::AT, &values, 0};
-        if (!page(key, b, true, 1, rows, err, true))
+        if (!page(key, b, true, 1, rows, err, true, nullptr))
             return false;
         if (rows.empty() || compareKey(decl_, key, rows[0].rec, values) != 0) {
             setError(err, StoreStatus::NOT_FOUND, ERR_RECORD_NOT_FOUND, "Record Not Found");
@@ -731,7 +771,7 @@ public:
     }
 
     bool page(int key, const Bound& b, bool forward, int n, std::vector<Row>& out,
-              StoreError& err, bool) override
+              StoreError& err, bool, const SqlCondition* condition) override
     {
         std::vector<Row> all;
         if (!loadAll(all, err))
@@ -758,6 +798,8 @@ public:
                                                   : row.ref.rowid >= b.rowid))))
                     continue;
             }
+            if (condition && condition->test && !condition->test(row.rec))
+                continue;
             if (static_cast<int>(out.size()) >= n)
                 break;
             out.push_back(std::move(row));
@@ -769,7 +811,7 @@ public:
     {
         std::vector<Row> rows;
         Bound b{Bound::AT, &values, 0};
-        if (!page(key, b, true, 1, rows, err, true))
+        if (!page(key, b, true, 1, rows, err, true, nullptr))
             return false;
         if (rows.empty() || compareKey(decl_, key, rows[0].rec, values) != 0) {
             setError(err, StoreStatus::NOT_FOUND, ERR_RECORD_NOT_FOUND, "Record Not Found");

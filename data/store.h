@@ -4,8 +4,10 @@
 // hidden revision column catches a record changed by another user between read and write.
 // The parameter table is sealed: each record is stored encrypted with the owner password.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "data/record.h"
@@ -71,6 +73,14 @@ struct Bound {
     int64_t rowid = 0;
 };
 
+// An extra condition on a walk: SQL over the table's columns with its bound values (never the
+// user's text pasted into SQL), and the same test on a record for files that cannot run SQL.
+struct SqlCondition {
+    std::string sql;
+    std::vector<std::variant<int64_t, std::string>> binds;
+    std::function<bool(const Record&)> test;
+};
+
 // Compares two records in a key's order (without the tie on record identity).
 int compareKey(const TableDecl& t, int key, const Record& a, const Record& b);
 
@@ -106,7 +116,8 @@ public:
     // Up to n records from the bound in the key's order, appended to out (memos left empty
     // unless asked for). An empty page with OK status means the end.
     virtual bool page(int key, const Bound& b, bool forward, int n, std::vector<Row>& out,
-                      StoreError& err, bool memos = true) = 0;
+                      StoreError& err, bool memos = true,
+                      const SqlCondition* condition = nullptr) = 0;
     // The first record in key order whose key fields equal those of `values`.
     virtual bool findEqual(int key, const Record& values, Row& out, StoreError& err) = 0;
     // The first unique key under which `r` would collide with a record other than `self`; -1.
@@ -129,7 +140,9 @@ protected:
     uint64_t revState_;
 };
 
-// Registers the NOR collation on a connection (for tools and tests that open files directly).
+// Registers the NOR collation and the functions TAVLO_UPPER(text) and
+// TAVLO_INSTRING(sub, text, step, start) on a connection; every connection of ours has them, and
+// tools and tests that open files directly call this too.
 void registerCollation(sqlite3* db);
 // Fills err with a platform error of our own.
 void setError(StoreError& err, StoreStatus s, int code, std::string text);

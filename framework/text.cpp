@@ -153,6 +153,34 @@ int collate(std::string_view a, std::string_view b)
     return secondary;
 }
 
+long long instring(std::string_view sub, std::string_view s, long long step, long long start)
+{
+    if (sub.empty() || step < 1 || start < 1)
+        return 0;
+    std::size_t off = 0;
+    long long pos = 1;
+    for (; pos < start && off < s.size(); ++pos)
+        next(s, off);
+    if (pos < start)
+        return 0;
+    if (step == 1) {
+        // Every occurrence of a whole character sequence starts on a character boundary.
+        std::size_t found = s.find(sub, off);
+        return found == std::string_view::npos
+                   ? 0
+                   : start + static_cast<long long>(length(s.substr(off, found - off)));
+    }
+    while (off < s.size()) {
+        if (s.compare(off, sub.size(), sub) == 0)
+            return pos;
+        for (long long k = 0; k < step && off < s.size(); ++k) {
+            next(s, off);
+            ++pos;
+        }
+    }
+    return 0;
+}
+
 std::size_t length(std::string_view s)
 {
     std::size_t n = 0;

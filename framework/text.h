@@ -14,6 +14,10 @@ std::string upper(std::string_view utf8);
 // <0, 0, >0. Two texts compare equal exactly when their upper-cased forms are equal.
 int collate(std::string_view a, std::string_view b);
 
+// Where `sub` first occurs in `text`, looking at character positions start, start + step, …
+// (counted from 1); 0 when it does not occur there, or when sub is empty or step < 1.
+long long instring(std::string_view sub, std::string_view text, long long step, long long start);
+
 // Number of characters (code points) of a UTF-8 text.
 std::size_t length(std::string_view utf8);
 // At most maxChars characters, never cutting a character in two.
