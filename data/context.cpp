@@ -55,6 +55,21 @@ FileManager& Context::access(Tbl t)
     return *m;
 }
 
+void Context::dropReadAhead()
+{
+    for (auto& m : managers_)
+        if (m)
+            m->dropReadAhead();
+}
+
+RelationManager& Context::relate(Tbl t)
+{
+    auto& r = relations_[static_cast<int>(t)];
+    if (!r)
+        r = std::make_unique<RelationManager>(*this, t);
+    return *r;
+}
+
 TableFile* Context::findFile(const std::string& path)
 {
     auto it = files_.find(path);

@@ -10,6 +10,7 @@
 #include "data/store.h"
 #include "framework/errorclass.h"
 #include "framework/filemanager.h"
+#include "framework/relationmanager.h"
 
 namespace tavlo {
 
@@ -30,6 +31,8 @@ public:
     // ACCESS:<table> of this context.
     FileManager& access(Tbl t);
     Record& rec(Tbl t) { return access(t).rec(); }
+    // RELATE:<table> of this context.
+    RelationManager& relate(Tbl t);
 
     // Open table files are shared within the context by a table and its alias.
     struct OpenFile {
@@ -40,11 +43,29 @@ public:
     TableFile* addFile(std::unique_ptr<TableFile> file);
     void releaseFile(TableFile* file);
 
+    // While a transaction over several files runs, each enlisted file is reached through the
+    // transaction's connection: managers ask here which file to use for a path.
+    TableFile* routeFor(const std::string& path, TableFile* own) const
+    {
+        auto it = routes_.find(path);
+        return it == routes_.end() ? own : it->second;
+    }
+    void route(const std::string& path, TableFile* via) { routes_[path] = via; }
+    void unroute(const std::string& path) { routes_.erase(path); }
+    // Forget every manager's read-ahead (after a transaction, records may have moved).
+    void dropReadAhead();
+
+    // Relation trees are walked once per call; the pass number tells which call.
+    int nextPass() { return ++pass_; }
+
 private:
     ErrorClass* errors_;
     ErrorState errorState_;
     std::array<std::unique_ptr<FileManager>, kTableCount> managers_;
+    std::array<std::unique_ptr<RelationManager>, kTableCount> relations_;
     std::map<std::string, OpenFile> files_;
+    std::map<std::string, TableFile*> routes_;
+    int pass_ = 0;
 };
 
 // Registers a procedure name with the error manager for as long as it runs.

@@ -138,6 +138,8 @@ TableFile::TableFile(sqlite3* db, std::string path, const TableDecl& decl, bool 
 
 TableFile::~TableFile()
 {
+    if (owner_)
+        return;  // a view: the connection is its owner's
     if (depth_ > 0)
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close_v2(db_);
@@ -200,32 +202,46 @@ bool TableFile::probeWrite(int waitMs, StoreError& err)
 
 bool TableFile::begin(StoreError& err)
 {
-    if (depth_ == 0 && !exec("BEGIN IMMEDIATE", err))
+    // The outermost level is the real transaction; inner levels are savepoints, so that a
+    // failed step inside a batch or a relation tree undoes only itself.
+    TableFile* o = owner();
+    std::string sql = o->depth_ == 0 ? std::string("BEGIN IMMEDIATE")
+                                     : "SAVEPOINT \"s" + std::to_string(o->depth_) + "\"";
+    if (!o->exec(sql.c_str(), err))
         return false;
-    ++depth_;
+    ++o->depth_;
     return true;
 }
 
 bool TableFile::commit(StoreError& err)
 {
-    if (depth_ == 0)
+    TableFile* o = owner();
+    if (o->depth_ == 0)
         return true;
-    if (depth_ == 1) {
-        if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-            fail(err, StoreStatus::IO);
-            rollback();
-            return false;
-        }
+    std::string sql = o->depth_ == 1 ? std::string("COMMIT")
+                                     : "RELEASE \"s" + std::to_string(o->depth_ - 1) + "\"";
+    if (sqlite3_exec(o->db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        o->fail(err, StoreStatus::IO);
+        o->rollback();
+        return false;
     }
-    --depth_;
+    --o->depth_;
     return true;
 }
 
 void TableFile::rollback()
 {
-    if (depth_ > 0)
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    depth_ = 0;
+    TableFile* o = owner();
+    if (o->depth_ == 0)
+        return;
+    if (o->depth_ == 1) {
+        sqlite3_exec(o->db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    } else {
+        std::string name = "\"s" + std::to_string(o->depth_ - 1) + "\"";
+        sqlite3_exec(o->db_, ("ROLLBACK TO " + name + "; RELEASE " + name).c_str(), nullptr,
+                     nullptr, nullptr);
+    }
+    --o->depth_;
 }
 
 namespace {
@@ -235,10 +251,12 @@ namespace {
 
 class SqlTableFile : public TableFile {
 public:
-    SqlTableFile(sqlite3* db, std::string path, const TableDecl& decl, bool readOnly)
+    SqlTableFile(sqlite3* db, std::string path, const TableDecl& decl, bool readOnly,
+                 const std::string& schema = "main", TableFile* owner = nullptr)
         : TableFile(db, std::move(path), decl, readOnly)
     {
-        table_ = quote("main") + "." + quote(decl.name);
+        owner_ = owner;
+        table_ = quote(schema) + "." + quote(decl.name);
         for (const auto& f : decl.fields)
             columns_ += (columns_.empty() ? "" : ", ") + quote(f.column);
         for (const auto& m : decl.memos)
@@ -1024,6 +1042,14 @@ constexpr const char* kCheckText = "tavlo-owner";
 
 } // namespace
 
+std::unique_ptr<TableFile> TableFile::attachedView(const TableFile& file, const std::string& schema)
+{
+    if (dynamic_cast<const SqlTableFile*>(&file) == nullptr)
+        return nullptr;  // sealed files keep to their own connection
+    return std::make_unique<SqlTableFile>(db_, file.path(), file.decl(), file.readOnly(), schema,
+                                          this);
+}
+
 std::unique_ptr<TableFile> TableFile::open(const std::string& path, const TableDecl& decl,
                                            Mode mode, bool create, StoreError& err)
 {
@@ -1130,7 +1156,8 @@ std::unique_ptr<TableFile> TableFile::open(const std::string& path, const TableD
         sqlite3_close_v2(db);
         return nullptr;
     }
-    sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA synchronous=FULL; PRAGMA temp_store=MEMORY", nullptr, nullptr,
+                 nullptr);
     if (!sealed)
         return std::unique_ptr<TableFile>(new SqlTableFile(db, path, decl, readOnly));
 

@@ -92,6 +92,10 @@ public:
     // A file that is not one of our tables is never touched: NOT_OURS.
     static std::unique_ptr<TableFile> open(const std::string& path, const TableDecl& decl,
                                            Mode mode, bool create, StoreError& err);
+    // The table of `file` as seen through this file's connection, where `file` is attached as
+    // `schema`: writes through it belong to this connection's transaction. The view must go
+    // before this file does.
+    std::unique_ptr<TableFile> attachedView(const TableFile& file, const std::string& schema);
     virtual ~TableFile();
 
     const std::string& path() const { return path_; }
@@ -102,12 +106,12 @@ public:
     virtual bool keysIntact() { return true; }
     virtual bool rebuildKeys(StoreError&) { return true; }
 
-    // Nestable; only the outermost begin and commit reach the database. A write lock is waited
-    // for at most two seconds.
+    // Nestable: the outermost level is the database transaction (a write lock is waited for at
+    // most two seconds), inner levels are savepoints. rollback() undoes the innermost level.
     bool begin(StoreError& err);
     bool commit(StoreError& err);
     void rollback();
-    bool inTransaction() const { return depth_ > 0; }
+    bool inTransaction() const { return owner()->depth_ > 0; }
 
     virtual bool insert(const Record& r, RowRef& out, StoreError& err) = 0;
     virtual bool update(RowRef& ref, const Record& r, StoreError& err) = 0;
@@ -126,8 +130,12 @@ public:
 
     sqlite3* db() const { return db_; }
 
+    const TableDecl& decl() const { return decl_; }
+
 protected:
     TableFile(sqlite3* db, std::string path, const TableDecl& decl, bool readOnly);
+    TableFile* owner() { return owner_ ? owner_ : this; }
+    const TableFile* owner() const { return owner_ ? owner_ : this; }
     bool exec(const char* sql, StoreError& err);
     void fail(StoreError& err, StoreStatus s) const;  // from the database's current error
     int64_t newRevision();
@@ -138,6 +146,7 @@ protected:
     bool readOnly_;
     int depth_ = 0;
     uint64_t revState_;
+    TableFile* owner_ = nullptr;  // for a view: the file whose connection and transaction it uses
 };
 
 // Registers the NOR collation and the functions TAVLO_UPPER(text) and

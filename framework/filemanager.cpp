@@ -5,6 +5,8 @@
 
 #include "data/context.h"
 #include "data/globals.h"
+#include "data/stock.h"
+#include "framework/relationmanager.h"
 #include "framework/text.h"
 
 namespace tavlo {
@@ -67,6 +69,11 @@ FileManager::FileManager(Context& ctx, Tbl table)
 FileManager::~FileManager()
 {
     KILL();
+}
+
+TableFile* FileManager::file() const
+{
+    return file_ ? ctx_.routeFor(path_, file_) : nullptr;
 }
 
 std::string FileManager::GETNAME() const
@@ -195,6 +202,7 @@ int FileManager::openPhysically()
     const std::string& var = nameVariable(decl_.nameVar);
     std::string path = dataPath(var.empty() ? decl_.fileName : var);
     const TableDecl& base = tavlo::table(decl_.base);
+    path_ = path;
     if (TableFile* shared = ctx_.findFile(path)) {
         file_ = shared;
     } else {
@@ -206,7 +214,9 @@ int FileManager::openPhysically()
                 return THROW(MSG_CREATE_ERROR);
             return THROW(MSG_OPEN_ERROR);
         }
-        if (!file->readOnly() && !file->probeWrite(0, err)) {
+        // Inside a transaction of this context that holds the file, its lock is our own.
+        const bool held = ctx_.routeFor(path, nullptr) != nullptr;
+        if (!held && !file->readOnly() && !file->probeWrite(0, err)) {
             // Held by another: one more try, waiting as long as a transaction would, then
             // read-only.
             if (!file->probeWrite(kLockWaitMs, err)) {
@@ -451,7 +461,7 @@ int FileManager::read(bool forward, bool quiet)
         int n = pos_.kind == Position::AT_VALUES ? 1 : kReadAhead;
         StoreError err;
         std::vector<Row> rows;
-        if (!file_->page(pos_.key, b, forward, n, rows, err)) {
+        if (!f()->page(pos_.key, b, forward, n, rows, err)) {
             capture(err);
             SETERROR(err.status == StoreStatus::LOCKED ? MSG_RECORD_HELD : MSG_RETRIEVAL_ERROR);
             if (quiet)
@@ -490,7 +500,7 @@ int FileManager::fetch(KeyRef key, bool clearOnFail)
         return level;
     Row row{{}, Record(decl_)};
     StoreError err;
-    if (!file_->findEqual(key.no, rec_, row, err)) {
+    if (!f()->findEqual(key.no, rec_, row, err)) {
         capture(err);
         SETERROR(MSG_RETRIEVAL_ERROR);
         if (clearOnFail)
@@ -505,6 +515,37 @@ int FileManager::fetch(KeyRef key, bool clearOnFail)
     pos_.inclusive = false;
     dropAhead();
     return LEVEL_BENIGN;
+}
+
+int FileManager::REGET(const RowRef& at)
+{
+    int level = USEFILE();
+    if (level != LEVEL_BENIGN)
+        return level;
+    RowRef ref = at;
+    StoreError err;
+    Record stored(decl_);
+    if (at.rowid == 0 || !f()->read(ref, stored, err)) {
+        capture(err);
+        SETERROR(MSG_RETRIEVAL_ERROR);
+        return LEVEL_NOTIFY;
+    }
+    rec_.copyFrom(stored);
+    setCurrent(ref);
+    pos_.kind = Position::AT_ROW;
+    pos_.values.copyFrom(stored);
+    pos_.row = ref;
+    pos_.inclusive = false;
+    dropAhead();
+    return LEVEL_BENIGN;
+}
+
+void FileManager::restoreCurrent(const RowRef& ref)
+{
+    if (ref.rowid == 0)
+        return;
+    setCurrent(ref);
+    dropAhead();
 }
 
 int FileManager::FETCH(KeyRef key) { return fetch(key, true); }
@@ -530,7 +571,10 @@ int FileManager::PRIMERECORD(bool keep)
 int FileManager::reserveOnce(StoreError& err, int& failedKey)
 {
     failedKey = -1;
-    if (!file_->begin(err))
+    // Inside a caller's transaction the write lock is held already and the one insert is atomic
+    // by itself: no savepoint is needed (it would journal every page the batch touches).
+    const bool own = !f()->inTransaction();
+    if (own && !f()->begin(err))
         return LEVEL_NOTIFY;
     for (std::size_t key = 0; key < decl_.keys.size(); ++key) {
         const KeyDecl& k = decl_.keys[key];
@@ -547,8 +591,9 @@ int FileManager::reserveOnce(StoreError& err, int& failedKey)
             b = Bound{Bound::AT, &probe, 0};
         }
         // The last record in the key's order holds the highest number.
-        if (!file_->page(static_cast<int>(key), b, !lastComp.ascending, 1, rows, err, false)) {
-            file_->rollback();
+        if (!f()->page(static_cast<int>(key), b, !lastComp.ascending, 1, rows, err, false)) {
+            if (own)
+                f()->rollback();
             failedKey = static_cast<int>(key);
             return LEVEL_FATAL;
         }
@@ -567,13 +612,14 @@ int FileManager::reserveOnce(StoreError& err, int& failedKey)
         rec_.setNum(lastComp.field, next);
     }
     RowRef ref;
-    if (!file_->insert(rec_, ref, err)) {
-        file_->rollback();
+    if (!f()->insert(rec_, ref, err)) {
+        if (own)
+            f()->rollback();
         if (err.status == StoreStatus::DUPLICATE)
-            failedKey = file_->duplicatedKey(rec_, 0);
+            failedKey = f()->duplicatedKey(rec_, 0);
         return LEVEL_NOTIFY;
     }
-    if (!file_->commit(err))
+    if (own && !f()->commit(err))
         return LEVEL_NOTIFY;
     reserved_ = true;
     reservedRef_ = ref;
@@ -626,9 +672,9 @@ int FileManager::CANCELAUTOINC(RelationManager* relate)
 {
     if (!reserved_)
         return LEVEL_BENIGN;
-    (void)relate;  // deleting with the children comes with the relation manager
     setCurrent(reservedRef_);
-    int level = DELETERECORD(false);
+    // Children already attached to the reserved record (an invoice's lines) go with it.
+    int level = relate ? relate->DELETE(false) : DELETERECORD(false);
     reserved_ = false;
     return level;
 }
@@ -649,7 +695,7 @@ int FileManager::insertOrFail(bool quiet)
     bool ok = false;
     if (reserved_) {
         RowRef ref = reservedRef_;
-        ok = file_->update(ref, rec_, err);
+        ok = f()->update(ref, rec_, err);
         if (ok) {
             reserved_ = false;
             setCurrent(ref);
@@ -663,7 +709,7 @@ int FileManager::insertOrFail(bool quiet)
         return LEVEL_BENIGN;
     } else {
         RowRef ref;
-        ok = file_->insert(rec_, ref, err);
+        ok = f()->insert(rec_, ref, err);
         if (ok)
             setCurrent(ref);
     }
@@ -680,7 +726,7 @@ int FileManager::insertOrFail(bool quiet)
         SETERROR(MSG_DUPLICATE_KEY);
         if (quiet)
             return LEVEL_NOTIFY;
-        int key = file_->duplicatedKey(rec_, reserved_ ? reservedRef_.rowid : 0);
+        int key = f()->duplicatedKey(rec_, reserved_ ? reservedRef_.rowid : 0);
         std::string name = key >= 0 ? decl_.keys[key].name : std::string();
         if (name.empty())
             name = decl_.name;
@@ -705,7 +751,7 @@ int FileManager::updateOrFail(bool quiet, bool showChanged)
         setError(err, StoreStatus::NOT_FOUND, ERR_RECORD_NOT_FOUND, "Record Not Found");
     } else {
         RowRef ref = cur_;
-        if (file_->update(ref, rec_, err)) {
+        if (f()->update(ref, rec_, err)) {
             setCurrent(ref);
             if (reserved_ && ref.rowid == reservedRef_.rowid)
                 reservedRef_ = ref;
@@ -727,7 +773,7 @@ int FileManager::updateOrFail(bool quiet, bool showChanged)
         RowRef ref = cur_;
         StoreError ignored;
         Record theirs(decl_);
-        if (file_->read(ref, theirs, ignored)) {
+        if (f()->read(ref, theirs, ignored)) {
             rec_.copyFrom(theirs);
             setCurrent(ref);
         }
@@ -749,13 +795,22 @@ int FileManager::DELETERECORD(bool ask)
     if (ask && THROW(MSG_CONFIRM_DELETE) != LEVEL_BENIGN)
         return LEVEL_CANCEL;
     StoreError err;
+    // A deleted invoice line gives its quantity back to stock: the stored quantity, not what
+    // the buffer may hold unsaved.
+    const bool givesBackStock = decl_.id == Tbl::FAKLINJE;
+    Record stored(decl_);
     if (!hasCurrent_) {
         setError(err, StoreStatus::NOT_FOUND, ERR_RECORD_NOT_FOUND, "Record Not Found");
-    } else if (file_->remove(cur_, err)) {
+    } else if (RowRef ref = cur_; givesBackStock && !f()->read(ref, stored, err)) {
+        // gone already: reported below
+    } else if (f()->remove(cur_, err)) {
         if (reserved_ && cur_.rowid == reservedRef_.rowid)
             reserved_ = false;
         hasCurrent_ = false;
         dropAhead();
+        if (givesBackStock)
+            OPPDATERLAGERBEHOLDNING(ctx_, stored.get(FLI::PRODUKTID), stored.get(FLI::ANTALL),
+                                    false, false);
         return LEVEL_BENIGN;
     }
     capture(err);

@@ -62,6 +62,10 @@ public:
     int TRYPREVIOUS();
     int FETCH(KeyRef key);
     int TRYFETCH(KeyRef key);
+    // Reads the record at a stored position (from current()) into the buffer, quietly.
+    int REGET(const RowRef& at);
+    // After a transaction was rolled back: the current record is again as it was stored.
+    void restoreCurrent(const RowRef& ref);
 
     // Positioning: SET to the start of a key's order (NEXT gives the first record, PREVIOUS the
     // last); SETAT to the values of the key's fields in the buffer (NEXT gives the first record
@@ -92,8 +96,11 @@ public:
     bool autoNumberReserved() const { return reserved_; }
     int lastError() const { return lastError_; }
     KeyRef currentKey() const { return KeyRef{static_cast<uint16_t>(key_)}; }
-    // The stored file; nullptr while the table is not physically open.
-    TableFile* file() const { return file_; }
+    // The stored file, or the transaction's view of it while one runs; nullptr while the table
+    // is not physically open.
+    TableFile* file() const;
+    const std::string& filePath() const { return path_; }
+    void dropReadAhead() { ahead_.clear(); }
     // Identity and version of the current record (0 when there is none).
     RowRef current() const { return hasCurrent_ ? cur_ : RowRef{}; }
 
@@ -133,6 +140,7 @@ private:
     int fetch(KeyRef key, bool clearOnFail);
     void capture(const StoreError& err);
     void dropAhead() { ahead_.clear(); }
+    TableFile* f() const { return file(); }
     void setCurrent(const RowRef& ref);
     FileSnapshot snapshot(uint16_t id) const;
     void restore(const FileSnapshot& s, bool restoreBuffer);
@@ -142,6 +150,7 @@ private:
     const TableDecl& decl_;
     Record rec_;
     TableFile* file_ = nullptr;
+    std::string path_;
     int openCount_ = 0;
     bool physicallyOpen_ = false;
     bool readOnly_ = false;

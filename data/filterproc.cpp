@@ -1,0 +1,132 @@
+#include "data/filterproc.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "data/context.h"
+#include "framework/text.h"
+
+namespace tavlo {
+namespace {
+
+constexpr std::size_t kMaxSplitChars = 255;
+
+// Reads the saved filter into a copy. Runs as a procedure of its own for the record store, so
+// that a caller in this context that has FILTER open gets its record and position back.
+bool findFilter(Context& ctx, std::string_view procedure, int32_t tableNo, int32_t filterNo,
+                Record& out)
+{
+    if (filterNo == 0)
+        return false;
+    ProcedureScope scope(ctx, procedure);
+    FileManager& fil = ctx.access(Tbl::FILTER);
+    fil.OPEN();
+    fil.rec().clear();
+    fil.rec().set(FIL::TABELLNR, tableNo);
+    fil.rec().set(FIL::FILTERNR, filterNo);
+    const bool found = fil.FETCH(FIL::KeyTabellNr_FilterNr) == LEVEL_BENIGN;
+    if (found)
+        out.copyFrom(fil.rec());
+    fil.CLOSE();
+    return found;
+}
+
+// The characters of a UTF-8 text, each as its bytes.
+std::vector<std::string_view> characters(std::string_view s)
+{
+    std::vector<std::string_view> out;
+    while (!s.empty()) {
+        const std::size_t n = text::truncate(s, 1).size();
+        out.push_back(s.substr(0, n));
+        s.remove_prefix(n);
+    }
+    return out;
+}
+
+// Blanks only: a tab may be the separator.
+std::string_view stripBlanks(std::string_view s)
+{
+    const std::size_t first = s.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+// Bytes taken by the first `chars` characters.
+std::size_t bytesOf(std::string_view s, std::size_t chars)
+{
+    return text::truncate(s, chars).size();
+}
+
+} // namespace
+
+int SETFILTER(Context& ctx, int32_t tableNo, int32_t filterNo, std::string& filter,
+              std::string& description)
+{
+    Record saved(table(Tbl::FILTER));
+    if (!findFilter(ctx, "SETFILTER", tableNo, filterNo, saved)) {
+        filter.clear();
+        description.clear();
+        return 0;
+    }
+    filter = saved.get(FIL::FILTERSTRENG);
+    description = saved.get(FIL::BESKRIVELSE);
+    return 1;
+}
+
+void VISFILTER(Context& ctx, int32_t tableNo, int32_t filterNo, std::string& name)
+{
+    Record saved(table(Tbl::FILTER));
+    if (findFilter(ctx, "VISFILTER", tableNo, filterNo, saved))
+        name = saved.get(FIL::FILTERNAVN);
+    else
+        name.clear();
+}
+
+std::string HENTDELSTRENG(std::string_view text, int index, std::string_view separators)
+{
+    if (index < 1)
+        return {};
+    const std::string work = text::truncate(stripBlanks(text), kMaxSplitChars);
+    const auto seps = characters(separators);
+    int element = 1;
+    std::string out;
+    for (std::string_view ch : characters(work)) {
+        if (std::find(seps.begin(), seps.end(), ch) != seps.end()) {
+            if (element == index)
+                return out;
+            ++element;
+        } else if (element == index) {
+            out += ch;
+        }
+    }
+    return element == index ? out : std::string();
+}
+
+std::string LEGGTILSTRENGELEMENT(std::string_view list, std::string_view element,
+                                 std::string_view separator)
+{
+    if (stripBlanks(list).empty())
+        return std::string(element);
+    if (stripBlanks(element).empty())
+        return std::string(list);
+    std::string out(list);
+    out += separator;
+    out += element;
+    return out;
+}
+
+std::string SETTINNTEKST(std::string_view text, std::string_view insert, int position, int end)
+{
+    const std::size_t pos = static_cast<std::size_t>(std::max(position, 1));
+    std::string out = text::truncate(text, pos - 1);
+    out += insert;
+    // The rest never starts before `position`: an end in front of it would repeat characters.
+    std::size_t from = pos;
+    if (end != 0)
+        from = std::max(pos, static_cast<std::size_t>(std::max(end, 0)) + 1);
+    out += text.substr(bytesOf(text, from - 1));
+    return out;
+}
+
+} // namespace tavlo
