@@ -62,6 +62,13 @@ public:
     int TRYPREVIOUS();
     int FETCH(KeyRef key);
     int TRYFETCH(KeyRef key);
+    // Walks (NEXT, PREVIOUS) see only records meeting the condition; nullptr for all. The
+    // condition must live while it is set.
+    void setWalkCondition(const SqlCondition* c)
+    {
+        condition_ = c;
+        dropAhead();
+    }
     // Reads the record at a stored position (from current()) into the buffer, quietly.
     int REGET(const RowRef& at);
     // After a transaction was rolled back: the current record is again as it was stored.
@@ -162,6 +169,7 @@ private:
     int key_ = 0;
     Position pos_;
     std::deque<Row> ahead_;
+    const SqlCondition* condition_ = nullptr;
     bool aheadForward_ = true;
     int lastError_ = 0;
     std::vector<BufferSnapshot> buffers_;
