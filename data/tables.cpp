@@ -129,37 +129,37 @@ int TableDecl::primaryKey() const
     return 0;
 }
 
-int TableDecl::fieldNo(std::string_view name) const
+namespace {
+
+// Position of a name (with or without this table's prefix, any case) among `names`; -1.
+template <typename Items, typename NameOf>
+int findName(const TableDecl& t, std::string_view name, const Items& items, NameOf nameOf)
 {
-    std::string bare = stripPrefix(name);
-    if (name.find(':') != std::string_view::npos && !sameName(name.substr(0, name.find(':')), prefix))
+    auto colon = name.find(':');
+    if (colon != std::string_view::npos && !sameName(name.substr(0, colon), t.prefix))
         return -1;
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        if (sameName(fields[i].column, bare))
+    std::string bare = stripPrefix(name);
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (sameName(nameOf(items[i]), bare))
             return static_cast<int>(i);
     return -1;
+}
+
+} // namespace
+
+int TableDecl::fieldNo(std::string_view name) const
+{
+    return findName(*this, name, fields, [](const FieldDecl& f) { return f.column; });
 }
 
 int TableDecl::memoNo(std::string_view name) const
 {
-    std::string bare = stripPrefix(name);
-    if (name.find(':') != std::string_view::npos && !sameName(name.substr(0, name.find(':')), prefix))
-        return -1;
-    for (std::size_t i = 0; i < memos.size(); ++i)
-        if (sameName(memos[i].column, bare))
-            return static_cast<int>(i);
-    return -1;
+    return findName(*this, name, memos, [](const MemoDecl& m) { return m.column; });
 }
 
 int TableDecl::keyNo(std::string_view name) const
 {
-    std::string bare = stripPrefix(name);
-    if (name.find(':') != std::string_view::npos && !sameName(name.substr(0, name.find(':')), prefix))
-        return -1;
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        if (sameName(stripPrefix(keys[i].name), bare))
-            return static_cast<int>(i);
-    return -1;
+    return findName(*this, name, keys, [](const KeyDecl& k) { return stripPrefix(k.name); });
 }
 
 const TableDecl& table(Tbl id)

@@ -351,15 +351,13 @@ void FileManager::CLEARKEY(KeyRef key, int first, int last, bool high)
         const auto& f = decl_.fields[c.field];
         bool top = high == c.ascending;  // the end of the key order that is asked for
         switch (f.type) {
-        case FieldType::TEXT:
-            rec_.setStr(c.field, top ? std::string(f.size - 1, '\xFF') : std::string());
-            if (top) {
-                std::string highest;
-                for (int n = 0; n < f.size - 1; ++n)
-                    highest += "\xF4\x8F\xBF\xBF";  // the highest code point collates last
-                rec_.setStr(c.field, highest);
-            }
+        case FieldType::TEXT: {
+            std::string value;
+            for (int n = 0; top && n < f.size - 1; ++n)
+                value += "\xF4\x8F\xBF\xBF";  // the highest code point collates last
+            rec_.setStr(c.field, value);
             break;
+        }
         case FieldType::BYTE: rec_.setNum(c.field, top ? 255 : 0); break;
         case FieldType::DEC: {
             int64_t max = 1;

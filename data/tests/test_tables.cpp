@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "data/context.h"
 #include "data/tables.h"
 
 using namespace tavlo;
@@ -54,4 +55,18 @@ TEST(Tables, DirectoryNamesAndAliases)
     EXPECT_TRUE(table(Tbl::DUMMY).keys[0].autoNumber);
     EXPECT_FALSE(table(Tbl::KODEVERK).keys[KOD::KeyGruppe_Nr.no].autoNumber);
     EXPECT_TRUE(table(Tbl::KODEVERK).keys[KOD::KeyGruppe_Nr.no].unique);
+}
+
+TEST(DataModule, InitTakesTheMainProgramsManagerOnce)
+{
+    ErrorClass first, second;
+    ErrorClass& before = TLFI::errorManager();
+    EXPECT_NE(&before, &first);
+    TLFI::INIT(first, nullptr);
+    TLFI::INIT(second, nullptr);  // a second call does nothing
+    EXPECT_EQ(&TLFI::errorManager(), &first);
+    Context ctx;
+    EXPECT_EQ(&ctx.errors(), &first);
+    TLFI::KILL();
+    EXPECT_EQ(&TLFI::errorManager(), &before);
 }
