@@ -749,7 +749,9 @@ class Compiler {
     {
         const std::string& c =
             n.kind == Node::MEMO ? t_.memos[n.num].column : t_.fields[n.num].column;
-        return "\"" + c + "\"";
+        // The unary plus keeps the filter's fields off the indexes: a view walks its key's
+        // index in order and stops after a page, where sorting every match first would not.
+        return "+\"" + c + "\"";
     }
 
     Operand operand(const Node& n)

@@ -164,10 +164,10 @@ void ViewManager::buildCondition()
     }
     }
 
-    // The named filters.
-    std::shared_ptr<FilterExpr> filter;
-    std::string expression = filterText();
-    if (!expression.empty()) {
+    // The named filters, each parsed on its own (each may use the whole length a filter has),
+    // all of them to hold.
+    std::vector<std::shared_ptr<FilterExpr>> filters;
+    for (const auto& [name, expression] : order.filters) {
         auto parsed = std::make_shared<FilterExpr>(FilterExpr::parse(expression, decl));
         if (!parsed->ok()) {
             auto& s = ctx_->errorState();
@@ -186,10 +186,10 @@ void ViewManager::buildCondition()
         cond->sql = cond->sql.empty() ? f.sql : "(" + cond->sql + ") AND (" + f.sql + ")";
         for (auto& b : f.binds)
             cond->binds.push_back(std::move(b));
-        filter = parsed;
+        filters.push_back(std::move(parsed));
     }
     int rangeField = order.range.kind == Range::BETWEEN ? order.range.field : -1;
-    cond->test = [nums, texts, filter, between = std::move(between), rangeField](const Record& r) {
+    cond->test = [nums, texts, filters, between = std::move(between), rangeField](const Record& r) {
         for (const auto& [f, v] : nums)
             if (r.num(f) != v)
                 return false;
@@ -206,7 +206,10 @@ void ViewManager::buildCondition()
             if (a < 0 || b > 0)
                 return false;
         }
-        return !filter || filter->evaluate(r).value_or(false);
+        for (const auto& f : filters)
+            if (!f->evaluate(r).value_or(false))
+                return false;
+        return true;
     };
     if (cond->sql.empty())
         cond.reset();

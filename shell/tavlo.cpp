@@ -1,5 +1,6 @@
 // tavlo: the command line for the jobs people script. It works on the data folder through the
 // same record-store managers as the desktop program and applies no rule of its own.
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -11,22 +12,35 @@
 #include "data/datafolder.h"
 #include "data/globals.h"
 #include "framework/answer.h"
+#include "framework/filterexpr.h"
 #include "framework/text.h"
+#include "framework/viewmanager.h"
 
 namespace {
 using namespace tavlo;
 
-constexpr const char* kUsage = R"(Bruk:
+constexpr const char* kUsage = R"usage(Bruk:
   tavlo init MAPPE
       Oppretter en ny datamappe: alle tabellfilene, arkivparet BAKTURA.TPS og BAKLINJE.TPS
       og parameterposten. Skriver ut filene som ble laget, én per linje. Nekter når mappen
       allerede har en parameterpost.
 
   tavlo records MAPPE TABELL list [--key NØKKEL] [--fields FELT,...] [--format csv|json]
+                                  [--filter UTTRYKK]
       Lister postene i nøkkelens rekkefølge (standard: primærnøkkelen). Uten --fields kommer
       alle feltene; memoer (f.eks. KUN:DIV) kommer bare med når de nevnes i --fields.
       csv (standard): en linje med feltnavnene, så én linje per post. json: en liste med ett
       objekt per post.
+      --filter tar bare med postene uttrykket gjelder for. Feltene skrives med prefiks
+      (KUN:PostNr, over et alias KUNA:PostNr), tekster i enkle anførselstegn; ellers
+      = <> < > <= >=, AND, OR, NOT, parenteser, UPPER(tekst) og
+      INSTRING(del, tekst, steg, start). Et felt alene er sant når det ikke er 0 eller tomt.
+      Eksempler:
+        --filter "(KUN:PostNr >= 5000) OR (KUN:PostNr < 1000)"
+        --filter "INSTRING('AS',UPPER(FAK:KundeNavn),1,1)"
+        --filter "(FAK:TotalSum > 1000) AND (NOT FAK:BetaltDato)"
+      Et filter som ikke kan brukes, gir én feilmelding før noe åpnes. Et tomt filter
+      betyr alle postene.
 
   tavlo records MAPPE TABELL insert FELT=VERDI ...
       Legger til en post og skriver ut primærnøkkelen den fikk. Tabeller med løpenummer gir
@@ -37,6 +51,13 @@ constexpr const char* kUsage = R"(Bruk:
       deler skrives som en csv-linje, f.eks. KODEVERK 101,5000 (gruppe 101, nr 5000) og
       WINPOS "Kunde, kartotek",Bredde; insert skriver nøkkelen på samme måte.
 
+  tavlo records MAPPE TABELL delete NØKKEL
+      Sletter posten med primærnøkkelen NØKKEL (skrevet som for update) uten å spørre, og
+      skriver ut nøkkelen. Det som hører til posten, følger med: en kundes kontaktpersoner,
+      en fakturas linjer (antallet på linjene går tilbake til lageret). En kunde som har
+      fakturaer, slettes ikke. Blir slettingen nektet eller feiler den, er ingenting endret.
+      PARAM og aliastabellene kan ikke slettes fra.
+
   Valg for records:
       --archive    arbeid på arkivet: FAKTURA og FAKLINJE leser og skriver BAKTURA.TPS og
                    BAKLINJE.TPS.
@@ -46,7 +67,7 @@ constexpr const char* kUsage = R"(Bruk:
   gjelder likt. Datoer skrives 31.12.2004, desimaltall 1234,50 eller 1234.50.
 
   Avslutningskode 0 når alt gikk bra, ellers 1 med én feilmelding på standard feil.
-)";
+)usage";
 
 // A mistake on the command line or in the data asked for: printed as one line, exit 1.
 struct Failure {
@@ -92,6 +113,8 @@ class CliAnswers : public ConsoleAnswers {
         printed_ = printed_ || pending_.has_value();
         pending_.reset();
     }
+    // Forgets a notice still waiting, for a caller that says the same thing more plainly.
+    void discard() { pending_.reset(); }
     int shown() const { return shown_; }
 
   private:
@@ -330,6 +353,7 @@ struct RecordsArgs {
     std::vector<std::string> rest;
     std::optional<std::string> key;
     std::optional<std::string> fields;
+    std::optional<std::string> filter;
     std::string format = "csv";
     bool archive = false;
 };
@@ -360,7 +384,7 @@ RecordsArgs parseRecordsArgs(const std::vector<std::string>& args)
             a.archive = true;
             continue;
         }
-        if (name != "--key" && name != "--fields" && name != "--format")
+        if (name != "--key" && name != "--fields" && name != "--format" && name != "--filter")
             throw Failure{"Ukjent valg: " + arg};
         if (!hasValue) {
             if (i + 1 >= args.size())
@@ -371,52 +395,69 @@ RecordsArgs parseRecordsArgs(const std::vector<std::string>& args)
             a.key = value;
         else if (name == "--fields")
             a.fields = value;
+        else if (name == "--filter")
+            a.filter = value;
         else
             a.format = value;
     }
     if (positional.empty())
-        throw Failure{"Mangler datamappe: tavlo records MAPPE TABELL list|insert|update"};
+        throw Failure{"Mangler datamappe: tavlo records MAPPE TABELL list|insert|update|delete"};
     if (positional.size() < 2)
-        throw Failure{"Mangler tabellnavn: tavlo records MAPPE TABELL list|insert|update"};
+        throw Failure{"Mangler tabellnavn: tavlo records MAPPE TABELL list|insert|update|delete"};
     if (positional.size() < 3)
-        throw Failure{"Mangler kommando: list, insert eller update"};
+        throw Failure{"Mangler kommando: list, insert, update eller delete"};
     a.dir = positional[0];
     a.table = positional[1];
     a.command = positional[2];
     a.rest.assign(positional.begin() + 3, positional.end());
 
-    if (a.command != "list" && a.command != "insert" && a.command != "update")
-        throw Failure{"Ukjent kommando: " + a.command + " (list, insert eller update)"};
-    if (a.command != "list" && (a.key || a.fields || a.format != "csv"))
-        throw Failure{"--key, --fields og --format gjelder bare list"};
+    if (a.command != "list" && a.command != "insert" && a.command != "update" &&
+        a.command != "delete")
+        throw Failure{"Ukjent kommando: " + a.command + " (list, insert, update eller delete)"};
+    if (a.command != "list" && (a.key || a.fields || a.filter || a.format != "csv"))
+        throw Failure{"--key, --fields, --format og --filter gjelder bare list"};
     if (a.format != "csv" && a.format != "json")
         throw Failure{"Ukjent format: " + a.format + " (csv eller json)"};
     if (a.command == "list" && !a.rest.empty())
         throw Failure{"Ukjent argument til list: " + a.rest.front()};
     if (a.command == "update" && a.rest.empty())
         throw Failure{"Mangler nøkkel: tavlo records MAPPE TABELL update NØKKEL FELT=VERDI ..."};
+    if (a.command == "delete" && a.rest.empty())
+        throw Failure{"Mangler nøkkel: tavlo records MAPPE TABELL delete NØKKEL"};
+    if (a.command == "delete" && a.rest.size() > 1)
+        throw Failure{"Ukjent argument til delete: " + a.rest[1]};
     if (a.command == "update" && a.rest.size() < 2)
         throw Failure{
             "Ingen felt å endre: tavlo records MAPPE TABELL update NØKKEL FELT=VERDI ..."};
     return a;
 }
 
-int list(Context& ctx, const TableDecl& t, int key, const std::vector<Column>& columns, bool json,
-         const CliAnswers& answers)
+// Walks the table through a view, the way the registers read it: the key as its one sort order
+// and the filter, checked already, as its filter.
+int list(Context& ctx, const TableDecl& t, int key, const std::string& filter,
+         const std::vector<Column>& columns, bool json, CliAnswers& answers)
 {
-    FileManager& fm = ctx.access(t.id);
-    fm.OPEN();
-    fm.SET(KeyRef{static_cast<uint16_t>(key)});
-    const Record& r = fm.rec();
+    ViewManager view;
+    view.INIT(ctx, t.id);
+    view.ADDSORTORDER(KeyRef{static_cast<uint16_t>(key)});
+    view.SETFILTER(filter);
+    // The view refuses what it cannot run and then walks without the filter: listing every
+    // record instead of the ones asked for would be worse than stopping.
+    if (view.APPLYFILTER() != LEVEL_BENIGN) {
+        answers.discard();
+        throw Failure{"Filteret kan ikke brukes: " + ctx.errorState().currentErrorText};
+    }
+    view.OPEN();
+    const Record& r = view.file().rec();
     std::string header;
     for (const auto& c : columns)
         header += (header.empty() ? "" : ",") + csvField(columnName(t, c));
     long rows = 0;
     for (;;) {
         // The header waits for the first read: a table that cannot be opened prints nothing.
-        int level = fm.NEXT();
+        int level = view.NEXT();
         if (level != LEVEL_BENIGN) {
-            if (!fm.GETEOF())
+            if (!view.file().GETEOF())
                 return storeFailed(answers, "Kunne ikke lese " + t.name);
             break;
         }
@@ -444,7 +485,7 @@ int list(Context& ctx, const TableDecl& t, int key, const std::vector<Column>& c
         std::cout << (json ? "[]\n" : header + "\n");
     else if (json)
         std::cout << "\n]\n";
-    fm.CLOSE();
+    view.CLOSE();
     return 0;
 }
 
@@ -470,23 +511,32 @@ int insert(Context& ctx, const TableDecl& t, const std::vector<Assignment>& valu
     return 0;
 }
 
+// Reads the record with the primary key typed on the command line into the buffer. False when
+// the record store has said why already.
+bool fetchByKey(Context& ctx, FileManager& fm, const std::string& key, const CliAnswers& answers)
+{
+    const TableDecl& t = fm.decl();
+    Record& r = fm.rec();
+    r.clear();
+    parseKey(t, key, r);
+    if (fm.FETCH(KeyRef{static_cast<uint16_t>(t.primaryKey())}) == LEVEL_BENIGN)
+        return true;
+    if (answers.shown() > 0)
+        return false;
+    const ErrorState& s = ctx.errorState();
+    if (s.currentErrorCode == ERR_RECORD_NOT_FOUND)
+        throw Failure{"Fant ingen post i " + t.name + " med nøkkelen " + key};
+    throw Failure{"Kunne ikke lese " + t.name + ": " + s.currentErrorText};
+}
+
 int update(Context& ctx, const TableDecl& t, const std::string& key,
            const std::vector<Assignment>& values, const CliAnswers& answers)
 {
     FileManager& fm = ctx.access(t.id);
     fm.OPEN();
+    if (!fetchByKey(ctx, fm, key, answers))
+        return 1;
     Record& r = fm.rec();
-    r.clear();
-    parseKey(t, key, r);
-    KeyRef primary{static_cast<uint16_t>(t.primaryKey())};
-    if (fm.FETCH(primary) != LEVEL_BENIGN) {
-        if (answers.shown() > 0)
-            return 1;
-        const ErrorState& s = ctx.errorState();
-        if (s.currentErrorCode == ERR_RECORD_NOT_FOUND)
-            throw Failure{"Fant ingen post i " + t.name + " med nøkkelen " + key};
-        throw Failure{"Kunne ikke lese " + t.name + ": " + s.currentErrorText};
-    }
     assign(r, values);
     if (fm.UPDATE() != LEVEL_BENIGN)
         return storeFailed(answers, "Posten i " + t.name + " ble ikke endret");
@@ -495,7 +545,25 @@ int update(Context& ctx, const TableDecl& t, const std::string& key,
     return 0;
 }
 
-int records(const std::vector<std::string>& args, const CliAnswers& answers)
+// Deletes through the table's relation manager, as the registers do: the children go with the
+// record or stop it, all in one transaction. Nobody is there to confirm, so it does not ask.
+int deleteRecord(Context& ctx, const TableDecl& t, const std::string& key,
+                 const CliAnswers& answers)
+{
+    RelationManager& relate = ctx.relate(t.id);
+    relate.OPEN();
+    if (!fetchByKey(ctx, relate.me(), key, answers))
+        return 1;
+    const std::string deleted = keyText(relate.me().rec());
+    const int level = relate.DELETE(false);
+    relate.CLOSE();
+    if (level != LEVEL_BENIGN)
+        return storeFailed(answers, "Posten i " + t.name + " ble ikke slettet");
+    std::cout << deleted << '\n';
+    return 0;
+}
+
+int records(const std::vector<std::string>& args, CliAnswers& answers)
 {
     RecordsArgs a = parseRecordsArgs(args);
     const TableDecl* t = findTable(a.table);
@@ -528,6 +596,19 @@ int records(const std::vector<std::string>& args, const CliAnswers& answers)
             for (std::size_t i = 0; i < t->fields.size(); ++i)
                 columns.push_back({false, static_cast<int>(i)});
         }
+        if (a.filter && !text::trim(*a.filter).empty()) {
+            FilterExpr f = FilterExpr::parse(*a.filter, *t);
+            if (!f.ok())
+                throw Failure{"Filteret kan ikke brukes: " + f.error()};
+        }
+    } else if (a.command == "delete") {
+        if (t->base == Tbl::PARAM)
+            throw Failure{"PARAM har alltid én post; den kan ikke slettes"};
+        // An alias has no relations: deleting through it would skip what belongs to the record.
+        if (t->isAlias())
+            throw Failure{"Slett fra " + table(t->base).name + ", ikke fra aliaset " + t->name};
+        Record probe(*t);
+        parseKey(*t, a.rest.front(), probe);
     } else {
         if (a.command == "insert" && t->base == Tbl::PARAM)
             throw Failure{"PARAM har alltid bare én post; endre den med update"};
@@ -557,9 +638,11 @@ int records(const std::vector<std::string>& args, const CliAnswers& answers)
         throw Failure{"Datamappen " + a.dir + " har ingen parameterpost"};
 
     if (a.command == "list")
-        return list(ctx, *t, key, columns, a.format == "json", answers);
+        return list(ctx, *t, key, a.filter.value_or(""), columns, a.format == "json", answers);
     if (a.command == "insert")
         return insert(ctx, *t, values, answers);
+    if (a.command == "delete")
+        return deleteRecord(ctx, *t, a.rest.front(), answers);
     return update(ctx, *t, a.rest.front(), values, answers);
 }
 
@@ -611,7 +694,11 @@ int main(int argc, char** argv)
     } catch (const Failure& f) {
         answers.flush();
         std::cout.flush();
-        std::cerr << f.line << '\n';
+        // A line may quote what the caller typed, line breaks and all.
+        std::string line = f.line;
+        std::replace_if(
+            line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+        std::cerr << line << '\n';
         rc = 1;
     } catch (const std::exception& e) {
         answers.flush();

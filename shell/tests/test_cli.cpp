@@ -4,11 +4,14 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -35,6 +38,15 @@ std::set<std::string> filesIn(const fs::path& dir)
     for (const auto& e : fs::directory_iterator(dir))
         names.insert(e.path().filename().string());
     return names;
+}
+
+// Every file of a folder with its bytes: a refused command must leave all of them as they were.
+std::map<std::string, std::string> folderBytes(const fs::path& dir)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::directory_iterator(dir))
+        files[e.path().filename().string()] = bytesOf(e.path());
+    return files;
 }
 
 class cli : public ::testing::Test {
@@ -214,7 +226,10 @@ TEST_F(cli, BadArgumentsAreReportedAndChangeNothing)
         {{"KUNDE", "list", "--format", "xml"}, "Ukjent format: xml"},
         {{"KUNDE", "list", "--sort"}, "Ukjent valg: --sort"},
         {{"KUNDE", "insert", "--key", "KUN:KeyNavn", "KUN:NAVN=Per"}, "bare list"},
-        {{"KUNDE", "delete"}, "Ukjent kommando: delete"},
+        {{"KUNDE", "delete", "1", "--filter", "KUN:POSTNR = 1234"}, "bare list"},
+        {{"KUNDE", "delete"}, "Mangler nøkkel"},
+        {{"KUNDE", "delete", "1", "2"}, "Ukjent argument til delete: 2"},
+        {{"KUNDE", "remove", "1"}, "Ukjent kommando: remove"},
         {{"KUNDE"}, "Mangler kommando"},
     };
     for (const auto& c : cases) {
@@ -361,6 +376,15 @@ TEST_F(cli, ArchiveModeWritesOnlyTheArchivePair)
         "FAK:FAKTURAID,FAK:KUNDENAVN\n1,Arkiv AS\n");
     EXPECT_EQ(records({"FAKTURA", "list", "--fields", "FAK:FAKTURAID,FAK:KUNDENAVN"}).out,
               "FAK:FAKTURAID,FAK:KUNDENAVN\n");
+
+    // Deleting from the archive takes the archived lines along and leaves the live pair alone.
+    r = records({"FAKTURA", "delete", "1", "--archive"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "1\n");
+    EXPECT_EQ(records({"FAKLINJE", "list", "--archive", "--fields", "FLI:FAKLINJEID"}).out,
+              "FLI:FAKLINJEID\n");
+    EXPECT_EQ(bytesOf(file("FAKTURA.TPS")), live);
+    EXPECT_EQ(bytesOf(file("FAKLINJE.TPS")), liveLines);
 }
 
 TEST_F(cli, AutoNumberReplacesTheNumberTheCallerTyped)
@@ -371,6 +395,247 @@ TEST_F(cli, AutoNumberReplacesTheNumberTheCallerTyped)
     EXPECT_EQ(insert("KUNDE", {"KUN:KUNDEID=500", "KUN:NAVN=C"}), "3\n");
     EXPECT_EQ(records({"KUNDE", "list", "--fields", "KUN:KUNDEID,KUN:NAVN"}).out,
               "KUN:KUNDEID,KUN:NAVN\n1,A\n2,B\n3,C\n");
+}
+
+TEST_F(cli, FilterKeepsTheMatchingRecordsInTheKeysOrder)
+{
+    init();
+    for (const std::string postNr : {"4000", "5000", "999", "7000", "1000"})
+        insert("KUNDE", {"KUN:NAVN=Kunde " + postNr, "KUN:POSTNR=" + postNr});
+    const std::string outside = "(KUN:PostNr >= 5000) OR (KUN:PostNr < 1000)";
+    Outcome r = records({"KUNDE", "list", "--key", "KUN:KeyPostNr", "--fields",
+                         "KUN:KUNDEID,KUN:POSTNR", "--filter", outside});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "KUN:KUNDEID,KUN:POSTNR\n3,999\n2,5000\n4,7000\n");
+    EXPECT_EQ(records({"KUNDE", "list", "--fields", "KUN:KUNDEID", "--format", "json",
+                       "--filter=" + outside})
+                  .out,
+              "[\n  {\"KUN:KUNDEID\": 2},\n  {\"KUN:KUNDEID\": 3},\n  {\"KUN:KUNDEID\": 4}\n]\n");
+    EXPECT_EQ(records({"KUNDE_ALIAS", "list", "--fields", "KUN:KUNDEID", "--filter",
+                       "KUNA:PostNr = 1000"})
+                  .out,
+              "KUNA:KUNDEID\n5\n");
+    // Nothing matches: the header alone, as for an empty table. A blank filter is no filter.
+    EXPECT_EQ(
+        records({"KUNDE", "list", "--fields", "KUN:KUNDEID", "--filter", "KUN:PostNr < 0"}).out,
+        "KUN:KUNDEID\n");
+    EXPECT_EQ(records({"KUNDE", "list", "--fields", "KUN:KUNDEID", "--filter", "  "}).out,
+              "KUN:KUNDEID\n1\n2\n3\n4\n5\n");
+
+    // Invoices: a name with AS in any case, and unpaid ones above 1000 (exactly 1000 is not).
+    struct Invoice {
+        std::string name, total, paid;
+    };
+    for (const Invoice& i : std::vector<Invoice>{{"Nordmann AS", "1500", ""},
+                                                 {"Blåbær as", "500", ""},
+                                                 {"Vik", "2500", "01.02.2024"},
+                                                 {"Berg", "1000", ""},
+                                                 {"Dahl", "1000,01", ""}})
+        insert("FAKTURA",
+               {"FAK:KUNDENAVN=" + i.name, "FAK:TOTALSUM=" + i.total, "FAK:BETALTDATO=" + i.paid});
+    const std::string unpaid = "(FAK:TotalSum > 1000) AND (NOT FAK:BetaltDato)";
+    EXPECT_EQ(records({"FAKTURA", "list", "--fields", "FAK:FAKTURAID,FAK:KUNDENAVN", "--filter",
+                       "INSTRING('AS',UPPER(FAK:KundeNavn),1,1)"})
+                  .out,
+              "FAK:FAKTURAID,FAK:KUNDENAVN\n1,Nordmann AS\n2,Blåbær as\n");
+    EXPECT_EQ(records({"FAKTURA", "list", "--fields", "FAK:FAKTURAID", "--filter", unpaid}).out,
+              "FAK:FAKTURAID\n1\n5\n");
+    EXPECT_EQ(records({"FAKTURA", "list", "--key", "FAK:KeyTotalsum", "--fields", "FAK:FAKTURAID",
+                       "--filter", unpaid})
+                  .out,
+              "FAK:FAKTURAID\n5\n1\n");
+
+    // The archive is filtered on its own records.
+    insert("FAKTURA", {"--archive", "FAK:KUNDENAVN=Arkiv", "FAK:TOTALSUM=9000"});
+    insert("FAKTURA", {"--archive", "FAK:KUNDENAVN=Arkiv betalt", "FAK:TOTALSUM=9000",
+                       "FAK:BETALTDATO=02.02.2024"});
+    EXPECT_EQ(
+        records({"FAKTURA", "list", "--archive", "--fields", "FAK:KUNDENAVN", "--filter", unpaid})
+            .out,
+        "FAK:KUNDENAVN\nArkiv\n");
+}
+
+TEST_F(cli, RefusedFilterIsOneLineAndOpensNothing)
+{
+    init();
+    insert("KUNDE", {"KUN:NAVN=Ola", "KUN:POSTNR=999"});
+    insert("KUNDE", {"KUN:NAVN=Kari", "KUN:POSTNR=5000"});
+    // Opening a table makes a missing file: a refused filter must not get that far.
+    fs::remove(file("FAKTURA.TPS"));
+    const auto before = folderBytes(dir);
+
+    struct Case {
+        std::string table, filter, part;
+    };
+    const std::vector<Case> cases{
+        {"KUNDE", "KUN:PostNrr > 1", "Ukjent felt: KUN:PostNrr"},
+        {"KUNDE", "KUN:Navn = 'Ola", "apostrof"},
+        {"KUNDE", "AND AND", "(tegn 1)"},
+        {"KUNDE", "KUN:Navn = 'Ola' AND AND", "(tegn 22)"},
+        {"KUNDE", "FAK:TotalSum > 1", "Ukjent felt: FAK:TotalSum"},
+        {"KUNDE", "KUN:Navn 'flere\nlinjer'", "Uventet symbol"},
+        {"KUNDE", "'; DROP TABLE KUNDE; --", "apostrof"},
+        {"KUNDE", "KUN:Navn = 'x'; DROP TABLE KUNDE", "Ugyldig tegn: ; (tegn 15)"},
+        {"FAKTURA", "(FAK:TotalSum > 1000) AND (NOT FAK:BetaltDat)", "FAK:BetaltDat"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.filter);
+        Outcome r = records({c.table, "list", "--filter", c.filter});
+        EXPECT_TRUE(failsWithOneLine(r, "Filteret kan ikke brukes"));
+        EXPECT_TRUE(failsWithOneLine(r, c.part));
+    }
+    // Checked before the folder is even looked at.
+    EXPECT_TRUE(failsWithOneLine(
+        run({"records", root + "/ingen", "KUNDE", "list", "--filter", "AND AND"}), "Filteret"));
+    EXPECT_FALSE(fs::exists(root + "/ingen"));
+
+    // Quotes belong to the filter: hostile text inside a string is only a text to compare with.
+    Outcome r = records({"KUNDE", "list", "--fields", "KUN:NAVN", "--filter",
+                         "KUN:Navn = '''; DROP TABLE KUNDE; --'"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "KUN:NAVN\n");
+    EXPECT_EQ(folderBytes(dir), before);
+    EXPECT_EQ(records({"KUNDE", "list", "--fields", "KUN:NAVN"}).out, "KUN:NAVN\nOla\nKari\n");
+
+    // A filter at the length limit is used or refused, but never dropped: the view would
+    // otherwise walk without it and list every record.
+    for (std::size_t length : {2045u, 2046u, 2047u}) {
+        std::string filter = "(KUN:PostNr >= 5000)";
+        filter.resize(length, ' ');
+        SCOPED_TRACE(length);
+        r = records({"KUNDE", "list", "--fields", "KUN:NAVN", "--filter", filter});
+        if (r.status == 0)
+            EXPECT_EQ(r.out, "KUN:NAVN\nKari\n");
+        else
+            EXPECT_TRUE(failsWithOneLine(r, "Filteret kan ikke brukes"));
+    }
+}
+
+TEST_F(cli, DeletedCustomerTakesItsContactsAlong)
+{
+    init();
+    insert("KUNDE", {"KUN:NAVN=Ola"});
+    insert("KUNDE", {"KUN:NAVN=Kari"});
+    insert("KONTAKT", {"KON:KUNDEID=1", "KON:NAVN=Anne"});
+    insert("KONTAKT", {"KON:KUNDEID=1", "KON:NAVN=Bjørn"});
+    insert("KONTAKT", {"KON:KUNDEID=2", "KON:NAVN=Cato"});
+
+    Outcome r = records({"KUNDE", "delete", "1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "1\n");
+    EXPECT_EQ(records({"KUNDE", "list", "--fields", "KUN:KUNDEID,KUN:NAVN"}).out,
+              "KUN:KUNDEID,KUN:NAVN\n2,Kari\n");
+    EXPECT_EQ(records({"KONTAKT", "list", "--fields", "KON:KUNDEID,KON:NAVN"}).out,
+              "KON:KUNDEID,KON:NAVN\n2,Cato\n");
+
+    // Gone is gone: a second delete finds nothing and changes nothing.
+    const auto before = folderBytes(dir);
+    EXPECT_TRUE(failsWithOneLine(records({"KUNDE", "delete", "1"}),
+                                 "Fant ingen post i KUNDE med nøkkelen 1"));
+    EXPECT_EQ(folderBytes(dir), before);
+}
+
+TEST_F(cli, CustomerWithAnInvoiceStaysWithItsContacts)
+{
+    init();
+    insert("KUNDE", {"KUN:NAVN=Ola"});
+    insert("KONTAKT", {"KON:KUNDEID=1", "KON:NAVN=Anne"});
+    insert("KONTAKT", {"KON:KUNDEID=1", "KON:NAVN=Bjørn"});
+    insert("FAKTURA", {"FAK:KUNDEID=1", "FAK:KUNDENAVN=Ola"});
+    const auto before = folderBytes(dir);
+
+    // The contacts go first and the invoice then refuses: they must come back.
+    EXPECT_TRUE(failsWithOneLine(records({"KUNDE", "delete", "1"}), "FAKTURA"));
+    EXPECT_EQ(folderBytes(dir), before);
+    EXPECT_EQ(records({"KONTAKT", "list", "--fields", "KON:KUNDEID,KON:NAVN"}).out,
+              "KON:KUNDEID,KON:NAVN\n1,Anne\n1,Bjørn\n");
+
+    // Once the invoice is gone, so may the customer be.
+    EXPECT_EQ(records({"FAKTURA", "delete", "1"}).out, "1\n");
+    EXPECT_EQ(records({"KUNDE", "delete", "1"}).out, "1\n");
+    EXPECT_EQ(records({"KONTAKT", "list", "--fields", "KON:NAVN"}).out, "KON:NAVN\n");
+}
+
+TEST_F(cli, DeleteThatCannotWriteSaysSoOnceAndChangesNothing)
+{
+    init();
+    insert("KUNDE", {"KUN:NAVN=Ola"});
+    insert("KONTAKT", {"KON:KUNDEID=1", "KON:NAVN=Anne"});
+    const auto before = folderBytes(dir);
+
+    // Another program holds the contact file for writing: the delete cannot go through, and
+    // the console declines to try again rather than asking for ever.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(file("KONTAKT.TPS").c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    Outcome r = records({"KUNDE", "delete", "1"});
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+
+    EXPECT_TRUE(failsWithOneLine(r, "KONTAKT"));
+    EXPECT_EQ(folderBytes(dir), before);
+}
+
+TEST_F(cli, DeletedInvoiceLinesGiveTheirQuantityBackToStock)
+{
+    init();
+    insert("PRODUKT", {"PRO:NAVN=Skrue", "PRO:LAGERSTYRING=1", "PRO:LAGERBEHOLDNING=10"});
+    insert("PRODUKT", {"PRO:NAVN=Timer", "PRO:LAGERSTYRING=0", "PRO:LAGERBEHOLDNING=10"});
+    insert("FAKTURA", {"FAK:KUNDENAVN=Ola"});
+    insert("FAKTURA", {"FAK:KUNDENAVN=Kari"});
+    insert("FAKLINJE", {"FLI:FAKTURAID=1", "FLI:LINJENR=1", "FLI:PRODUKTID=1", "FLI:ANTALL=3"});
+    insert("FAKLINJE", {"FLI:FAKTURAID=1", "FLI:LINJENR=2", "FLI:PRODUKTID=1", "FLI:ANTALL=2,5"});
+    insert("FAKLINJE", {"FLI:FAKTURAID=1", "FLI:LINJENR=3", "FLI:PRODUKTID=2", "FLI:ANTALL=7"});
+    insert("FAKLINJE", {"FLI:FAKTURAID=2", "FLI:LINJENR=1", "FLI:PRODUKTID=1", "FLI:ANTALL=4"});
+    const std::string stock = "PRO:PRODUKTID,PRO:LAGERBEHOLDNING";
+
+    Outcome r = records({"FAKTURA", "delete", "1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "1\n");
+    EXPECT_EQ(records({"FAKLINJE", "list", "--fields", "FLI:FAKLINJEID,FLI:FAKTURAID"}).out,
+              "FLI:FAKLINJEID,FLI:FAKTURAID\n4,2\n");
+    EXPECT_EQ(records({"FAKTURA", "list", "--fields", "FAK:FAKTURAID"}).out, "FAK:FAKTURAID\n2\n");
+    EXPECT_EQ(records({"PRODUKT", "list", "--fields", stock}).out,
+              "PRO:PRODUKTID,PRO:LAGERBEHOLDNING\n1,15.50\n2,10.00\n");
+
+    // A line deleted on its own gives its quantity back too.
+    EXPECT_EQ(records({"FAKLINJE", "delete", "4"}).out, "4\n");
+    EXPECT_EQ(records({"PRODUKT", "list", "--fields", stock}).out,
+              "PRO:PRODUKTID,PRO:LAGERBEHOLDNING\n1,19.50\n2,10.00\n");
+}
+
+TEST_F(cli, DeleteOfAMissingOrForbiddenRecordChangesNothing)
+{
+    init();
+    insert("KUNDE", {"KUN:NAVN=Ola"});
+    insert("KODEVERK", {"KOD:GRUPPE=101", "KOD:NR=5000", "KOD:TEKST=Oslo"});
+    const auto before = folderBytes(dir);
+
+    struct Case {
+        std::vector<std::string> args;
+        std::string part;
+    };
+    const std::vector<Case> cases{
+        {{"KUNDE", "delete", "7"}, "Fant ingen post i KUNDE med nøkkelen 7"},
+        {{"KUNDE", "delete", "x"}, "Ugyldig nøkkelverdi for KUN:KUNDEID"},
+        {{"KODEVERK", "delete", "101,5001"}, "Fant ingen post"},
+        {{"KODEVERK", "delete", "101"}, "2 deler"},
+        {{"PARAM", "delete", "1"}, "PARAM"},
+        {{"KUNDE_ALIAS", "delete", "1"}, "KUNDE_ALIAS"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.front() + " " + c.args.back());
+        EXPECT_TRUE(failsWithOneLine(records(c.args), c.part));
+    }
+    EXPECT_EQ(folderBytes(dir), before);
+
+    Outcome r = records({"KODEVERK", "delete", "101,5000"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "101,5000\n");
+    EXPECT_EQ(records({"KODEVERK", "list", "--fields", "KOD:NR"}).out, "KOD:NR\n");
 }
 
 TEST_F(cli, HelpIsNorwegian)
