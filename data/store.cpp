@@ -178,6 +178,19 @@ void TableFile::fail(StoreError& err, StoreStatus s) const
     err.driverText = sqlite3_errmsg(db_);
 }
 
+bool TableFile::noteMissedWrite(const RowRef& ref, StoreError& err)
+{
+    // The record is there in another version, or not there at all.
+    Record probe(decl_);
+    RowRef other = ref;
+    StoreError ignored;
+    if (read(other, probe, ignored))
+        setError(err, StoreStatus::CHANGED, ERR_RECORD_CHANGED, "Record Changed By Another Station");
+    else
+        setError(err, StoreStatus::NOT_FOUND, ERR_RECORD_NOT_FOUND, "Record Not Found");
+    return false;
+}
+
 bool TableFile::exec(const char* sql, StoreError& err)
 {
     if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK)
@@ -396,17 +409,8 @@ public:
         sqlite3_bind_int64(s, i++, ref.rev);
         if (sqlite3_step(s) != SQLITE_DONE)
             return failStep(err);
-        if (sqlite3_changes(db_) == 0) {
-            Record probe(decl_);
-            RowRef other = ref;
-            StoreError ignored;
-            if (read(other, probe, ignored))
-                setError(err, StoreStatus::CHANGED, ERR_RECORD_CHANGED,
-                         "Record Changed By Another Station");
-            else
-                setError(err, StoreStatus::NOT_FOUND, ERR_RECORD_NOT_FOUND, "Record Not Found");
-            return false;
-        }
+        if (sqlite3_changes(db_) == 0)
+            return noteMissedWrite(ref, err);
         ref.rev = rev;
         return true;
     }
@@ -746,17 +750,8 @@ public:
                      " SET \"_rev\" = ?, \"_data\" = ?2 WHERE rowid = ?3 AND \"_rev\" = ?4",
                  {rev, 0, ref.rowid, ref.rev}, &blob, err))
             return false;
-        if (sqlite3_changes(db_) == 0) {
-            Record probe(decl_);
-            RowRef other = ref;
-            StoreError ignored;
-            if (read(other, probe, ignored))
-                setError(err, StoreStatus::CHANGED, ERR_RECORD_CHANGED,
-                         "Record Changed By Another Station");
-            else
-                setError(err, StoreStatus::NOT_FOUND, ERR_RECORD_NOT_FOUND, "Record Not Found");
-            return false;
-        }
+        if (sqlite3_changes(db_) == 0)
+            return noteMissedWrite(ref, err);
         ref.rev = rev;
         return true;
     }

@@ -137,6 +137,8 @@ protected:
     TableFile* owner() { return owner_ ? owner_ : this; }
     const TableFile* owner() const { return owner_ ? owner_ : this; }
     bool exec(const char* sql, StoreError& err);
+    // An update that changed no row: CHANGED or NOT_FOUND in err; always false.
+    bool noteMissedWrite(const RowRef& ref, StoreError& err);
     void fail(StoreError& err, StoreStatus s) const;  // from the database's current error
     int64_t newRevision();
 

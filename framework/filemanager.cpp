@@ -107,13 +107,28 @@ int FileManager::THROWMESSAGE(int id, std::string_view text)
     return ctx_.errors().THROWMESSAGE(ctx_.errorState(), static_cast<uint16_t>(id), text);
 }
 
-void FileManager::capture(const StoreError& err)
+void recordStoreError(ErrorState& s, const StoreError& err)
 {
-    auto& s = ctx_.errorState();
     s.currentErrorCode = err.code;
     s.currentErrorText = err.text;
     s.currentFileErrorCode = err.driverCode;
     s.currentFileErrorText = err.driverText;
+}
+
+void FileManager::capture(const StoreError& err)
+{
+    recordStoreError(ctx_.errorState(), err);
+}
+
+void FileManager::placeAt(const RowRef& ref, const Record& values, bool dropReadAhead)
+{
+    setCurrent(ref);
+    pos_.kind = Position::AT_ROW;
+    pos_.values.copyFrom(values);
+    pos_.row = ref;
+    pos_.inclusive = false;
+    if (dropReadAhead)
+        dropAhead();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -477,11 +492,7 @@ int FileManager::read(bool forward, bool quiet)
     Row row = std::move(ahead_.front());
     ahead_.pop_front();
     rec_.copyFrom(row.rec);
-    pos_.kind = Position::AT_ROW;
-    pos_.values.copyFrom(row.rec);
-    pos_.row = row.ref;
-    pos_.inclusive = false;
-    setCurrent(row.ref);
+    placeAt(row.ref, row.rec, false);
     eof_ = false;
     return LEVEL_BENIGN;
 }
@@ -506,12 +517,7 @@ int FileManager::fetch(KeyRef key, bool clearOnFail)
         return LEVEL_NOTIFY;
     }
     rec_.copyFrom(row.rec);
-    setCurrent(row.ref);
-    pos_.kind = Position::AT_ROW;
-    pos_.values.copyFrom(row.rec);
-    pos_.row = row.ref;
-    pos_.inclusive = false;
-    dropAhead();
+    placeAt(row.ref, row.rec);
     return LEVEL_BENIGN;
 }
 
@@ -529,12 +535,7 @@ int FileManager::REGET(const RowRef& at)
         return LEVEL_NOTIFY;
     }
     rec_.copyFrom(stored);
-    setCurrent(ref);
-    pos_.kind = Position::AT_ROW;
-    pos_.values.copyFrom(stored);
-    pos_.row = ref;
-    pos_.inclusive = false;
-    dropAhead();
+    placeAt(ref, stored);
     return LEVEL_BENIGN;
 }
 
@@ -621,12 +622,7 @@ int FileManager::reserveOnce(StoreError& err, int& failedKey)
         return LEVEL_NOTIFY;
     reserved_ = true;
     reservedRef_ = ref;
-    setCurrent(ref);
-    pos_.kind = Position::AT_ROW;
-    pos_.values.copyFrom(rec_);
-    pos_.row = ref;
-    pos_.inclusive = false;
-    dropAhead();
+    placeAt(ref, rec_);
     return LEVEL_BENIGN;
 }
 
@@ -712,11 +708,7 @@ int FileManager::insertOrFail(bool quiet)
             setCurrent(ref);
     }
     if (ok) {
-        pos_.kind = Position::AT_ROW;
-        pos_.values.copyFrom(rec_);
-        pos_.row = cur_;
-        pos_.inclusive = false;
-        dropAhead();
+        placeAt(cur_, rec_);
         return LEVEL_BENIGN;
     }
     capture(err);
@@ -753,11 +745,7 @@ int FileManager::updateOrFail(bool quiet, bool showChanged)
             setCurrent(ref);
             if (reserved_ && ref.rowid == reservedRef_.rowid)
                 reservedRef_ = ref;
-            pos_.kind = Position::AT_ROW;
-            pos_.values.copyFrom(rec_);
-            pos_.row = ref;
-            pos_.inclusive = false;
-            dropAhead();
+            placeAt(ref, rec_);
             return LEVEL_BENIGN;
         }
     }

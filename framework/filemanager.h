@@ -17,6 +17,9 @@ namespace tavlo {
 class Context;
 class RelationManager;
 
+// Puts what the store reported into the error state, for the next message's placeholders.
+void recordStoreError(ErrorState& s, const StoreError& err);
+
 // How a procedure uses a table, declared through USEFILE: up to USE_USES a caller's position and
 // record come back when a nested procedure is done with the table; USE_RETURNS keeps the record
 // the nested procedure left in the buffer.
@@ -149,6 +152,8 @@ private:
     void dropAhead() { ahead_.clear(); }
     TableFile* f() const { return file(); }
     void setCurrent(const RowRef& ref);
+    // The record at ref, with these values, is current, and walks go on from it.
+    void placeAt(const RowRef& ref, const Record& values, bool dropReadAhead = true);
     FileSnapshot snapshot(uint16_t id) const;
     void restore(const FileSnapshot& s, bool restoreBuffer);
     Use* currentUse();

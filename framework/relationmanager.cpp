@@ -42,6 +42,18 @@ void copyLinks(const RelationDecl& rel, Record& child, const Record& parent)
     }
 }
 
+// The parent-side linking fields of `to` take the values they have in `from`.
+void copyParentLinks(const RelationDecl& rel, Record& to, const Record& from)
+{
+    for (auto [pf, cf] : rel.links) {
+        (void)cf;
+        if (isText(to.decl(), pf))
+            to.setStr(pf, from.str(pf));
+        else
+            to.setNum(pf, from.num(pf));
+    }
+}
+
 void clearLinks(const RelationDecl& rel, Record& child)
 {
     for (auto [pf, cf] : rel.links) {
@@ -194,11 +206,7 @@ bool RelationManager::enlistAll(Transaction& tx, const std::set<Tbl>& tables)
         bool ok = tx.enlist(m, err);
         m.CLOSE();  // the transaction keeps the file; the tree keeps the table open
         if (!ok) {
-            auto& s = ctx_.errorState();
-            s.currentErrorCode = err.code;
-            s.currentErrorText = err.text;
-            s.currentFileErrorCode = err.driverCode;
-            s.currentFileErrorText = err.driverText;
+            recordStoreError(ctx_.errorState(), err);
             return false;
         }
     }
@@ -311,6 +319,17 @@ int RelationManager::DELETESECONDARY(const RelationDecl& rel, const Record& pare
     }
 }
 
+bool RelationManager::beginTree(Transaction& tx, const std::set<Tbl>& tree)
+{
+    StoreError err;
+    if (enlistAll(tx, tree) && tx.begin(err))
+        return true;
+    if (err.status != StoreStatus::OK)
+        recordStoreError(ctx_.errorState(), err);
+    me().THROW(MSG_TRANSACTION_CANCELLED);
+    return false;
+}
+
 int RelationManager::UPDATE(bool fromForm)
 {
     OPEN();
@@ -338,15 +357,7 @@ int RelationManager::UPDATE(bool fromForm)
     } else {
         Transaction tx(ctx_);
         StoreError err;
-        if (!enlistAll(tx, tree) || !tx.begin(err)) {
-            if (err.status != StoreStatus::OK) {
-                auto& s = ctx_.errorState();
-                s.currentErrorCode = err.code;
-                s.currentErrorText = err.text;
-                s.currentFileErrorCode = err.driverCode;
-                s.currentFileErrorText = err.driverText;
-            }
-            m.THROW(MSG_TRANSACTION_CANCELLED);
+        if (!beginTree(tx, tree)) {
             CLOSE();
             return LEVEL_FATAL;
         }
@@ -357,19 +368,9 @@ int RelationManager::UPDATE(bool fromForm)
                 // The linking fields go back to the values the children still have.
                 for (const auto& r : related_)
                     if (r.asParent)
-                        for (auto [pf, cf] : r.rel->links) {
-                            (void)cf;
-                            if (isText(m.rec().decl(), pf))
-                                m.rec().setStr(pf, old.str(pf));
-                            else
-                                m.rec().setNum(pf, old.num(pf));
-                        }
+                        copyParentLinks(*r.rel, m.rec(), old);
             } else if (!tx.commit(err)) {
-                auto& s = ctx_.errorState();
-                s.currentErrorCode = err.code;
-                s.currentErrorText = err.text;
-                s.currentFileErrorCode = err.driverCode;
-                s.currentFileErrorText = err.driverText;
+                recordStoreError(ctx_.errorState(), err);
                 m.THROW(MSG_UPDATE_ERROR);
                 level = LEVEL_NOTIFY;
             }
@@ -403,15 +404,8 @@ int RelationManager::DELETE(bool ask)
         StoreError err;
         int level = LEVEL_NOTIFY;
         bool refused = false;
-        if (!enlistAll(tx, tree) || !tx.begin(err)) {
-            if (err.status != StoreStatus::OK) {
-                auto& s = ctx_.errorState();
-                s.currentErrorCode = err.code;
-                s.currentErrorText = err.text;
-                s.currentFileErrorCode = err.driverCode;
-                s.currentFileErrorText = err.driverText;
-            }
-            m.THROW(MSG_TRANSACTION_CANCELLED);
+        if (!beginTree(tx, tree)) {
+            // reported
         } else if (m.REGET(at) != LEVEL_BENIGN) {
             m.THROW(MSG_DELETE_ERROR);
         } else {
@@ -422,11 +416,7 @@ int RelationManager::DELETE(bool ask)
             if (level == LEVEL_BENIGN)
                 level = m.DELETERECORD(false);
             if (level == LEVEL_BENIGN && !tx.commit(err)) {
-                auto& s = ctx_.errorState();
-                s.currentErrorCode = err.code;
-                s.currentErrorText = err.text;
-                s.currentFileErrorCode = err.driverCode;
-                s.currentFileErrorText = err.driverText;
+                recordStoreError(ctx_.errorState(), err);
                 m.THROW(MSG_DELETE_ERROR);
                 level = LEVEL_NOTIFY;
             }

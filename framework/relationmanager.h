@@ -63,6 +63,8 @@ private:
     void updateTree(std::set<Tbl>& out);
     void deleteTree(std::set<Tbl>& out);
     bool enlistAll(Transaction& tx, const std::set<Tbl>& tables);
+    // Enlists the tree and begins; a failure is reported (error 24).
+    bool beginTree(Transaction& tx, const std::set<Tbl>& tree);
     int applyUpdates(const Record& old);
     int applyDeletes(const Record& parent);
     void positionOnChildren(const RelationDecl& rel, const Record& parentValues);
