@@ -178,6 +178,26 @@ void TableFile::fail(StoreError& err, StoreStatus s) const
     err.driverText = sqlite3_errmsg(db_);
 }
 
+bool TableFile::findEqual(int key, const Record& values, Row& out, StoreError& err)
+{
+    const KeyDecl& k = decl_.keys[key];
+    if (k.notIndexed && keyIsEmpty(decl_, k, values)) {
+        setError(err, StoreStatus::NOT_FOUND, ERR_RECORD_NOT_FOUND, "Record Not Found");
+        return false;
+    }
+    std::vector<Row> rows;
+    Bound b{Bound::AT, &values, 0};
+    if (!page(key, b, true, 1, rows, err, true, nullptr))
+        return false;
+    if (rows.empty() || compareKey(decl_, key, rows[0].rec, values) != 0) {
+        setError(err, StoreStatus::NOT_FOUND, ERR_RECORD_NOT_FOUND, "Record Not Found");
+        return false;
+    }
+    out.ref = rows[0].ref;
+    out.rec.copyFrom(rows[0].rec);
+    return true;
+}
+
 bool TableFile::noteMissedWrite(const RowRef& ref, StoreError& err)
 {
     // The record is there in another version, or not there at all.
@@ -536,26 +556,6 @@ public:
         return true;
     }
 
-    bool findEqual(int key, const Record& values, Row& out, StoreError& err) override
-    {
-        const KeyDecl& k = decl_.keys[key];
-        if (k.notIndexed && keyIsEmpty(decl_, k, values)) {
-            setError(err, StoreStatus::NOT_FOUND, ERR_RECORD_NOT_FOUND, "Record Not Found");
-            return false;
-        }
-        std::vector<Row> rows;
-        Bound b{Bound::AT, &values, 0};
-        if (!page(key, b, true, 1, rows, err, true, nullptr))
-            return false;
-        if (rows.empty() || compareKey(decl_, key, rows[0].rec, values) != 0) {
-            setError(err, StoreStatus::NOT_FOUND, ERR_RECORD_NOT_FOUND, "Record Not Found");
-            return false;
-        }
-        out.ref = rows[0].ref;
-        out.rec.copyFrom(rows[0].rec);
-        return true;
-    }
-
     int duplicatedKey(const Record& r, int64_t self) override
     {
         for (std::size_t key = 0; key < decl_.keys.size(); ++key) {
@@ -817,21 +817,6 @@ public:
                 break;
             out.push_back(std::move(row));
         }
-        return true;
-    }
-
-    bool findEqual(int key, const Record& values, Row& out, StoreError& err) override
-    {
-        std::vector<Row> rows;
-        Bound b{Bound::AT, &values, 0};
-        if (!page(key, b, true, 1, rows, err, true, nullptr))
-            return false;
-        if (rows.empty() || compareKey(decl_, key, rows[0].rec, values) != 0) {
-            setError(err, StoreStatus::NOT_FOUND, ERR_RECORD_NOT_FOUND, "Record Not Found");
-            return false;
-        }
-        out.ref = rows[0].ref;
-        out.rec.copyFrom(rows[0].rec);
         return true;
     }
 

@@ -123,7 +123,7 @@ public:
                       StoreError& err, bool memos = true,
                       const SqlCondition* condition = nullptr) = 0;
     // The first record in key order whose key fields equal those of `values`.
-    virtual bool findEqual(int key, const Record& values, Row& out, StoreError& err) = 0;
+    bool findEqual(int key, const Record& values, Row& out, StoreError& err);
     // The first unique key under which `r` would collide with a record other than `self`; -1.
     virtual int duplicatedKey(const Record& r, int64_t self) = 0;
     virtual int64_t count(StoreError& err) = 0;
