@@ -17,18 +17,18 @@ bool isText(const TableDecl& t, int field)
     return t.fields[field].type == FieldType::TEXT;
 }
 
-// A child belongs to a parent when its linking fields equal the parent's under the child key's
-// rule (texts without regard to case).
+// Linking values are equal under the keys' rule: texts without regard to case.
+bool sameValue(const Record& a, int fa, const Record& b, int fb)
+{
+    return isText(a.decl(), fa) ? text::collate(a.str(fa), b.str(fb)) == 0
+                                : a.num(fa) == b.num(fb);
+}
+
 bool belongsTo(const RelationDecl& rel, const Record& child, const Record& parent)
 {
-    for (auto [pf, cf] : rel.links) {
-        if (isText(child.decl(), cf)) {
-            if (text::collate(child.str(cf), parent.str(pf)) != 0)
-                return false;
-        } else if (child.num(cf) != parent.num(pf)) {
+    for (auto [pf, cf] : rel.links)
+        if (!sameValue(child, cf, parent, pf))
             return false;
-        }
-    }
     return true;
 }
 
@@ -158,12 +158,8 @@ bool RelationManager::linksDiffer(const RelationDecl& rel, const Record& a, cons
 {
     for (auto [pf, cf] : rel.links) {
         (void)cf;
-        if (isText(a.decl(), pf)) {
-            if (text::collate(a.str(pf), b.str(pf)) != 0)
-                return true;
-        } else if (a.num(pf) != b.num(pf)) {
+        if (!sameValue(a, pf, b, pf))
             return true;
-        }
     }
     return false;
 }
