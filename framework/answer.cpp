@@ -19,6 +19,16 @@ void ScriptedAnswers::halt(const std::string&)
     ++halts;
 }
 
+int32_t ScriptedAnswers::pickDate(int32_t initial)
+{
+    datesAsked.push_back(initial);
+    if (dates.empty())
+        return initial;
+    int32_t d = dates.front();
+    dates.pop_front();
+    return d;
+}
+
 unsigned ConsoleAnswers::message(const Message& m)
 {
     const std::string line = m.caption.empty() ? m.text : m.caption + ": " + m.text;

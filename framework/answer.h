@@ -1,6 +1,7 @@
 #pragma once
 // The one door for every question to the user. The desktop implements it with widgets; tests
 // and the command line use scripted or non-interactive answers.
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
@@ -35,6 +36,8 @@ public:
     virtual unsigned message(const Message& m) = 0;
     // The program must end now (after a fatal error has been shown).
     virtual void halt(const std::string& reason) = 0;
+    // The calendar: the chosen day number, or `initial` when the user leaves without choosing.
+    virtual int32_t pickDate(int32_t initial) { return initial; }
 };
 
 // For tests: answers from a script, falling back to each message's default button; keeps
@@ -44,9 +47,12 @@ public:
     std::deque<unsigned> script;
     std::vector<Message> shown;
     int halts = 0;
+    std::deque<int32_t> dates;  // answers of the calendar, in turn
+    std::vector<int32_t> datesAsked;
 
     unsigned message(const Message& m) override;
     void halt(const std::string& reason) override;
+    int32_t pickDate(int32_t initial) override;
     void answer(unsigned button) { script.push_back(button); }
 };
 

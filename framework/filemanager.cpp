@@ -465,8 +465,14 @@ int FileManager::read(bool forward, bool quiet)
             b.kind = Bound::AFTER;
             b.values = &pos_.values;
             b.rowid = pos_.row.rowid;
-            if (pos_.inclusive)
-                b.rowid += forward ? -1 : 1;
+            // Equal keys follow each other by row id, in the reverse order on a key that
+            // descends in every component (as the store orders them).
+            if (pos_.inclusive) {
+                const auto& comps = decl_.keys[pos_.key].components;
+                bool allDesc = std::none_of(comps.begin(), comps.end(),
+                                            [](const KeyComponent& c) { return c.ascending; });
+                b.rowid += forward != allDesc ? -1 : 1;
+            }
             break;
         }
         // A read right after SETAT looks one record up (a locator, a lookup) and mostly stops

@@ -358,7 +358,8 @@ int RelationManager::UPDATE(bool fromForm)
             return LEVEL_FATAL;
         }
         level = m.UPDATE(fromForm);
-        if (level == LEVEL_BENIGN) {
+        const bool wrote = level == LEVEL_BENIGN;
+        if (wrote) {
             level = applyUpdates(old);
             if (level != LEVEL_BENIGN) {
                 // The linking fields go back to the values the children still have.
@@ -373,7 +374,9 @@ int RelationManager::UPDATE(bool fromForm)
         }
         if (tx.active())
             tx.rollback();
-        if (level != LEVEL_BENIGN)
+        // Our write was rolled back: the stored revision is the one read before. After a
+        // conflict the other user's version is current instead, and stays so.
+        if (level != LEVEL_BENIGN && wrote)
             m.restoreCurrent(before);
     }
     if (level == LEVEL_BENIGN)
