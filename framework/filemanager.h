@@ -69,9 +69,11 @@ public:
     // condition must live while it is set.
     void setWalkCondition(const SqlCondition* c)
     {
+        if (c != condition_)
+            dropAhead();
         condition_ = c;
-        dropAhead();
     }
+    const SqlCondition* walkCondition() const { return condition_; }
     // Reads the record at a stored position (from current()) into the buffer, quietly.
     int REGET(const RowRef& at);
     // After a transaction was rolled back: the current record is again as it was stored.

@@ -257,11 +257,15 @@ void ViewManager::RESET()
 
 void ViewManager::RESETAT()
 {
+    file().setWalkCondition(condition_.get());
     file().SETAT(orders_.at(sort_).key);
 }
 
 int ViewManager::read(bool forward)
 {
+    // Views of one table in one context share its record store: each reads under its own
+    // range and filter.
+    file().setWalkCondition(condition_.get());
     for (;;) {
         int level = forward ? file().TRYNEXT() : file().TRYPREVIOUS();
         if (level != LEVEL_BENIGN) {

@@ -13,36 +13,6 @@ namespace {
 
 class RelationTest : public DataFolderTest {
 protected:
-    int addCustomer(Context& ctx, const std::string& name, int contacts, int invoices = 0)
-    {
-        auto& kun = ctx.access(Tbl::KUNDE);
-        auto& kon = ctx.access(Tbl::KONTAKT);
-        auto& fak = ctx.access(Tbl::FAKTURA);
-        kun.OPEN();
-        kon.OPEN();
-        fak.OPEN();
-        kun.rec().clear();
-        kun.rec().set(KUN::NAVN, name);
-        EXPECT_EQ(kun.INSERT(), LEVEL_BENIGN);
-        int id = kun.rec().get(KUN::KUNDEID);
-        for (int i = 0; i < contacts; ++i) {
-            kon.rec().clear();
-            kon.rec().set(KON::KUNDEID, id);
-            kon.rec().set(KON::NAVN, name + " kontakt " + std::to_string(i));
-            EXPECT_EQ(kon.INSERT(), LEVEL_BENIGN);
-        }
-        for (int i = 0; i < invoices; ++i) {
-            fak.rec().clear();
-            fak.rec().set(FAK::KUNDEID, id);
-            fak.rec().set(FAK::KUNDENAVN, name);
-            EXPECT_EQ(fak.INSERT(), LEVEL_BENIGN);
-        }
-        kun.CLOSE();
-        kon.CLOSE();
-        fak.CLOSE();
-        return id;
-    }
-
     // How many records of a table hold `value` in an int field.
     int countWhere(Context& ctx, Tbl t, IntField f, int value)
     {

@@ -167,3 +167,23 @@ TEST_F(ViewTest, RelationRangeFollowsTheParentInItsBuffer)
     kun.CLOSE();
     v.CLOSE();
 }
+
+TEST_F(ViewTest, TwoViewsOfOneTableKeepTheirOwnFilters)
+{
+    ViewManager low, high;
+    for (ViewManager* v : {&low, &high}) {
+        v->INIT(*ctx, Tbl::KONTAKT);
+        v->ADDSORTORDER(KON::KeyKontaktId);
+    }
+    low.SETFILTER("KON:PostNr < 2000");
+    high.SETFILTER("KON:PostNr >= 6800");
+    low.OPEN();
+    high.OPEN();
+    EXPECT_EQ(ids(high), (std::vector<int>{59, 60}));
+    low.RESET();
+    EXPECT_EQ(ids(low).size(), 10u);
+    high.CLOSE();
+    low.RESET();
+    EXPECT_EQ(ids(low).size(), 10u);
+    low.CLOSE();
+}

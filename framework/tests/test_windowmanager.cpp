@@ -29,25 +29,6 @@ struct Stored {
 
 class FormTest : public DataFolderTest {
 protected:
-    int addCustomer(Context& ctx, const std::string& name, int contacts = 0)
-    {
-        auto& kun = ctx.access(Tbl::KUNDE);
-        auto& kon = ctx.access(Tbl::KONTAKT);
-        kun.OPEN();
-        kon.OPEN();
-        kun.rec().clear();
-        kun.rec().set(KUN::NAVN, name);
-        EXPECT_EQ(kun.INSERT(), LEVEL_BENIGN);
-        int id = kun.rec().get(KUN::KUNDEID);
-        for (int i = 0; i < contacts; ++i) {
-            kon.rec().clear();
-            kon.rec().set(KON::KUNDEID, id);
-            EXPECT_EQ(kon.INSERT(), LEVEL_BENIGN);
-        }
-        kun.CLOSE();
-        kon.CLOSE();
-        return id;
-    }
     // The customer becomes the current record, as a register leaves it before starting a form.
     void select(Context& ctx, int id)
     {
