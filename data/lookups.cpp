@@ -1,0 +1,137 @@
+#include "data/lookups.h"
+
+#include "data/context.h"
+#include "framework/text.h"
+
+namespace tavlo {
+namespace {
+
+// One fetch by the primary key on an alias table; a miss clears the buffer. The table is opened
+// around the fetch: a caller that has it open keeps its count, and one that has not is not ended
+// by a use-before-open error.
+bool fetch(Context& ctx, Tbl alias, KeyRef key, const std::function<void(Record&)>& setKey)
+{
+    auto& m = ctx.access(alias);
+    m.OPEN();
+    m.rec().clear();
+    setKey(m.rec());
+    bool found = m.TRYFETCH(key) == LEVEL_BENIGN;
+    if (!found)
+        m.rec().clear();
+    m.CLOSE();
+    return found;
+}
+
+} // namespace
+
+bool SETKODA(Context& ctx, int32_t group, int32_t code)
+{
+    if (group == 0 || code == 0) {
+        ctx.rec(Tbl::KODEVERK_ALIAS).clear();
+        return false;
+    }
+    return fetch(ctx, Tbl::KODEVERK_ALIAS, KODA::KeyGruppe_Nr, [&](Record& r) {
+        r.set(KODA::GRUPPE, group);
+        r.set(KODA::NR, code);
+    });
+}
+
+bool SETKUNA(Context& ctx, int32_t id)
+{
+    if (id == 0) {
+        ctx.rec(Tbl::KUNDE_ALIAS).clear();
+        return false;
+    }
+    return fetch(ctx, Tbl::KUNDE_ALIAS, KUNA::KeyKundeId,
+                 [&](Record& r) { r.set(KUNA::KUNDEID, id); });
+}
+
+bool SETPROA(Context& ctx, int32_t id)
+{
+    if (id == 0) {
+        ctx.rec(Tbl::PRODUKT_ALIAS).clear();
+        return false;
+    }
+    return fetch(ctx, Tbl::PRODUKT_ALIAS, PROA::KeyProduktId,
+                 [&](Record& r) { r.set(PROA::PRODUKTID, id); });
+}
+
+bool SETGRUA(Context& ctx, int32_t id)
+{
+    if (id == 0) {
+        ctx.rec(Tbl::GRUNNLAG_ALIAS).clear();
+        return false;
+    }
+    return fetch(ctx, Tbl::GRUNNLAG_ALIAS, GRUA::KeyGrunnlagId,
+                 [&](Record& r) { r.set(GRUA::GRUNNLAGID, id); });
+}
+
+void VISKODA(Context& ctx, int32_t group, int32_t& code, std::string& text,
+             std::optional<int> flags)
+{
+    if (SETKODA(ctx, group, code)) {
+        text = ctx.rec(Tbl::KODEVERK_ALIAS).get(KODA::TEKST);
+        return;
+    }
+    text.clear();
+    if (!flags)
+        return;
+    if (*flags & 1)
+        ctx.errors().answers()->message({"Kode " + std::to_string(code) +
+                                             " finnes ikke i kodeverksgruppe " +
+                                             std::to_string(group),
+                                         "Feil", Icon::Hand, BUTTON_OK, BUTTON_OK});
+    if (*flags & 2)
+        code = 0;
+}
+
+int VISKUNA(Context& ctx, int32_t id, std::string& text)
+{
+    text = SETKUNA(ctx, id) ? ctx.rec(Tbl::KUNDE_ALIAS).get(KUNA::NAVN) : std::string();
+    return 0;
+}
+
+void VISPROA(Context& ctx, int32_t id, std::string& text)
+{
+    text = SETPROA(ctx, id) ? ctx.rec(Tbl::PRODUKT_ALIAS).get(PROA::NAVN) : std::string();
+}
+
+void VISGRUA(Context& ctx, int32_t id, std::string& text)
+{
+    text = SETGRUA(ctx, id) ? ctx.rec(Tbl::GRUNNLAG_ALIAS).get(GRUA::TEKST) : std::string();
+}
+
+void VISKONA(Context& ctx, int32_t id, std::string& text)
+{
+    bool found = id != 0 && fetch(ctx, Tbl::KONTAKT_ALIAS, KONA::KeyKontaktId,
+                                  [&](Record& r) { r.set(KONA::KONTAKTID, id); });
+    text = found ? ctx.rec(Tbl::KONTAKT_ALIAS).get(KONA::NAVN) : std::string();
+}
+
+void VISPRJA(Context& ctx, const std::string& id, std::string& text)
+{
+    bool found = !text::trim(id).empty() &&
+                 fetch(ctx, Tbl::PROSJEKT_ALIAS, PRJA::KeyProsjektId,
+                       [&](Record& r) { r.set(PRJA::PROSJEKTID, text::rtrim(id)); });
+    text = found ? ctx.rec(Tbl::PROSJEKT_ALIAS).get(PRJA::NAVN) : std::string();
+}
+
+void VISPLIA(Context& ctx, int32_t id, std::string& text)
+{
+    bool found = id != 0 && fetch(ctx, Tbl::PRJLINJE_ALIAS, PLIA::KeyPrjLinjeId,
+                                  [&](Record& r) { r.set(PLIA::PRJLINJEID, id); });
+    text = found ? ctx.rec(Tbl::PRJLINJE_ALIAS).get(PLIA::TEKST) : std::string();
+}
+
+std::string SNUNAVN(const std::string& name)
+{
+    std::string clipped(text::rtrim(name));
+    auto comma = clipped.find(',');
+    if (comma == std::string::npos)
+        return clipped;
+    std::string after = text::truncate(text::trim(clipped.substr(comma + 1)), 30);
+    std::string before(text::rtrim(clipped.substr(0, comma)));
+    return std::string(text::trim(std::string(text::rtrim(after)) + " " + before));
+}
+
+} // namespace tavlo

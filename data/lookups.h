@@ -1,0 +1,31 @@
+#pragma once
+// Lookups by id over the alias tables, so that a lookup never disturbs the record a form is
+// editing: VIS… give the display text of a key, SET… load the record into the alias buffer and
+// say whether it exists. A missing record is never an error: an empty text or false.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tavlo {
+
+class Context;
+
+// flags, when given: bit 1 shows "Kode … finnes ikke i kodeverksgruppe …", bit 2 sets code to 0.
+void VISKODA(Context& ctx, int32_t group, int32_t& code, std::string& text,
+             std::optional<int> flags = std::nullopt);
+int VISKUNA(Context& ctx, int32_t id, std::string& text);
+void VISPROA(Context& ctx, int32_t id, std::string& text);
+void VISGRUA(Context& ctx, int32_t id, std::string& text);
+void VISKONA(Context& ctx, int32_t id, std::string& text);
+void VISPRJA(Context& ctx, const std::string& id, std::string& text);
+void VISPLIA(Context& ctx, int32_t id, std::string& text);
+
+bool SETKODA(Context& ctx, int32_t group, int32_t code);
+bool SETKUNA(Context& ctx, int32_t id);
+bool SETPROA(Context& ctx, int32_t id);
+bool SETGRUA(Context& ctx, int32_t id);
+
+// "Nordmann, Ola" → "Ola Nordmann": the name turned round at its first comma.
+std::string SNUNAVN(const std::string& name);
+
+} // namespace tavlo
