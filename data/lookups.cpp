@@ -1,6 +1,7 @@
 #include "data/lookups.h"
 
 #include "data/context.h"
+#include "framework/viewmanager.h"
 #include "framework/text.h"
 
 namespace tavlo {
@@ -121,6 +122,93 @@ void VISPLIA(Context& ctx, int32_t id, std::string& text)
     bool found = id != 0 && fetch(ctx, Tbl::PRJLINJE_ALIAS, PLIA::KeyPrjLinjeId,
                                   [&](Record& r) { r.set(PLIA::PRJLINJEID, id); });
     text = found ? ctx.rec(Tbl::PRJLINJE_ALIAS).get(PLIA::TEKST) : std::string();
+}
+
+namespace {
+
+// Runs a pick list over a view that starts on the record in the buffer. False when the list
+// has nothing to offer (it closes at once) or the user leaves it.
+bool pick(Context& ctx, ViewManager& view, const PickList& list)
+{
+    auto& m = view.file();
+    uint16_t start = m.SAVEBUFFER();
+    view.OPEN();
+    bool any = view.NEXT() == LEVEL_BENIGN;
+    m.RESTOREBUFFER(start, true);
+    bool chosen = false;
+    if (any) {
+        view.RESETAT();
+        chosen = ctx.errors().answers() && ctx.errors().answers()->pickFromList(view, list);
+    }
+    return chosen;
+}
+
+} // namespace
+
+int32_t HENTKODA(Context& ctx, int32_t group, int32_t current)
+{
+    ProcedureScope scope(ctx, "HENTKODA");
+    auto& kod = ctx.access(Tbl::KODEVERK_ALIAS);
+    kod.OPEN();
+    SETKODA(ctx, group, current);
+    kod.rec().set(KODA::GRUPPE, group);
+    kod.rec().set(KODA::NR, current);
+    ViewManager view;
+    view.INIT(ctx, Tbl::KODEVERK_ALIAS);
+    for (KeyRef key : {KODA::KeyGruppe_Nr, KODA::KeyGruppe_Tekst}) {
+        view.SETSORT(view.ADDSORTORDER(key));
+        view.ADDRANGE(KODA::GRUPPE.no);
+        view.SETFILTER("(KODA:IkkeIBruk = 0)");
+    }
+    view.SETSORT(1);
+    PickList list{"Velg kode",
+                  {{KODA::NR.no, "Nr", "@n_5"}, {KODA::TEKST.no, "Tekst", "@s50"}},
+                  {"Nummerisk sortering", "Alfabetisk sortering"}};
+    int32_t result = pick(ctx, view, list) ? kod.rec().get(KODA::NR) : current;
+    view.CLOSE();
+    kod.CLOSE();
+    return result;
+}
+
+int32_t HENTKUNA(Context& ctx, int32_t current)
+{
+    ProcedureScope scope(ctx, "HENTKUNA");
+    auto& kun = ctx.access(Tbl::KUNDE_ALIAS);
+    kun.OPEN();
+    if (!SETKUNA(ctx, current))
+        kun.rec().clear();
+    ViewManager view;
+    view.INIT(ctx, Tbl::KUNDE_ALIAS);
+    view.ADDSORTORDER(KUNA::KeyNavn);
+    view.ADDSORTORDER(KUNA::KeyKundeId);
+    PickList list{"Velg kunde",
+                  {{KUNA::KUNDEID.no, "Nr", "@n_8"}, {KUNA::NAVN.no, "Navn", "@s50"}},
+                  {"Alfabetisk sortering", "Nummerisk sortering"}};
+    int32_t result = pick(ctx, view, list) ? kun.rec().get(KUNA::KUNDEID) : 0;
+    view.CLOSE();
+    kun.CLOSE();
+    return result;
+}
+
+std::string HENTKONA(Context& ctx, int32_t customerId, const std::string& currentName)
+{
+    ProcedureScope scope(ctx, "HENTKONA");
+    auto& kon = ctx.access(Tbl::KONTAKT_ALIAS);
+    kon.OPEN();
+    kon.rec().clear();
+    kon.rec().set(KONA::KUNDEID, customerId);
+    kon.rec().set(KONA::NAVN, currentName);
+    ViewManager view;
+    view.INIT(ctx, Tbl::KONTAKT_ALIAS);
+    view.ADDSORTORDER(KONA::KeyKundeId_Navn);
+    view.ADDRANGE(KONA::KUNDEID.no);
+    PickList list{"Velg kontaktperson",
+                  {{KONA::KONTAKTID.no, "Id", "@n_8"}, {KONA::NAVN.no, "Navn", "@s50"}},
+                  {}};
+    std::string result = pick(ctx, view, list) ? kon.rec().get(KONA::NAVN) : currentName;
+    view.CLOSE();
+    kon.CLOSE();
+    return result;
 }
 
 std::string SNUNAVN(const std::string& name)

@@ -25,6 +25,14 @@ bool SETKUNA(Context& ctx, int32_t id);
 bool SETPROA(Context& ctx, int32_t id);
 bool SETGRUA(Context& ctx, int32_t id);
 
+// Pick lists. Each opens on the current value; a list with nothing to offer closes at once
+// without a choice. HENTKODA offers only codes in use.
+int32_t HENTKODA(Context& ctx, int32_t group, int32_t current = 0);
+// 0 when left without a choice.
+int32_t HENTKUNA(Context& ctx, int32_t current = 0);
+// The chosen contact's name; the current name when left without a choice.
+std::string HENTKONA(Context& ctx, int32_t customerId, const std::string& currentName = {});
+
 // "Nordmann, Ola" → "Ola Nordmann": the name turned round at its first comma.
 std::string SNUNAVN(const std::string& name);
 

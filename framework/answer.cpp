@@ -1,5 +1,7 @@
 #include "framework/answer.h"
 
+#include "framework/viewmanager.h"
+
 #include <cstdio>
 
 namespace tavlo {
@@ -17,6 +19,21 @@ unsigned ScriptedAnswers::message(const Message& m)
 void ScriptedAnswers::halt(const std::string&)
 {
     ++halts;
+}
+
+bool ScriptedAnswers::pickFromList(ViewManager& view, const PickList& list)
+{
+    listsShown.push_back(list.caption);
+    int row = picks.empty() ? -1 : picks.front();
+    if (!picks.empty())
+        picks.pop_front();
+    if (row < 0)
+        return false;
+    view.RESET();
+    for (int i = 0; i <= row; ++i)
+        if (view.NEXT() != LEVEL_BENIGN)
+            return false;
+    return true;
 }
 
 int32_t ScriptedAnswers::pickDate(int32_t initial)

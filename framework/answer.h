@@ -8,6 +8,22 @@
 
 namespace tavlo {
 
+class ViewManager;
+
+struct PickColumn {
+    int field;            // in the view's table
+    std::string heading;  // "Nr", "Tekst"
+    std::string picture;  // display picture; empty for the field's own
+};
+
+// A pick list over a view that the caller has built (sort orders, range, filter) and opened,
+// with the table buffer on the row to start at.
+struct PickList {
+    std::string caption;
+    std::vector<PickColumn> columns;
+    std::vector<std::string> orderNames;  // one per sort order when the user may switch them
+};
+
 enum class Icon { None, Question, Exclamation, Information, Hand };
 
 // Buttons of a message box, combinable as a mask.
@@ -38,6 +54,14 @@ public:
     virtual void halt(const std::string& reason) = 0;
     // The calendar: the chosen day number, or `initial` when the user leaves without choosing.
     virtual int32_t pickDate(int32_t initial) { return initial; }
+    // A pick list: true when the user chose a row, whose record is then in the view's table
+    // buffer; false when the list was left without a choice.
+    virtual bool pickFromList(ViewManager& view, const PickList& list)
+    {
+        (void)view;
+        (void)list;
+        return false;
+    }
 };
 
 // For tests: answers from a script, falling back to each message's default button; keeps
@@ -49,10 +73,13 @@ public:
     int halts = 0;
     std::deque<int32_t> dates;  // answers of the calendar, in turn
     std::vector<int32_t> datesAsked;
+    std::deque<int> picks;  // rows chosen in pick lists, counted from the first; -1 leaves
+    std::vector<std::string> listsShown;
 
     unsigned message(const Message& m) override;
     void halt(const std::string& reason) override;
     int32_t pickDate(int32_t initial) override;
+    bool pickFromList(ViewManager& view, const PickList& list) override;
     void answer(unsigned button) { script.push_back(button); }
 };
 

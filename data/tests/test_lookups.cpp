@@ -104,3 +104,51 @@ TEST(Snunavn, TurnsTheNameRoundAtItsFirstComma)
     EXPECT_EQ(SNUNAVN(", Ola"), "Ola");
     EXPECT_EQ(SNUNAVN("Etternavn, " + std::string(40, 'x')), std::string(30, 'x') + " Etternavn");
 }
+
+TEST_F(LookupTest, PickListsOfferWhatIsInUseAndGiveBackTheCurrentValue)
+{
+    Context ctx(&errors);
+    addCode(ctx, 105, 1, "Ny");
+    addCode(ctx, 105, 2, "Betalt");
+    addCode(ctx, 105, 3, "Purret");
+    addCode(ctx, 110, 1, "Gammel");
+    auto& kod = ctx.access(Tbl::KODEVERK);
+    kod.OPEN();
+    kod.rec().set(KOD::GRUPPE, 110);
+    kod.rec().set(KOD::NR, 1);
+    ASSERT_EQ(kod.FETCH(KOD::KeyGruppe_Nr), LEVEL_BENIGN);
+    kod.rec().set(KOD::IKKEIBRUK, 1);
+    ASSERT_EQ(kod.UPDATE(), LEVEL_BENIGN);
+    kod.rec().set(KOD::GRUPPE, 105);
+    kod.rec().set(KOD::NR, 2);
+    ASSERT_EQ(kod.FETCH(KOD::KeyGruppe_Nr), LEVEL_BENIGN);
+    kod.rec().set(KOD::IKKEIBRUK, 1);
+    ASSERT_EQ(kod.UPDATE(), LEVEL_BENIGN);
+    kod.CLOSE();
+
+    // A group whose codes are all out of use: the list closes at once.
+    EXPECT_EQ(HENTKODA(ctx, 110, 7), 7);
+    EXPECT_TRUE(answers.listsShown.empty());
+
+    auto& alias = ctx.access(Tbl::KODEVERK_ALIAS);
+    alias.OPEN();
+    alias.rec().set(KODA::TEKST, "skjemaets egen");
+    answers.picks = {1, -1};  // the second row offered is code 3: code 2 is out of use
+    EXPECT_EQ(HENTKODA(ctx, 105, 1), 3);
+    EXPECT_EQ(HENTKODA(ctx, 105, 1), 1);  // left without a choice
+    EXPECT_EQ(answers.listsShown.size(), 2u);
+    EXPECT_EQ(alias.rec().get(KODA::TEKST), "skjemaets egen");
+    alias.CLOSE();
+
+    int ola = addCustomer(ctx, "Ola", 2);
+    int anne = addCustomer(ctx, "Anne", 1);
+    answers.picks = {0, -1};
+    EXPECT_EQ(HENTKUNA(ctx, ola), anne);  // alphabetic order first
+    EXPECT_EQ(HENTKUNA(ctx, ola), 0);
+
+    answers.picks = {1, -1};
+    EXPECT_EQ(HENTKONA(ctx, ola, "Kari"), "Ola kontakt 1");
+    EXPECT_EQ(HENTKONA(ctx, ola, "Kari"), "Kari");
+    answers.picks = {1};  // Anne has one contact: there is no second row
+    EXPECT_EQ(HENTKONA(ctx, anne, "Kari"), "Kari");
+}
