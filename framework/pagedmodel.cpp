@@ -41,7 +41,13 @@ int64_t rowidOf(const std::string& position)
 
 PagedTableModel::PagedTableModel(std::unique_ptr<ViewManager> view, std::vector<Column> columns,
                                  QObject* parent)
-    : QAbstractTableModel(parent), view_(std::move(view))
+    : PagedTableModel(*view, std::move(columns), parent)
+{
+    owned_ = std::move(view);
+}
+
+PagedTableModel::PagedTableModel(ViewManager& view, std::vector<Column> columns, QObject* parent)
+    : QAbstractTableModel(parent), view_(&view)
 {
     const TableDecl& decl = file().decl();
     for (auto& c : columns) {
@@ -262,7 +268,8 @@ int PagedTableModel::pageUp()
 bool PagedTableModel::parseLocator(const QString& typed, Record& into) const
 {
     const TableDecl& decl = into.decl();
-    const int field = decl.keys[key_.no].components.front().field;
+    const auto& comps = decl.keys[key_.no].components;
+    const int field = comps[std::min<std::size_t>(view_->fixedComponents(), comps.size() - 1)].field;
     const std::string t(text::trim(typed.toStdString()));
     switch (decl.fields[field].type) {
     case FieldType::TEXT: into.setStr(field, t); return true;
@@ -318,11 +325,15 @@ bool PagedTableModel::parseLocator(const QString& typed, Record& into) const
 
 bool PagedTableModel::locate(const QString& text)
 {
+    // The locator works on the first key component the range leaves free.
+    view_->fillRange();
     if (!parseLocator(text, file().rec()))
         return false;
     // The rest of the key from its start, so that the first row with the typed value comes.
-    if (file().decl().keys[key_.no].components.size() > 1)
-        file().CLEARKEY(key_, 2);
+    const int located = std::min<int>(view_->fixedComponents(),
+                                      file().decl().keys[key_.no].components.size() - 1);
+    if (static_cast<int>(file().decl().keys[key_.no].components.size()) > located + 1)
+        file().CLEARKEY(key_, located + 2);
     view_->RESETAT();
     auto rows = read(true, pageSize_);
     if (rows.empty())

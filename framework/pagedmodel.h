@@ -35,6 +35,8 @@ class PagedTableModel : public QAbstractTableModel {
     // is read until home(), end(), locate() or showRecord().
     PagedTableModel(std::unique_ptr<ViewManager> view, std::vector<Column> columns,
                     QObject* parent = nullptr);
+    // Over a view that the caller keeps (a pick list's); it must outlive the model.
+    PagedTableModel(ViewManager& view, std::vector<Column> columns, QObject* parent = nullptr);
     ~PagedTableModel() override;
 
     ViewManager& view() { return *view_; }
@@ -119,7 +121,8 @@ class PagedTableModel : public QAbstractTableModel {
     void replaceRows(std::vector<Row> rows, int current);
     bool parseLocator(const QString& text, Record& into) const;
 
-    std::unique_ptr<ViewManager> view_;
+    std::unique_ptr<ViewManager> owned_;
+    ViewManager* view_;
     std::vector<Column> columns_;
     KeyRef key_{0};
     int pageSize_ = kDefaultPageSize;

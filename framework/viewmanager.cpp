@@ -1,5 +1,7 @@
 #include "framework/viewmanager.h"
 
+#include <algorithm>
+
 #include "data/context.h"
 #include "framework/filterexpr.h"
 #include "framework/relationmanager.h"
@@ -295,9 +297,25 @@ int ViewManager::PRIMERECORD()
 {
     auto& m = file();
     m.rec().clear();
-    for (const auto& [field, value] : rangeValues_)
-        m.rec().setText(field, value);
+    fillRange();
     return m.PRIMERECORD(true);
+}
+
+int ViewManager::fixedComponents() const
+{
+    const auto& comps = ctx_->access(table_).decl().keys[orders_.at(sort_).key.no].components;
+    int n = 0;
+    while (n < static_cast<int>(comps.size()) &&
+           std::any_of(rangeValues_.begin(), rangeValues_.end(),
+                       [&](const auto& r) { return r.first == comps[n].field; }))
+        ++n;
+    return n;
+}
+
+void ViewManager::fillRange()
+{
+    for (const auto& [field, value] : rangeValues_)
+        file().rec().setText(field, value);
 }
 
 uint16_t ViewManager::SAVEBUFFERS()

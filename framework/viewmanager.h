@@ -66,6 +66,10 @@ public:
     // Clears the buffer and fills the range fields, so that a record inserted here belongs to
     // the view; then the table's own PRIMERECORD.
     int PRIMERECORD();
+    // How many leading components of the current order's key the range holds fixed; a locator
+    // works on the component after them. fillRange() puts the range's values into the buffer.
+    int fixedComponents() const;
+    void fillRange();
     uint16_t SAVEBUFFERS();
     void RESTOREBUFFERS(uint16_t& id);
 

@@ -1,5 +1,9 @@
 #include "framework/widgets/widgetanswers.h"
 
+#include <QScreen>
+
+#include "framework/widgets/picklist.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
@@ -112,6 +116,21 @@ int32_t WidgetAnswers::pickDate(int32_t initial)
     dialog.placeNear(focus);
     dialog.exec();
     return dialog.date();
+}
+
+bool WidgetAnswers::pickFromList(ViewManager& view, const PickList& list)
+{
+    if (halted_)
+        return false;
+    QWidget* focus = QApplication::focusWidget();
+    PickListDialog dialog(view, list, focus ? focus->window() : QApplication::activeWindow());
+    dialog.setWindowModality(Qt::ApplicationModal);
+    // Below the control that had focus, like the calendar, kept on the screen.
+    if (const QScreen* screen = focus ? focus->screen() : nullptr) {
+        const QRect frame(focus->mapToGlobal(QPoint(0, 0)), focus->size());
+        dialog.move(hentDatoPosition(frame, dialog.size(), screen->availableGeometry()));
+    }
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace tavlo

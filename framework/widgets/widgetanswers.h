@@ -16,6 +16,8 @@ class WidgetAnswers : public AnswerService {
     void halt(const std::string& reason) override;
     // Today at once when todayAtOnce() holds; otherwise the calendar next to the focused control.
     int32_t pickDate(int32_t initial) override;
+    // The pick list window, modal, next to the focused control.
+    bool pickFromList(ViewManager& view, const PickList& list) override;
 
   private:
     bool halted_ = false;

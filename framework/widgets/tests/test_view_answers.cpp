@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -15,7 +16,10 @@
 #include <functional>
 
 #include "data/context.h"
+#include "data/lookups.h"
+#include "data/tests/fixture.h"
 #include "framework/widgets/hentdato.h"
+#include "framework/widgets/picklist.h"
 #include "framework/widgets/widgetanswers.h"
 
 using namespace tavlo;
@@ -315,6 +319,52 @@ void pressEscape(QMessageBox* box)
 }
 
 } // namespace
+
+class PickListTest : public tavlo::testing::DataFolderTest {};
+
+TEST_F(PickListTest, ChosenWithKeysOrTheLocatorAndLeftWithAvbryt)
+{
+    WidgetAnswers widgets;
+    ErrorClass errorsWithWidgets(&widgets);
+    Context ctx(&errorsWithWidgets);
+    auto& kod = ctx.access(Tbl::KODEVERK);
+    kod.OPEN();
+    for (int nr = 1; nr <= 30; ++nr) {
+        kod.rec().clear();
+        kod.rec().set(KOD::GRUPPE, 101);
+        kod.rec().set(KOD::NR, nr * 100);
+        kod.rec().set(KOD::TEKST, "Sted " + std::to_string(nr));
+        ASSERT_EQ(kod.INSERT(), LEVEL_BENIGN);
+    }
+    kod.CLOSE();
+
+    // Starts on the current code; Down moves on, past the page too; Enter chooses.
+    whenModal([](QWidget* w) {
+        auto* d = qobject_cast<PickListDialog*>(w);
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->windowTitle(), "Velg kode");
+        EXPECT_LE(d->model().rowCount(), PagedTableModel::kDefaultPageSize);
+        for (int i = 0; i < 25; ++i)
+            QTest::keyClick(d->table(), Qt::Key_Down);
+        QTest::keyClick(d->table(), Qt::Key_Return);
+    });
+    EXPECT_EQ(HENTKODA(ctx, 101, 200), 2700);
+
+    whenModal([](QWidget* w) {
+        auto* d = qobject_cast<PickListDialog*>(w);
+        ASSERT_NE(d, nullptr);
+        QTest::keyClicks(d->locator(), "1450");  // the first code at or after it
+        QTest::keyClick(d->table(), Qt::Key_Return);
+    });
+    EXPECT_EQ(HENTKODA(ctx, 101, 0), 1500);
+
+    whenModal([](QWidget* w) {
+        for (auto* b : w->findChildren<QPushButton*>())
+            if (b->text() == "Avbryt")
+                b->click();
+    });
+    EXPECT_EQ(HENTKODA(ctx, 101, 300), 300);
+}
 
 TEST(WidgetAnswers, NorwegianButtonsTheGivenDefaultAndLineBreaks)
 {

@@ -1,0 +1,36 @@
+#pragma once
+// The pick list window of the lookups: a page of rows through the view, a locator on the order's
+// leading key field, the sort option when there are several orders, "Avbryt" and "Velg".
+#include <QDialog>
+
+#include "framework/answer.h"
+#include "framework/pagedmodel.h"
+
+class QLineEdit;
+class QTableView;
+
+namespace tavlo {
+
+class PickListDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    PickListDialog(ViewManager& view, const PickList& list, QWidget* parent = nullptr);
+
+    PagedTableModel& model() { return *model_; }
+    QTableView* table() const { return table_; }
+    QLineEdit* locator() const { return locator_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void choose();
+    void showCurrent();
+
+    PagedTableModel* model_;
+    QTableView* table_;
+    QLineEdit* locator_;
+};
+
+} // namespace tavlo
