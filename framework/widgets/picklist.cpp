@@ -32,6 +32,7 @@ PickListDialog::PickListDialog(ViewManager& view, const PickList& list, QWidget*
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     table_->horizontalHeader()->setStretchLastSection(true);
     // The window holds one page: moving past either end reads on, so no scroll bar is needed.
     table_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -97,6 +98,17 @@ void PickListDialog::choose()
     if (row < 0 || model_->loadRecord(row) != LEVEL_BENIGN)
         return;
     accept();
+}
+
+void PickListDialog::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    // The page is what the window shows: no row is read that cannot be seen.
+    int rows = table_->viewport()->height() / table_->verticalHeader()->defaultSectionSize();
+    if (rows >= 1 && rows != model_->pageSize()) {
+        model_->setPageSize(rows);
+        showCurrent();
+    }
 }
 
 bool PickListDialog::eventFilter(QObject* watched, QEvent* event)
