@@ -8,3 +8,12 @@ function(tavlo_add_test name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "TAVLO_TEST_BIN=$<TARGET_FILE_DIR:${name}>")
 endfunction()
+
+# tavlo_test_program(TEST PROGRAM SOURCE DEFINE): a helper program that a test starts as a second
+# process; the test finds it through the compile definition DEFINE.
+function(tavlo_test_program test program source define)
+  add_executable(${program} ${source})
+  target_link_libraries(${program} PRIVATE tlfi)
+  target_compile_definitions(${test} PRIVATE ${define}="$<TARGET_FILE:${program}>")
+  add_dependencies(${test} ${program})
+endfunction()

@@ -25,6 +25,16 @@ bool fetch(Context& ctx, Tbl alias, KeyRef key, const std::function<void(Record&
 
 } // namespace
 
+// A zero id is "not found" without a read.
+static bool setById(Context& ctx, Tbl alias, KeyRef key, IntField idField, int32_t id)
+{
+    if (id == 0) {
+        ctx.rec(alias).clear();
+        return false;
+    }
+    return fetch(ctx, alias, key, [&](Record& r) { r.set(idField, id); });
+}
+
 bool SETKODA(Context& ctx, int32_t group, int32_t code)
 {
     if (group == 0 || code == 0) {
@@ -39,32 +49,17 @@ bool SETKODA(Context& ctx, int32_t group, int32_t code)
 
 bool SETKUNA(Context& ctx, int32_t id)
 {
-    if (id == 0) {
-        ctx.rec(Tbl::KUNDE_ALIAS).clear();
-        return false;
-    }
-    return fetch(ctx, Tbl::KUNDE_ALIAS, KUNA::KeyKundeId,
-                 [&](Record& r) { r.set(KUNA::KUNDEID, id); });
+    return setById(ctx, Tbl::KUNDE_ALIAS, KUNA::KeyKundeId, KUNA::KUNDEID, id);
 }
 
 bool SETPROA(Context& ctx, int32_t id)
 {
-    if (id == 0) {
-        ctx.rec(Tbl::PRODUKT_ALIAS).clear();
-        return false;
-    }
-    return fetch(ctx, Tbl::PRODUKT_ALIAS, PROA::KeyProduktId,
-                 [&](Record& r) { r.set(PROA::PRODUKTID, id); });
+    return setById(ctx, Tbl::PRODUKT_ALIAS, PROA::KeyProduktId, PROA::PRODUKTID, id);
 }
 
 bool SETGRUA(Context& ctx, int32_t id)
 {
-    if (id == 0) {
-        ctx.rec(Tbl::GRUNNLAG_ALIAS).clear();
-        return false;
-    }
-    return fetch(ctx, Tbl::GRUNNLAG_ALIAS, GRUA::KeyGrunnlagId,
-                 [&](Record& r) { r.set(GRUA::GRUNNLAGID, id); });
+    return setById(ctx, Tbl::GRUNNLAG_ALIAS, GRUA::KeyGrunnlagId, GRUA::GRUNNLAGID, id);
 }
 
 void VISKODA(Context& ctx, int32_t group, int32_t& code, std::string& text,
@@ -104,8 +99,7 @@ void VISGRUA(Context& ctx, int32_t id, std::string& text)
 
 void VISKONA(Context& ctx, int32_t id, std::string& text)
 {
-    bool found = id != 0 && fetch(ctx, Tbl::KONTAKT_ALIAS, KONA::KeyKontaktId,
-                                  [&](Record& r) { r.set(KONA::KONTAKTID, id); });
+    bool found = setById(ctx, Tbl::KONTAKT_ALIAS, KONA::KeyKontaktId, KONA::KONTAKTID, id);
     text = found ? ctx.rec(Tbl::KONTAKT_ALIAS).get(KONA::NAVN) : std::string();
 }
 
@@ -119,8 +113,7 @@ void VISPRJA(Context& ctx, const std::string& id, std::string& text)
 
 void VISPLIA(Context& ctx, int32_t id, std::string& text)
 {
-    bool found = id != 0 && fetch(ctx, Tbl::PRJLINJE_ALIAS, PLIA::KeyPrjLinjeId,
-                                  [&](Record& r) { r.set(PLIA::PRJLINJEID, id); });
+    bool found = setById(ctx, Tbl::PRJLINJE_ALIAS, PLIA::KeyPrjLinjeId, PLIA::PRJLINJEID, id);
     text = found ? ctx.rec(Tbl::PRJLINJE_ALIAS).get(PLIA::TEKST) : std::string();
 }
 

@@ -244,75 +244,78 @@ int RelationManager::applyDeletes(const Record& parent)
     return LEVEL_BENIGN;
 }
 
-int RelationManager::UPDATESECONDARY(const RelationDecl& rel, const Record& parentOld,
-                                     const Record& parentNew)
+int RelationManager::eachChild(const RelationDecl& rel, const Record& parent,
+                               const std::function<int()>& act)
 {
     auto& child = me();
     KeepPlace keep(child);
-    std::set<int64_t> done;  // a child that stays under the old values is not visited twice
+    std::set<int64_t> done;  // a child that stays under the parent's values is not visited twice
     for (;;) {
-        positionOnChildren(rel, parentOld);
-        int level = child.TRYNEXT();
-        if (level != LEVEL_BENIGN)
+        // Positioned anew each time: the child just written may have left the key's range.
+        positionOnChildren(rel, parent);
+        if (child.TRYNEXT() != LEVEL_BENIGN)
             return child.GETEOF() ? LEVEL_BENIGN : child.THROW(MSG_RETRIEVAL_ERROR);
-        if (!belongsTo(rel, child.rec(), parentOld) || !done.insert(child.current().rowid).second)
+        if (!belongsTo(rel, child.rec(), parent) || !done.insert(child.current().rowid).second)
             return LEVEL_BENIGN;
-        Record old(child.rec().decl());
-        old.copyFrom(child.rec());
-        switch (rel.onUpdate) {
-        case RI_RESTRICT: child.THROW(MSG_RI_UPDATE); return LEVEL_NOTIFY;
-        case RI_CLEAR: clearLinks(rel, child.rec()); break;
-        case RI_CASCADE: copyLinks(rel, child.rec(), parentNew); break;
-        case RI_NONE: return LEVEL_BENIGN;
-        }
-        level = applyUpdates(old);
-        if (level == LEVEL_BENIGN)
-            level = child.UPDATE();
+        int level = act();
         if (level != LEVEL_BENIGN)
-            return LEVEL_NOTIFY;
+            return level;
         if (afterChildWrite)
             afterChildWrite();
     }
 }
 
+int RelationManager::saveChild(const Record& old)
+{
+    // The child's own children follow it first, then it is written.
+    int level = applyUpdates(old);
+    if (level == LEVEL_BENIGN)
+        level = me().UPDATE();
+    return level == LEVEL_BENIGN ? LEVEL_BENIGN : LEVEL_NOTIFY;
+}
+
+int RelationManager::UPDATESECONDARY(const RelationDecl& rel, const Record& parentOld,
+                                     const Record& parentNew)
+{
+    if (rel.onUpdate == RI_NONE)
+        return LEVEL_BENIGN;
+    auto& child = me();
+    return eachChild(rel, parentOld, [&]() -> int {
+        if (rel.onUpdate == RI_RESTRICT) {
+            child.THROW(MSG_RI_UPDATE);
+            return LEVEL_NOTIFY;
+        }
+        Record old(child.rec().decl());
+        old.copyFrom(child.rec());
+        if (rel.onUpdate == RI_CLEAR)
+            clearLinks(rel, child.rec());
+        else
+            copyLinks(rel, child.rec(), parentNew);
+        return saveChild(old);
+    });
+}
+
 int RelationManager::DELETESECONDARY(const RelationDecl& rel, const Record& parent)
 {
+    if (rel.onDelete == RI_NONE)
+        return LEVEL_BENIGN;
     auto& child = me();
-    KeepPlace keep(child);
-    std::set<int64_t> done;
-    for (;;) {
-        positionOnChildren(rel, parent);
-        int level = child.TRYNEXT();
-        if (level != LEVEL_BENIGN)
-            return child.GETEOF() ? LEVEL_BENIGN : child.THROW(MSG_RETRIEVAL_ERROR);
-        if (!belongsTo(rel, child.rec(), parent) || !done.insert(child.current().rowid).second)
-            return LEVEL_BENIGN;
-        switch (rel.onDelete) {
-        case RI_RESTRICT: child.THROW(MSG_RI_DELETE); return LEVEL_NOTIFY;
-        case RI_CLEAR: {
-            Record old(child.rec().decl());
-            old.copyFrom(child.rec());
-            clearLinks(rel, child.rec());
-            level = applyUpdates(old);
-            if (level == LEVEL_BENIGN)
-                level = child.UPDATE();
-            break;
-        }
-        case RI_CASCADE: {
-            Record self(child.rec().decl());
-            self.copyFrom(child.rec());
-            level = applyDeletes(self);
-            if (level == LEVEL_BENIGN)
-                level = child.DELETERECORD(false);
-            break;
-        }
-        case RI_NONE: return LEVEL_BENIGN;
-        }
-        if (level != LEVEL_BENIGN)
+    return eachChild(rel, parent, [&]() -> int {
+        if (rel.onDelete == RI_RESTRICT) {
+            child.THROW(MSG_RI_DELETE);
             return LEVEL_NOTIFY;
-        if (afterChildWrite)
-            afterChildWrite();
-    }
+        }
+        Record self(child.rec().decl());
+        self.copyFrom(child.rec());
+        if (rel.onDelete == RI_CLEAR) {
+            clearLinks(rel, child.rec());
+            return saveChild(self);
+        }
+        int level = applyDeletes(self);
+        if (level == LEVEL_BENIGN)
+            level = child.DELETERECORD(false);
+        return level == LEVEL_BENIGN ? LEVEL_BENIGN : LEVEL_NOTIFY;
+    });
 }
 
 bool RelationManager::beginTree(Transaction& tx, const std::set<Tbl>& tree)

@@ -68,6 +68,11 @@ private:
     int applyUpdates(const Record& old);
     int applyDeletes(const Record& parent);
     void positionOnChildren(const RelationDecl& rel, const Record& parentValues);
+    // Runs act on each child of the parent in turn (the child in this table's buffer), until
+    // act returns anything but benign; the buffer and position are given back afterwards.
+    int eachChild(const RelationDecl& rel, const Record& parent, const std::function<int()>& act);
+    // Writes the child in the buffer after its own children have followed its linking values.
+    int saveChild(const Record& old);
 
     Context& ctx_;
     Tbl table_;

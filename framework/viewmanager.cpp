@@ -116,7 +116,6 @@ void ViewManager::buildCondition()
     Record& buffer = file().rec();
     auto cond = std::make_unique<SqlCondition>();
     rangeValues_.clear();
-    rangeRelation_ = nullptr;
 
     // Range terms: field = value, and low <= field <= high.
     std::vector<std::pair<int, int64_t>> nums;
@@ -161,7 +160,6 @@ void ViewManager::buildCondition()
         const Record& parent = ctx_->rec(order.range.rel->parent);
         for (auto [pf, cf] : order.range.rel->links)
             equal(cf, parent, pf);
-        rangeRelation_ = order.range.rel;
         break;
     }
     }
@@ -180,8 +178,7 @@ void ViewManager::buildCondition()
             file().THROW(MSG_VIEW_OPEN_ERROR);
             condition_.reset();
             rangeValues_.clear();
-            rangeRelation_ = nullptr;
-            file().setWalkCondition(nullptr);
+                    file().setWalkCondition(nullptr);
             return;
         }
         SqlCondition f = parsed->toSql();

@@ -99,7 +99,6 @@ private:
     bool open_ = false;
     std::unique_ptr<SqlCondition> condition_;
     std::vector<std::pair<int, std::string>> rangeValues_;  // field, value (as text)
-    const RelationDecl* rangeRelation_ = nullptr;
 };
 
 } // namespace tavlo
