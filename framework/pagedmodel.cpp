@@ -6,14 +6,12 @@
 #include <climits>
 
 #include "framework/decimal.h"
+#include "framework/fieldtext.h"
 #include "framework/picture.h"
 #include "framework/text.h"
 
 namespace tavlo {
 namespace {
-
-constexpr const char* kDatePicture = "@d06.";
-constexpr const char* kAmountPicture = "@n-15.`2";
 
 bool isNumber(FieldType t)
 {
@@ -115,24 +113,7 @@ Qt::ItemFlags PagedTableModel::flags(const QModelIndex& index) const
 
 QString PagedTableModel::cell(const Column& c, const Record& r) const
 {
-    const auto& pic = c.picture;
-    std::string s;
-    switch (r.decl().fields[c.field].type) {
-    case FieldType::TEXT:
-        s = pic.empty() ? r.str(c.field) : picture::formatText(pic, r.str(c.field));
-        break;
-    case FieldType::DATE:
-        s = picture::formatDate(pic.empty() ? kDatePicture : pic,
-                                static_cast<int32_t>(r.num(c.field)));
-        break;
-    case FieldType::DEC:
-        s = picture::format(pic.empty() ? kAmountPicture : pic, Decimal::fromCents(r.num(c.field)));
-        break;
-    case FieldType::INT32:
-    case FieldType::BYTE:
-        s = pic.empty() ? std::to_string(r.num(c.field)) : picture::format(pic, r.num(c.field));
-        break;
-    }
+    const std::string s = showField(r, c.field, c.picture);
     // The alignment places the text in its column; a picture's padding would only shift it.
     return QString::fromUtf8(std::string(text::trim(s)));
 }
@@ -269,7 +250,8 @@ bool PagedTableModel::parseLocator(const QString& typed, Record& into) const
 {
     const TableDecl& decl = into.decl();
     const auto& comps = decl.keys[key_.no].components;
-    const int field = comps[std::min<std::size_t>(view_->fixedComponents(), comps.size() - 1)].field;
+    const int field =
+        comps[std::min<std::size_t>(view_->fixedComponents(), comps.size() - 1)].field;
     const std::string t(text::trim(typed.toStdString()));
     switch (decl.fields[field].type) {
     case FieldType::TEXT: into.setStr(field, t); return true;
@@ -330,8 +312,8 @@ bool PagedTableModel::locate(const QString& text)
     if (!parseLocator(text, file().rec()))
         return false;
     // The rest of the key from its start, so that the first row with the typed value comes.
-    const int located = std::min<int>(view_->fixedComponents(),
-                                      file().decl().keys[key_.no].components.size() - 1);
+    const int located =
+        std::min<int>(view_->fixedComponents(), file().decl().keys[key_.no].components.size() - 1);
     if (static_cast<int>(file().decl().keys[key_.no].components.size()) > located + 1)
         file().CLEARKEY(key_, located + 2);
     view_->RESETAT();

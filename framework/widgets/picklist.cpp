@@ -2,13 +2,9 @@
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>
-#include <QHeaderView>
-#include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTableView>
 #include <QVBoxLayout>
 
 namespace tavlo {
@@ -26,17 +22,13 @@ PickListDialog::PickListDialog(ViewManager& view, const PickList& list, QWidget*
     locator_ = new QLineEdit(this);
     locator_->setPlaceholderText(QStringLiteral("Søk"));
     layout->addWidget(locator_);
-    table_ = new QTableView(this);
-    table_->setModel(model_);
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->setSelectionMode(QAbstractItemView::SingleSelection);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->verticalHeader()->hide();
-    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    table_->horizontalHeader()->setStretchLastSection(true);
-    // The window holds one page: moving past either end reads on, so no scroll bar is needed.
-    table_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    table_->installEventFilter(this);
+    table_ = new PagedTableView(*model_, this);
+    table_->keyHook = [this](int key, Qt::KeyboardModifiers) {
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
+        choose();
+        return true;
+    };
     layout->addWidget(table_);
 
     if (list.orderNames.size() > 1) {
@@ -52,7 +44,7 @@ PickListDialog::PickListDialog(ViewManager& view, const PickList& list, QWidget*
         connect(orders, &QButtonGroup::idClicked, this, [this](int order) {
             model_->setSort(order);
             locator_->clear();
-            showCurrent();
+            table_->showCurrent();
         });
     }
 
@@ -67,29 +59,15 @@ PickListDialog::PickListDialog(ViewManager& view, const PickList& list, QWidget*
     connect(table_, &QTableView::doubleClicked, this, &PickListDialog::choose);
     connect(locator_, &QLineEdit::textEdited, this, [this](const QString& text) {
         if (model_->locate(text))
-            showCurrent();
+            table_->showCurrent();
     });
-    connect(model_, &PagedTableModel::currentRowChanged, this, &PickListDialog::showCurrent);
-    // The model keeps the current row across page reads: the table's cursor is the model's.
-    connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& now) {
-                if (now.isValid() && now.row() != model_->currentRow())
-                    model_->setCurrentRow(now.row());
-            });
 
     // The list starts at the record in the buffer (the current value), or the first after it.
     view.RESETAT();
     if (view.NEXT() != LEVEL_BENIGN || !model_->showRecord(view.file().current()))
         model_->home();
-    showCurrent();
+    table_->showCurrent();
     resize(460, 420);
-}
-
-void PickListDialog::showCurrent()
-{
-    int row = model_->currentRow();
-    if (row >= 0 && table_->currentIndex().row() != row)
-        table_->selectRow(row);
 }
 
 void PickListDialog::choose()
@@ -98,49 +76,6 @@ void PickListDialog::choose()
     if (row < 0 || model_->loadRecord(row) != LEVEL_BENIGN)
         return;
     accept();
-}
-
-void PickListDialog::resizeEvent(QResizeEvent* event)
-{
-    QDialog::resizeEvent(event);
-    // The page is what the window shows: no row is read that cannot be seen.
-    int rows = table_->viewport()->height() / table_->verticalHeader()->defaultSectionSize();
-    if (rows >= 1 && rows != model_->pageSize()) {
-        model_->setPageSize(rows);
-        showCurrent();
-    }
-}
-
-bool PickListDialog::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched != table_ || event->type() != QEvent::KeyPress)
-        return QDialog::eventFilter(watched, event);
-    auto* key = static_cast<QKeyEvent*>(event);
-    int row = table_->currentIndex().row();
-    int last = model_->rowCount() - 1;
-    switch (key->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter: choose(); return true;
-    case Qt::Key_Down:
-        if (row < last)
-            return false;
-        if (model_->scrollDown(1))
-            model_->setCurrentRow(model_->rowCount() - 1);
-        break;
-    case Qt::Key_Up:
-        if (row > 0)
-            return false;
-        if (model_->scrollUp(1))
-            model_->setCurrentRow(0);
-        break;
-    case Qt::Key_PageDown: model_->pageDown(); break;
-    case Qt::Key_PageUp: model_->pageUp(); break;
-    case Qt::Key_Home: model_->home(); break;
-    case Qt::Key_End: model_->end(); break;
-    default: return false;
-    }
-    showCurrent();
-    return true;
 }
 
 } // namespace tavlo

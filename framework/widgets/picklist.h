@@ -5,32 +5,27 @@
 
 #include "framework/answer.h"
 #include "framework/pagedmodel.h"
+#include "framework/widgets/pagedview.h"
 
 class QLineEdit;
-class QTableView;
 
 namespace tavlo {
 
 class PickListDialog : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     PickListDialog(ViewManager& view, const PickList& list, QWidget* parent = nullptr);
 
     PagedTableModel& model() { return *model_; }
-    QTableView* table() const { return table_; }
+    PagedTableView* table() const { return table_; }
     QLineEdit* locator() const { return locator_; }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
+  private:
     void choose();
-    void showCurrent();
 
     PagedTableModel* model_;
-    QTableView* table_;
+    PagedTableView* table_;
     QLineEdit* locator_;
 };
 

@@ -1,7 +1,5 @@
 #include "framework/widgets/widgetanswers.h"
 
-#include <QScreen>
-
 #include "framework/widgets/picklist.h"
 
 #include <QAbstractButton>
@@ -14,6 +12,7 @@
 
 #include "framework/date.h"
 #include "framework/widgets/hentdato.h"
+#include "framework/widgets/lookupkeys.h"
 
 namespace tavlo {
 
@@ -125,10 +124,11 @@ bool WidgetAnswers::pickFromList(ViewManager& view, const PickList& list)
     QWidget* focus = QApplication::focusWidget();
     PickListDialog dialog(view, list, focus ? focus->window() : QApplication::activeWindow());
     dialog.setWindowModality(Qt::ApplicationModal);
-    // Below the control that had focus, like the calendar, kept on the screen.
-    if (const QScreen* screen = focus ? focus->screen() : nullptr) {
-        const QRect frame(focus->mapToGlobal(QPoint(0, 0)), focus->size());
-        dialog.move(hentDatoPosition(frame, dialog.size(), screen->availableGeometry()));
+    // By the control that had focus, kept inside the program's frame.
+    if (focus) {
+        const QRect control(focus->mapToGlobal(QPoint(0, 0)), focus->size());
+        dialog.move(
+            lookupPosition(control, dialog.size(), lookupArea(focus), focus->fontMetrics()));
     }
     return dialog.exec() == QDialog::Accepted;
 }

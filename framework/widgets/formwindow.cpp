@@ -1,0 +1,221 @@
+#include "framework/widgets/formwindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+#include "data/context.h"
+#include "framework/fieldtext.h"
+#include "framework/widgets/contextwindows.h"
+
+namespace tavlo {
+
+FormWindow::FormWindow(std::unique_ptr<WindowManager> form, const QString& caption, QWidget* parent)
+    : QWidget(parent, Qt::Window), form_(std::move(form))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(caption);
+    auto* layout = new QVBoxLayout(this);
+    body_ = new QWidget(this);
+    layout->addWidget(body_, 1);
+    auto* ditto = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
+    connect(ditto, &QShortcut::activated, this, [this] {
+        if (form_->readOnly() || !form_->settings().historyKey)
+            return;
+        commitFields(true);
+        form_->ditto();
+    });
+}
+
+FormWindow::~FormWindow()
+{
+    setBusy(false);
+    // Torn down with the form still open (the program ending): the form's rules give a reserved
+    // number back as they end, and must not call into this window any more.
+    form_->bind({});
+}
+
+void FormWindow::bind(QLineEdit* edit, int field, std::string picture)
+{
+    bindings_.push_back({edit, field, false, std::move(picture)});
+    connect(edit, &QLineEdit::editingFinished, this, [this, edit] {
+        for (const auto& b : bindings_)
+            if (b.control == edit &&
+                readField(form_->record(), b.field, b.picture, edit->text().toStdString()))
+                edit->setText(
+                    QString::fromStdString(showField(form_->record(), b.field, b.picture)));
+    });
+}
+
+void FormWindow::bind(QCheckBox* box, int field)
+{
+    bindings_.push_back({box, field, false, {}});
+    connect(box, &QCheckBox::toggled, this,
+            [this, field](bool on) { form_->record().setNum(field, on ? 1 : 0); });
+}
+
+void FormWindow::bindMemo(QPlainTextEdit* edit, int memo)
+{
+    bindings_.push_back({edit, memo, true, {}});
+}
+
+void FormWindow::showFields()
+{
+    const Record& r = form_->record();
+    for (const auto& b : bindings_) {
+        if (b.memo) {
+            auto* e = static_cast<QPlainTextEdit*>(b.control);
+            e->setPlainText(QString::fromStdString(r.memo(b.field)));
+        } else if (auto* box = qobject_cast<QCheckBox*>(b.control)) {
+            QSignalBlocker quiet(box);
+            box->setChecked(r.num(b.field) != 0);
+        } else {
+            static_cast<QLineEdit*>(b.control)->setText(
+                QString::fromStdString(showField(r, b.field, b.picture)));
+        }
+    }
+}
+
+bool FormWindow::commitFields(bool quiet)
+{
+    Record& r = form_->record();
+    for (const auto& b : bindings_) {
+        if (b.memo) {
+            r.setMemo(b.field,
+                      static_cast<QPlainTextEdit*>(b.control)->toPlainText().toStdString());
+            continue;
+        }
+        auto* edit = qobject_cast<QLineEdit*>(b.control);
+        if (!edit)
+            continue; // check boxes write as they are clicked
+        const std::string typed = edit->text().toStdString();
+        if (readField(r, b.field, b.picture, typed))
+            continue;
+        if (!quiet) {
+            if (AnswerService* answers = form_->context().errors().answers())
+                answers->message(
+                    {"Ugyldig verdi: " + typed, "Feil", Icon::Exclamation, BUTTON_OK, BUTTON_OK});
+            edit->setFocus();
+            edit->selectAll();
+        }
+        return false;
+    }
+    return true;
+}
+
+void FormWindow::start(Done done)
+{
+    done_ = std::move(done);
+    form_->bind({[this] { focusFirst(); }, [this](int response) { ended(response); },
+                 [this] { showFields(); }, [this](bool on) { setBusy(on); }});
+    if (form_->init() != LEVEL_BENIGN) {
+        // Ended without a window (a delete, or an insert whose number could not be taken).
+        if (!ended_)
+            ended(form_->response());
+        return;
+    }
+
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    const FormSettings& s = form_->settings();
+    if (s.hasOk) {
+        ok_ = new QPushButton(QStringLiteral("OK"), this);
+        ok_->setDefault(true);
+        connect(ok_, &QPushButton::clicked, this, &FormWindow::okPressed);
+        row->addWidget(ok_);
+    }
+    if (s.hasSave) {
+        save_ = new QPushButton(QStringLiteral("Lagre"), this);
+        connect(save_, &QPushButton::clicked, this, &FormWindow::savePressed);
+        row->addWidget(save_);
+    }
+    cancel_ = new QPushButton(form_->readOnly() ? QStringLiteral("Lukk") : QStringLiteral("Avbryt"),
+                              this);
+    connect(cancel_, &QPushButton::clicked, this, &QWidget::close);
+    row->addWidget(cancel_);
+    static_cast<QVBoxLayout*>(layout())->addLayout(row);
+
+    if (form_->readOnly()) {
+        // Nothing typed can reach the record: every entry control only shows.
+        for (auto* e : body_->findChildren<QLineEdit*>())
+            e->setReadOnly(true);
+        for (auto* e : body_->findChildren<QPlainTextEdit*>())
+            e->setReadOnly(true);
+        for (auto* b : body_->findChildren<QAbstractButton*>())
+            if (b->isCheckable())
+                b->setEnabled(false);
+    }
+    showFields();
+    contextwindows::open(form_->context(), this);
+    show();
+    focusFirst();
+}
+
+void FormWindow::okPressed()
+{
+    if (!commitFields())
+        return;
+    form_->ok();
+}
+
+void FormWindow::savePressed()
+{
+    if (!commitFields())
+        return;
+    form_->saveAndStay();
+}
+
+void FormWindow::closeEvent(QCloseEvent* event)
+{
+    if (!ended_ && !form_->closed()) {
+        // What the user typed counts as a change, even where it is no value yet.
+        commitFields(true);
+        form_->cancel();
+    }
+    if (ended_ || form_->closed())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void FormWindow::ended(int response)
+{
+    if (ended_)
+        return;
+    ended_ = true;
+    setBusy(false);
+    GlobalResponse = response;
+    Done done = std::move(done_);
+    const RowRef inserted = form_->insertedAt();
+    if (isVisible())
+        close();
+    else
+        deleteLater();
+    if (done)
+        done(response, inserted);
+}
+
+void FormWindow::setBusy(bool on)
+{
+    if (on == busy_)
+        return;
+    busy_ = on;
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void FormWindow::focusFirst()
+{
+    if (first_ && isVisible())
+        first_->setFocus();
+}
+
+} // namespace tavlo

@@ -1,0 +1,86 @@
+#pragma once
+// The window of a form: the controls of the form's record bound to its fields, OK, Save and
+// Cancel bound to the form's rules (WindowManager), Ctrl+H for "Ditto". The window reports its
+// end through a callback and never waits in an event loop of its own; while it is open the
+// other windows of its context wait for it.
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/windowmanager.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace tavlo {
+
+class FormWindow : public QWidget {
+    Q_OBJECT
+
+  public:
+    using Done = std::function<void(int response, RowRef inserted)>;
+
+    // The form's rules go with the window; set their settings before start().
+    FormWindow(std::unique_ptr<WindowManager> form, const QString& caption,
+               QWidget* parent = nullptr);
+    ~FormWindow() override;
+
+    WindowManager& form() { return *form_; }
+    // The form's own controls go in here.
+    QWidget* body() const { return body_; }
+    QPushButton* okButton() const { return ok_; }
+    QPushButton* saveButton() const { return save_; }
+    QPushButton* cancelButton() const { return cancel_; }
+
+    // Binds a control to a field (or memo) of the form's record: it shows the record's value and
+    // what the user types goes back into the record.
+    void bind(QLineEdit* edit, int field, std::string picture = {});
+    void bind(QCheckBox* box, int field);
+    void bindMemo(QPlainTextEdit* edit, int memo);
+    // The control that receives focus after every failure and on a fresh record.
+    void setFirstField(QWidget* control) { first_ = control; }
+
+    // Starts the form for its request. When the request needs a window (insert, change, view)
+    // it is shown; `done` is called once, with the response, when the form has ended (at once
+    // for a delete, which is never shown). The window deletes itself after.
+    void start(Done done);
+
+    // Puts every bound control's text into the record. False, with a message and focus on the
+    // control, when one holds no value its field can take.
+    bool commitFields(bool quiet = false);
+    // Shows the record in every bound control.
+    void showFields();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    struct Binding {
+        QWidget* control;
+        int field; // field number, or memo number for a memo
+        bool memo = false;
+        std::string picture;
+    };
+    void ended(int response);
+    void okPressed();
+    void savePressed();
+    void setBusy(bool on);
+    void focusFirst();
+
+    std::unique_ptr<WindowManager> form_;
+    QWidget* body_;
+    QPushButton* ok_ = nullptr;
+    QPushButton* save_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    QWidget* first_ = nullptr;
+    std::vector<Binding> bindings_;
+    Done done_;
+    bool busy_ = false;
+    bool ended_ = false;
+};
+
+} // namespace tavlo
