@@ -84,7 +84,7 @@ void PagedTableView::keyPressEvent(QKeyEvent* event)
     const bool plain =
         !(event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier));
     if (keyHook && keyHook(event->key(), event->modifiers()))
-        return;
+        return event->accept();
     switch (plain ? event->key() : 0) {
     case Qt::Key_Down:
         if (row < last)

@@ -171,6 +171,21 @@ TEST(HentDato, ShowsTheMonthAndAClickedDayIsReturned)
     EXPECT_EQ(dialog.date(), date::fromYmd(2004, 3, 20));
 }
 
+TEST(HentDato, FebruaryShowsItsLeapDayOnlyInLeapYears)
+{
+    ScriptedAnswers answers;
+    for (auto [year, days] : {std::pair(2000, 29), std::pair(2001, 28), std::pair(2096, 29)}) {
+        HentDatoDialog dialog(answers, date::fromYmd(year, 2, 10));
+        dialog.show();
+        EXPECT_EQ(dialog.monthBox()->currentText(), "Februar");
+        const int last = cellOf(dialog.calendar(), days);
+        EXPECT_EQ(dialog.dayButton(last)->text(), QString::number(days)) << year;
+        EXPECT_TRUE(dialog.dayButton(last + 1)->text().isEmpty()) << year;
+        QTest::mouseClick(dialog.dayButton(last), Qt::LeftButton);
+        EXPECT_EQ(dialog.date(), date::fromYmd(year, 2, days)) << year;
+    }
+}
+
 TEST(HentDato, EscAndTheRightButtonLeaveWithTheIncomingDate)
 {
     ScriptedAnswers answers;
@@ -353,7 +368,7 @@ TEST_F(PickListTest, ChosenWithKeysOrTheLocatorAndLeftWithAvbryt)
     whenModal([](QWidget* w) {
         auto* d = qobject_cast<PickListDialog*>(w);
         ASSERT_NE(d, nullptr);
-        QTest::keyClicks(d->locator(), "1450");  // the first code at or after it
+        QTest::keyClicks(d->locator(), "1450"); // the first code at or after it
         QTest::keyClick(d->table(), Qt::Key_Return);
     });
     EXPECT_EQ(HENTKODA(ctx, 101, 0), 1500);
