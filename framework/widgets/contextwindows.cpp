@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <vector>
+
+#include "data/context.h"
 
 namespace tavlo::contextwindows {
 
@@ -12,6 +15,19 @@ std::map<const Context*, std::vector<QWidget*>>& stacks()
 {
     static std::map<const Context*, std::vector<QWidget*>> s;
     return s;
+}
+
+// Contexts of the frame's procedures, each ended with its last window.
+std::map<const Context*, std::unique_ptr<Context>>& owned()
+{
+    static std::map<const Context*, std::unique_ptr<Context>> o;
+    return o;
+}
+
+void endIfIdle(const Context* ctx)
+{
+    if (stacks().count(ctx) == 0)
+        owned().erase(ctx);
 }
 
 // Only the last window of the context takes input.
@@ -37,10 +53,12 @@ void open(Context& ctx, QWidget* window)
             return;
         auto& s = found->second;
         s.erase(std::remove(s.begin(), s.end(), window), s.end());
-        if (s.empty())
+        if (s.empty()) {
             stacks().erase(found);
-        else
+            endIfIdle(key);
+        } else {
             settle(key);
+        }
     });
     settle(key);
 }
@@ -61,6 +79,24 @@ QList<QWidget*> windows(const Context& ctx)
         for (QWidget* w : found->second)
             out << w;
     return out;
+}
+
+} // namespace tavlo::contextwindows
+
+namespace tavlo::contextwindows {
+
+void startInContext(std::function<void(Context&)> procedure, ErrorClass* errors)
+{
+    auto ctx = std::make_unique<Context>(errors);
+    Context* c = ctx.get();
+    owned()[c] = std::move(ctx);
+    procedure(*c);
+    endIfIdle(c);
+}
+
+int runningContexts()
+{
+    return static_cast<int>(owned().size());
 }
 
 } // namespace tavlo::contextwindows

@@ -3,10 +3,12 @@
 // for it as they would for a modal window, while the windows of other contexts stay usable. No
 // window waits in an event loop of its own, so the windows of two contexts can end in any order.
 #include <QWidget>
+#include <functional>
 
 namespace tavlo {
 
 class Context;
+class ErrorClass;
 
 namespace contextwindows {
 
@@ -18,6 +20,13 @@ void open(Context& ctx, QWidget* window);
 bool active(const QWidget* window);
 // The windows of the context, oldest first.
 QList<QWidget*> windows(const Context& ctx);
+
+// Starts a procedure of the frame in a context of its own (record buffers, positions, open
+// files): the context lives while the procedure has a window open, and ends with the last one
+// (at once when it opened none). Two starts of the same procedure never share a buffer.
+void startInContext(std::function<void(Context&)> procedure, ErrorClass* errors = nullptr);
+// Contexts started so and not yet ended.
+int runningContexts();
 
 } // namespace contextwindows
 } // namespace tavlo

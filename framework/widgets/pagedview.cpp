@@ -6,6 +6,8 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include "framework/picture.h"
+
 namespace tavlo {
 
 namespace {
@@ -15,7 +17,7 @@ constexpr int kTop = 0, kMiddle = 1, kBottom = 2;
 } // namespace
 
 PagedTableView::PagedTableView(PagedTableModel& model, QWidget* parent)
-    : QTableView(parent), model_(model)
+    : QTableView(parent), model_(model), bar_(new QScrollBar(Qt::Vertical, this))
 {
     setModel(&model_);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -23,14 +25,12 @@ PagedTableView::PagedTableView(PagedTableModel& model, QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    horizontalHeader()->setStretchLastSection(true);
     horizontalHeader()->setSectionsClickable(false);
+    sizeColumns();
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    bar_ = new QScrollBar(Qt::Vertical, this);
     bar_->setRange(kTop, kBottom);
     bar_->setPageStep(1);
     connect(bar_, &QAbstractSlider::actionTriggered, this, &PagedTableView::scrollAction);
-    setViewportMargins(0, 0, bar_->sizeHint().width(), 0);
 
     connect(&model_, &PagedTableModel::currentRowChanged, this, &PagedTableView::showCurrent);
     connect(&model_, &QAbstractItemModel::modelReset, this, &PagedTableView::showCurrent);
@@ -121,7 +121,6 @@ void PagedTableView::wheelEvent(QWheelEvent* event)
 void PagedTableView::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
-    placeScrollBar();
     const int rows = viewport()->height() / verticalHeader()->defaultSectionSize();
     if (rows >= 1 && rows != model_.pageSize()) {
         model_.setPageSize(rows);
@@ -155,11 +154,41 @@ void PagedTableView::pageUp()
     showCurrent();
 }
 
-void PagedTableView::placeScrollBar()
+void PagedTableView::updateGeometries()
 {
-    const QRect area = viewport()->geometry();
+    QTableView::updateGeometries();
+    // The table sets the margins for its headers; the scroll bar takes its place on the right.
+    const QMargins m = viewportMargins();
     const int w = bar_->sizeHint().width();
+    if (m.right() != w)
+        setViewportMargins(m.left(), m.top(), w, m.bottom());
+    const QRect area = viewport()->geometry();
     bar_->setGeometry(area.right() + 1, area.top(), w, area.height());
+}
+
+void PagedTableView::sizeColumns()
+{
+    // As wide as the column's picture allows, within reason; the widest text column takes
+    // whatever room is left.
+    const int ch = fontMetrics().averageCharWidth();
+    int widest = -1, widestChars = 0;
+    const auto& columns = model_.columns();
+    for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
+        const picture::Picture p = picture::describe(columns[i].picture);
+        int chars = p.width > 0 ? p.width : 10;
+        if (p.kind == picture::Picture::Kind::Date)
+            chars = 10;
+        if (p.kind == picture::Picture::Kind::Text && chars > widestChars) {
+            widest = i;
+            widestChars = chars;
+        }
+        chars = std::max<int>(chars, columns[i].heading.size() + 1);
+        setColumnWidth(i, std::min(chars, 24) * ch + 12);
+    }
+    if (widest < 0)
+        horizontalHeader()->setStretchLastSection(true);
+    else
+        horizontalHeader()->setSectionResizeMode(widest, QHeaderView::Stretch);
 }
 
 } // namespace tavlo

@@ -35,7 +35,8 @@ class PagedTableView : public QTableView {
 
   private:
     void scrollAction(int action);
-    void placeScrollBar();
+    void updateGeometries() override;
+    void sizeColumns();
     void moved(bool down, int got, int wanted);
 
     PagedTableModel& model_;

@@ -395,6 +395,37 @@ TEST_F(RegisterTest, AFormHoldsUpOnlyTheWindowsOfItsOwnContext)
     EXPECT_EQ(name(b, b->browse().model().currentRow()), "Kunde 00002");
 }
 
+TEST_F(RegisterTest, EachStartOfAProcedureGetsAContextEndingWithItsLastWindow)
+{
+    store(10);
+    std::vector<BrowseWidget*> opened;
+    auto procedure = [&](Context& c) { opened.push_back(openRegister(c)); };
+    contextwindows::startInContext(procedure, &errors);
+    contextwindows::startInContext(procedure, &errors);
+    contextwindows::startInContext([](Context&) {}, &errors); // opened nothing: ended at once
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(contextwindows::runningContexts(), 2);
+    BrowseWidget *a = opened[0], *b = opened[1];
+    EXPECT_NE(&a->browse().context(), &b->browse().context());
+
+    // Two copies of one register keep their own places and forms.
+    key(b, Qt::Key_End);
+    auto& bm = b->browse().model();
+    ASSERT_EQ(bm.loadRecord(bm.currentRow()), LEVEL_BENIGN);
+    EXPECT_EQ(id(a, a->browse().model().currentRow()), 1);
+    key(a, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(lastForm()->form().record().get(KUN::NAVN), "Kunde 00001");
+    EXPECT_EQ(b->browse().context().rec(Tbl::KUNDE).get(KUN::NAVN), "Kunde 00010");
+    EXPECT_TRUE(b->isEnabled());
+    lastForm()->close();
+    QApplication::processEvents();
+
+    delete a;
+    EXPECT_EQ(contextwindows::runningContexts(), 1);
+    delete b;
+    EXPECT_EQ(contextwindows::runningContexts(), 0);
+}
+
 TEST_F(RegisterTest, SelectModeEndsWithTheChosenRecordInTheBuffer)
 {
     store(10);
