@@ -58,7 +58,7 @@ bool keyIsEmpty(const TableDecl& t, const KeyDecl& k, const Record& r)
 }
 
 class Stmt {
-public:
+  public:
     Stmt() = default;
     explicit Stmt(sqlite3_stmt* s) : s_(s) {}
     ~Stmt() { sqlite3_reset(s_); }
@@ -67,7 +67,7 @@ public:
     sqlite3_stmt* get() const { return s_; }
     operator sqlite3_stmt*() const { return s_; }
 
-private:
+  private:
     sqlite3_stmt* s_ = nullptr;
 };
 
@@ -139,7 +139,7 @@ TableFile::TableFile(sqlite3* db, std::string path, const TableDecl& decl, bool 
 TableFile::~TableFile()
 {
     if (owner_)
-        return;  // a view: the connection is its owner's
+        return; // a view: the connection is its owner's
     if (depth_ > 0)
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close_v2(db_);
@@ -205,7 +205,8 @@ bool TableFile::noteMissedWrite(const RowRef& ref, StoreError& err)
     RowRef other = ref;
     StoreError ignored;
     if (read(other, probe, ignored))
-        setError(err, StoreStatus::CHANGED, ERR_RECORD_CHANGED, "Record Changed By Another Station");
+        setError(err, StoreStatus::CHANGED, ERR_RECORD_CHANGED,
+                 "Record Changed By Another Station");
     else
         setError(err, StoreStatus::NOT_FOUND, ERR_RECORD_NOT_FOUND, "Record Not Found");
     return false;
@@ -283,7 +284,7 @@ namespace {
 // Plain tables: fields and memos are columns.
 
 class SqlTableFile : public TableFile {
-public:
+  public:
     SqlTableFile(sqlite3* db, std::string path, const TableDecl& decl, bool readOnly,
                  const std::string& schema = "main", TableFile* owner = nullptr)
         : TableFile(db, std::move(path), decl, readOnly)
@@ -453,10 +454,9 @@ public:
 
     bool read(RowRef& ref, Record& out, StoreError& err) override
     {
-        sqlite3_stmt* s = prepare(
-            "SELECT rowid, \"_rev\", " + columns_ + memoColumns_ + " FROM " + table_ +
-                " WHERE rowid = ?",
-            err);
+        sqlite3_stmt* s = prepare("SELECT rowid, \"_rev\", " + columns_ + memoColumns_ + " FROM " +
+                                      table_ + " WHERE rowid = ?",
+                                  err);
         if (!s)
             return false;
         Stmt guard(s);
@@ -474,12 +474,12 @@ public:
         return failStep(err);
     }
 
-    bool page(int key, const Bound& b, bool forward, int n, std::vector<Row>& out,
-              StoreError& err, bool memos, const SqlCondition* condition) override
+    bool page(int key, const Bound& b, bool forward, int n, std::vector<Row>& out, StoreError& err,
+              bool memos, const SqlCondition* condition) override
     {
         const KeyDecl& k = decl_.keys[key];
-        std::string sql = "SELECT rowid, \"_rev\", " + columns_ + (memos ? memoColumns_ : "") +
-                          " FROM " + table_;
+        std::string sql =
+            "SELECT rowid, \"_rev\", " + columns_ + (memos ? memoColumns_ : "") + " FROM " + table_;
         std::vector<std::string> where;
         if (k.notIndexed)
             where.push_back(notEmptyCondition(decl_, k));
@@ -501,8 +501,8 @@ public:
                     lhs += ", rowid";
                     rhs += ", ?";
                 }
-                std::string op = b.kind == Bound::AFTER ? (up ? " > " : " < ")
-                                                         : (up ? " >= " : " <= ");
+                std::string op =
+                    b.kind == Bound::AFTER ? (up ? " > " : " < ") : (up ? " >= " : " <= ");
                 where.push_back(lhs + ")" + op + rhs + ")");
             } else {
                 where.push_back(mixedBound(k, b.kind == Bound::AFTER, forward));
@@ -517,7 +517,8 @@ public:
         }
         sql += " ORDER BY ";
         for (const auto& c : k.components)
-            sql += quote(decl_.fields[c.field].column) + ((c.ascending == forward) ? " ASC, " : " DESC, ");
+            sql += quote(decl_.fields[c.field].column) +
+                   ((c.ascending == forward) ? " ASC, " : " DESC, ");
         sql += std::string("rowid ") + (up ? "ASC" : "DESC") + " LIMIT ?";
         sqlite3_stmt* s = prepare(sql, err);
         if (!s)
@@ -583,7 +584,7 @@ public:
         return sqlite3_column_int64(s, 0);
     }
 
-private:
+  private:
     int fieldCount() const { return static_cast<int>(decl_.fields.size() + decl_.memos.size()); }
 
     static std::string placeholders(int n)
@@ -659,7 +660,8 @@ private:
                 continue;
             }
             auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
-            r.setMemo(static_cast<int>(m), std::string_view(p ? p : "", sqlite3_column_bytes(s, col)));
+            r.setMemo(static_cast<int>(m),
+                      std::string_view(p ? p : "", sqlite3_column_bytes(s, col)));
         }
     }
 
@@ -707,7 +709,7 @@ private:
 // Only the parameter table is sealed and it holds one record, so walks sort in memory.
 
 class SealedTableFile : public TableFile {
-public:
+  public:
     SealedTableFile(sqlite3* db, std::string path, const TableDecl& decl, bool readOnly,
                     const unsigned char* key)
         : TableFile(db, std::move(path), decl, readOnly)
@@ -730,8 +732,8 @@ public:
         }
         std::string blob = seal(r);
         int64_t rev = newRevision();
-        if (!run("INSERT INTO " + quote(decl_.name) + " (\"_rev\", \"_data\") VALUES (?, ?)",
-                 {rev}, &blob, err))
+        if (!run("INSERT INTO " + quote(decl_.name) + " (\"_rev\", \"_data\") VALUES (?, ?)", {rev},
+                 &blob, err))
             return false;
         out.rowid = sqlite3_last_insert_rowid(db_);
         out.rev = rev;
@@ -783,8 +785,8 @@ public:
         return false;
     }
 
-    bool page(int key, const Bound& b, bool forward, int n, std::vector<Row>& out,
-              StoreError& err, bool, const SqlCondition* condition) override
+    bool page(int key, const Bound& b, bool forward, int n, std::vector<Row>& out, StoreError& err,
+              bool, const SqlCondition* condition) override
     {
         std::vector<Row> all;
         if (!loadAll(all, err))
@@ -807,8 +809,8 @@ public:
                 if (b.kind == Bound::AT && c < 0)
                     continue;
                 if (b.kind == Bound::AFTER &&
-                    (c < 0 || (c == 0 && (forward ? row.ref.rowid <= b.rowid
-                                                  : row.ref.rowid >= b.rowid))))
+                    (c < 0 ||
+                     (c == 0 && (forward ? row.ref.rowid <= b.rowid : row.ref.rowid >= b.rowid))))
                     continue;
             }
             if (condition && condition->test && !condition->test(row.rec))
@@ -831,7 +833,8 @@ public:
             if (!k.unique || (k.notIndexed && keyIsEmpty(decl_, k, r)))
                 continue;
             for (const auto& row : all)
-                if (row.ref.rowid != self && compareKey(decl_, static_cast<int>(key), row.rec, r) == 0)
+                if (row.ref.rowid != self &&
+                    compareKey(decl_, static_cast<int>(key), row.rec, r) == 0)
                     return static_cast<int>(key);
         }
         return -1;
@@ -843,7 +846,7 @@ public:
         return loadAll(all, err) ? static_cast<int64_t>(all.size()) : -1;
     }
 
-private:
+  private:
     std::string seal(const Record& r) const
     {
         std::string plain;
@@ -856,7 +859,8 @@ private:
             isText(decl_, static_cast<int>(f)) ? putStr(r.str(f)) : putNum(r.num(f));
         for (std::size_t m = 0; m < decl_.memos.size(); ++m)
             putStr(r.memo(m));
-        std::string out(crypto_secretbox_NONCEBYTES + crypto_secretbox_MACBYTES + plain.size(), '\0');
+        std::string out(crypto_secretbox_NONCEBYTES + crypto_secretbox_MACBYTES + plain.size(),
+                        '\0');
         auto* nonce = reinterpret_cast<unsigned char*>(out.data());
         randombytes_buf(nonce, crypto_secretbox_NONCEBYTES);
         crypto_secretbox_easy(nonce + crypto_secretbox_NONCEBYTES,
@@ -1025,7 +1029,7 @@ constexpr const char* kCheckText = "tavlo-owner";
 std::unique_ptr<TableFile> TableFile::attachedView(const TableFile& file, const std::string& schema)
 {
     if (dynamic_cast<const SqlTableFile*>(&file) == nullptr)
-        return nullptr;  // sealed files keep to their own connection
+        return nullptr; // sealed files keep to their own connection
     return std::make_unique<SqlTableFile>(db_, file.path(), file.decl(), file.readOnly(), schema,
                                           this);
 }
@@ -1080,30 +1084,48 @@ std::unique_ptr<TableFile> TableFile::open(const std::string& path, const TableD
 
     // What is in the file: nothing yet (a new or empty file), or one of our tables.
     sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master", -1, &s, nullptr) != SQLITE_OK)
-        return ioFail(StoreStatus::IO);
-    rc = sqlite3_step(s);
-    int objects = rc == SQLITE_ROW ? sqlite3_column_int(s, 0) : -1;
-    sqlite3_finalize(s);
+    auto countObjects = [&] {
+        int n = -1;
+        if (sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master", -1, &s, nullptr) ==
+                SQLITE_OK &&
+            sqlite3_step(s) == SQLITE_ROW)
+            n = sqlite3_column_int(s, 0);
+        sqlite3_finalize(s);
+        return n;
+    };
+    const bool sealed = isSealed(decl);
+    int objects = countObjects();
+    // Another program may be making the same file this moment: whoever has the write lock
+    // makes the tables. The other, waiting for the lock, looks again meanwhile, since the maker
+    // may go on writing records at once and leave it no gap to take the lock in.
+    for (int tries = 0; objects == 0 && !readOnly && create; ++tries) {
+        sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+        if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK)
+            break;
+        if ((sqlite3_errcode(db) & 0xFF) != SQLITE_BUSY || tries == 10)
+            return ioFail(StoreStatus::IO);
+        objects = countObjects();
+    }
     if (objects < 0)
         return ioFail(StoreStatus::IO);
 
-    const bool sealed = isSealed(decl);
     if (objects == 0) {
         if (readOnly || !create) {
             setError(err, StoreStatus::NOT_OURS, ERR_INVALID_FILE, "Invalid File");
             sqlite3_close_v2(db);
             return nullptr;
         }
-        std::string sql = "PRAGMA journal_mode=DELETE; BEGIN IMMEDIATE; "
-                          "CREATE TABLE IF NOT EXISTS tavlo_meta (name TEXT PRIMARY KEY, value TEXT); ";
+        objects = countObjects(); // now under the write lock
+        std::string sql = "CREATE TABLE tavlo_meta (name TEXT PRIMARY KEY, value TEXT); ";
         sql += sealed ? SealedTableFile::schema(decl) : SqlTableFile::schema(decl);
-        if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        if (objects < 0)
+            return ioFail(StoreStatus::IO); // closing the connection ends its transaction
+        if (objects > 0)
             sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        else if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
             return ioFail(StoreStatus::IO);
-        }
         int mrc = 0;
-        if (metaValue(db, "table", mrc).empty()) {
+        if (objects == 0 && metaValue(db, "table", mrc).empty()) {
             putMeta(db, "table", decl.name);
             putMeta(db, "format", kFormat);
             if (sealed) {
@@ -1111,7 +1133,8 @@ std::unique_ptr<TableFile> TableFile::open(const std::string& path, const TableD
                 randombytes_buf(salt, sizeof salt);
                 deriveKey(GLO::OWNERNAME, salt, key);
                 std::string check(crypto_secretbox_NONCEBYTES + crypto_secretbox_MACBYTES +
-                                      std::strlen(kCheckText), '\0');
+                                      std::strlen(kCheckText),
+                                  '\0');
                 auto* n = reinterpret_cast<unsigned char*>(check.data());
                 randombytes_buf(n, crypto_secretbox_NONCEBYTES);
                 crypto_secretbox_easy(n + crypto_secretbox_NONCEBYTES,
@@ -1122,7 +1145,7 @@ std::unique_ptr<TableFile> TableFile::open(const std::string& path, const TableD
                 sodium_memzero(key, sizeof key);
             }
         }
-        if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        if (objects == 0 && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
             sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
             return ioFail(StoreStatus::IO);
         }
