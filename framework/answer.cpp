@@ -36,6 +36,11 @@ bool ScriptedAnswers::pickFromList(ViewManager& view, const PickList& list)
     return true;
 }
 
+bool ScriptedAnswers::buildFilter(int tableNo, std::string& expression)
+{
+    return filterBuilder && filterBuilder(tableNo, expression);
+}
+
 int32_t ScriptedAnswers::pickDate(int32_t initial)
 {
     datesAsked.push_back(initial);

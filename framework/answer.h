@@ -3,6 +3,7 @@
 // and the command line use scripted or non-interactive answers.
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct PickList {
     std::string caption;
     std::vector<PickColumn> columns;
     std::vector<std::string> orderNames;  // one per sort order when the user may switch them
+    // A field of the highlighted row shown in full below the list (a saved filter's
+    // description); -1 for none.
+    int detailField = -1;
 };
 
 enum class Icon { None, Question, Exclamation, Information, Hand };
@@ -62,6 +66,14 @@ public:
         (void)list;
         return false;
     }
+    // The filter builder ("Lag filter") for a table's fields over `expression`, which it edits
+    // in place: true when the user leaves with OK, false with "Avslutt".
+    virtual bool buildFilter(int tableNo, std::string& expression)
+    {
+        (void)tableNo;
+        (void)expression;
+        return false;
+    }
 };
 
 // For tests: answers from a script, falling back to each message's default button; keeps
@@ -75,11 +87,14 @@ public:
     std::vector<int32_t> datesAsked;
     std::deque<int> picks;  // rows chosen in pick lists, counted from the first; -1 leaves
     std::vector<std::string> listsShown;
+    // Plays the user in the filter builder; without it the builder is left with "Avslutt".
+    std::function<bool(int tableNo, std::string& expression)> filterBuilder;
 
     unsigned message(const Message& m) override;
     void halt(const std::string& reason) override;
     int32_t pickDate(int32_t initial) override;
     bool pickFromList(ViewManager& view, const PickList& list) override;
+    bool buildFilter(int tableNo, std::string& expression) override;
     void answer(unsigned button) { script.push_back(button); }
 };
 
