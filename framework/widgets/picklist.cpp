@@ -6,6 +6,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -20,6 +21,11 @@ PickListDialog::PickListDialog(ViewManager& view, const PickList& list, QWidget*
     std::vector<PagedTableModel::Column> columns;
     for (const auto& c : list.columns)
         columns.push_back({c.field, QString::fromStdString(c.heading), c.picture, {}});
+    // The detail is read with the row, as a column the table does not show.
+    if (list.detailField >= 0) {
+        detailColumn_ = static_cast<int>(columns.size());
+        columns.push_back({list.detailField, {}, {}, {}});
+    }
     model_ = new PagedTableModel(view, std::move(columns), this);
 
     auto* layout = new QVBoxLayout(this);
@@ -38,6 +44,14 @@ PickListDialog::PickListDialog(ViewManager& view, const PickList& list, QWidget*
     table_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table_->installEventFilter(this);
     layout->addWidget(table_);
+    if (detailColumn_ >= 0) {
+        table_->setColumnHidden(detailColumn_, true);
+        detail_ = new QPlainTextEdit(this);
+        detail_->setReadOnly(true);
+        detail_->setTabChangesFocus(true);
+        detail_->setFixedHeight(fontMetrics().lineSpacing() * 4 + 12);
+        layout->addWidget(detail_);
+    }
 
     if (list.orderNames.size() > 1) {
         auto* orders = new QButtonGroup(this);
@@ -90,6 +104,9 @@ void PickListDialog::showCurrent()
     int row = model_->currentRow();
     if (row >= 0 && table_->currentIndex().row() != row)
         table_->selectRow(row);
+    if (detail_)
+        detail_->setPlainText(row >= 0 ? model_->data(model_->index(row, detailColumn_)).toString()
+                                       : QString());
 }
 
 void PickListDialog::choose()

@@ -7,6 +7,7 @@
 #include "framework/pagedmodel.h"
 
 class QLineEdit;
+class QPlainTextEdit;
 class QTableView;
 
 namespace tavlo {
@@ -20,6 +21,8 @@ public:
     PagedTableModel& model() { return *model_; }
     QTableView* table() const { return table_; }
     QLineEdit* locator() const { return locator_; }
+    // The highlighted row's detail field; null when the list has none.
+    QPlainTextEdit* detail() const { return detail_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -32,6 +35,8 @@ private:
     PagedTableModel* model_;
     QTableView* table_;
     QLineEdit* locator_;
+    QPlainTextEdit* detail_ = nullptr;
+    int detailColumn_ = -1;
 };
 
 } // namespace tavlo

@@ -14,6 +14,7 @@
 
 #include "framework/date.h"
 #include "framework/widgets/hentdato.h"
+#include "framework/widgets/lagfilter.h"
 
 namespace tavlo {
 
@@ -130,6 +131,15 @@ bool WidgetAnswers::pickFromList(ViewManager& view, const PickList& list)
         const QRect frame(focus->mapToGlobal(QPoint(0, 0)), focus->size());
         dialog.move(hentDatoPosition(frame, dialog.size(), screen->availableGeometry()));
     }
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool WidgetAnswers::buildFilter(int tableNo, std::string& expression)
+{
+    if (halted_)
+        return false;
+    LagFilterDialog dialog(tableNo, expression, *this, QApplication::activeWindow());
+    dialog.setWindowModality(Qt::ApplicationModal);
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -18,6 +18,8 @@ class WidgetAnswers : public AnswerService {
     int32_t pickDate(int32_t initial) override;
     // The pick list window, modal, next to the focused control.
     bool pickFromList(ViewManager& view, const PickList& list) override;
+    // "Lag filter", modal.
+    bool buildFilter(int tableNo, std::string& expression) override;
 
   private:
     bool halted_ = false;
