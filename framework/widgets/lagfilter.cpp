@@ -64,6 +64,20 @@ QPushButton* button(const char* text, QWidget* parent)
     return b;
 }
 
+// An option of radio buttons in a row, numbered from 1 as the builder counts its choices.
+template <std::size_t N> QButtonGroup* options(QGroupBox* box, const char* const (&texts)[N])
+{
+    auto* row = new QHBoxLayout(box);
+    auto* group = new QButtonGroup(box);
+    for (std::size_t i = 0; i < N; ++i) {
+        auto* r = new QRadioButton(QString::fromUtf8(texts[i]), box);
+        group->addButton(r, static_cast<int>(i) + 1);
+        row->addWidget(r);
+    }
+    row->addStretch();
+    return group;
+}
+
 } // namespace
 
 LagFilterDialog::LagFilterDialog(int tableNo, std::string& expression, AnswerService& answers,
@@ -104,27 +118,13 @@ LagFilterDialog::LagFilterDialog(int tableNo, std::string& expression, AnswerSer
     field_->installEventFilter(this);
 
     auto* operatorBox = new QGroupBox(QStringLiteral("&Operator"), this);
-    auto* operatorRow = new QHBoxLayout(operatorBox);
-    operators_ = new QButtonGroup(this);
-    for (int i = 0; i < 6; ++i) {
-        auto* r = new QRadioButton(QString::fromLatin1(kOperatorTexts[i]), operatorBox);
-        operators_->addButton(r, i + 1);
-        operatorRow->addWidget(r);
-    }
-    operatorRow->addStretch();
+    operators_ = options(operatorBox, kOperatorTexts);
 
     value_ = new QLineEdit(this);
     value_->setMaxLength(kFieldChars);
 
     auto* typeBox = new QGroupBox(this);
-    auto* typeRow = new QHBoxLayout(typeBox);
-    types_ = new QButtonGroup(this);
-    for (int i = 0; i < 5; ++i) {
-        auto* r = new QRadioButton(QString::fromUtf8(kTypeTexts[i]), typeBox);
-        types_->addButton(r, i + 1);
-        typeRow->addWidget(r);
-    }
-    typeRow->addStretch();
+    types_ = options(typeBox, kTypeTexts);
 
     auto* insertCondition = button("Sett inn uttrykk", this);
     insertCondition->setToolTip(QStringLiteral("Konstruer uttrykk og sett inn"));
