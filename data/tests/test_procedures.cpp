@@ -254,16 +254,7 @@ class SavedFilterTest : public DataFolderTest {
     void addFilter(int table, int no, const std::string& name, const std::string& expr,
                    const std::string& description)
     {
-        auto& fil = ctx.access(Tbl::FILTER);
-        fil.OPEN();
-        fil.rec().clear();
-        fil.rec().set(FIL::TABELLNR, table);
-        fil.rec().set(FIL::FILTERNR, no);
-        fil.rec().set(FIL::FILTERNAVN, name);
-        fil.rec().set(FIL::FILTERSTRENG, expr);
-        fil.rec().set(FIL::BESKRIVELSE, description);
-        ASSERT_EQ(fil.INSERT(), LEVEL_BENIGN);
-        fil.CLOSE();
+        DataFolderTest::addFilter(ctx, table, no, name, expr, description);
     }
     Context ctx{&errors};
 };
