@@ -171,7 +171,7 @@ TEST(LagFilter, MissingFieldOrValueIsWarnedAndNothingIsAppended)
     EXPECT_EQ(d.fieldEdit()->text(), "KUN:KundeId"); // kept for another try
 }
 
-TEST(LagFilter, DatesTimesAndDecimalsGoInAsTheyCompare)
+TEST(LagFilter, DatesAndTimesGoInAsTheirNumbers)
 {
     ScriptedAnswers answers;
     std::string expression;
@@ -194,21 +194,13 @@ TEST(LagFilter, DatesTimesAndDecimalsGoInAsTheyCompare)
     EXPECT_EQ(expression, "");
     EXPECT_TRUE(answers.shown.empty());
 
-    // The type changed by hand changes the format: a time, then a decimal with a comma.
+    // The type changed by hand changes the format.
     d.valueEdit()->clear();
     click(&d, "&Tid");
     QTest::keyClicks(d.valueEdit(), "8:30");
     click(&d, "Sett inn uttrykk");
     EXPECT_EQ(expression,
               "(KUN:RegistreringsDato = " + std::to_string(8 * 360000 + 30 * 6000) + ")");
-    select(d, "KUN:Rabatt");
-    click(&d, "Sett inn felt");
-    EXPECT_TRUE(checked(&d, "&Desimaltall"));
-    QTest::keyClicks(d.valueEdit(), "12,5");
-    QTest::keyClick(d.valueEdit(), Qt::Key_Return);
-    EXPECT_EQ(d.valueEdit()->text(), "12,50");
-    click(&d, "Sett inn uttrykk");
-    EXPECT_TRUE(expression.ends_with("(KUN:Rabatt = 12.5)")) << expression;
 }
 
 class FilterWindowTest : public tavlo::testing::DataFolderTest {
