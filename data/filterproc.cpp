@@ -4,7 +4,12 @@
 #include <vector>
 
 #include "data/context.h"
+#include "data/globals.h"
+#include "data/lookups.h"
+#include "framework/answer.h"
+#include "framework/filterexpr.h"
 #include "framework/text.h"
+#include "framework/viewmanager.h"
 
 namespace tavlo {
 namespace {
@@ -59,6 +64,45 @@ std::size_t bytesOf(std::string_view s, std::size_t chars)
 }
 
 } // namespace
+
+int LAGFILTER(Context& ctx, int32_t tableNo, std::string& filter)
+{
+    ProcedureScope scope(ctx, "LAGFILTER");
+    AnswerService* answers = ctx.errors().answers();
+    if (!answers || !answers->buildFilter(tableNo, GLO::FILTER))
+        return 0;
+    filter = text::truncate(GLO::FILTER, FilterExpr::kMaxLength);
+    return 1;
+}
+
+int32_t HENTFILTER(Context& ctx, int32_t tableNo, std::string& filter, std::string& description)
+{
+    ProcedureScope scope(ctx, "HENTFILTER");
+    FileManager& fil = ctx.access(Tbl::FILTER);
+    fil.OPEN();
+    fil.rec().clear();
+    fil.rec().set(FIL::TABELLNR, tableNo);
+    ViewManager view;
+    view.INIT(ctx, Tbl::FILTER);
+    for (KeyRef key : {FIL::KeyTabellNr_FilterNr, FIL::KeyTabellNr_FilterNavn}) {
+        view.SETSORT(view.ADDSORTORDER(key));
+        view.ADDRANGE(FIL::TABELLNR.no);
+    }
+    view.SETSORT(1);
+    PickList list{"Velg filter",
+                  {{FIL::FILTERNR.no, "Nr", "@n_8"}, {FIL::FILTERNAVN.no, "Navn", "@s50"}},
+                  {"Nummerisk sortering", "Alfabetisk sortering"},
+                  FIL::BESKRIVELSE.no};
+    int32_t result = 0;
+    if (pickFromView(ctx, view, list)) {
+        filter = fil.rec().get(FIL::FILTERSTRENG);
+        description = fil.rec().get(FIL::BESKRIVELSE);
+        result = fil.rec().get(FIL::FILTERNR);
+    }
+    view.CLOSE();
+    fil.CLOSE();
+    return result;
+}
 
 int SETFILTER(Context& ctx, int32_t tableNo, int32_t filterNo, std::string& filter,
               std::string& description)

@@ -9,6 +9,14 @@ namespace tavlo {
 
 class Context;
 
+// The filter builder for the fields of table `tableNo`, over GLO::FILTER, which keeps what the
+// user wrote there either way. OK: GLO::FILTER into `filter` (at most 2047 characters), result
+// 1. "Avslutt": result 0, `filter` untouched.
+int LAGFILTER(Context& ctx, int32_t tableNo, std::string& filter);
+// The pick list of the saved filters of table `tableNo`, the highlighted one's description
+// below it. A choice: its expression into `filter`, its description into `description`, result
+// its number. Nothing chosen, or nothing to choose from: result 0, both strings untouched.
+int32_t HENTFILTER(Context& ctx, int32_t tableNo, std::string& filter, std::string& description);
 // The saved filter `filterNo` of table `tableNo`: its expression into `filter`, its
 // description into `description`, result 1. Number 0, or a number the table does not have:
 // both strings emptied, result 0, nothing shown.

@@ -117,11 +117,7 @@ void VISPLIA(Context& ctx, int32_t id, std::string& text)
     text = found ? ctx.rec(Tbl::PRJLINJE_ALIAS).get(PLIA::TEKST) : std::string();
 }
 
-namespace {
-
-// Runs a pick list over a view that starts on the record in the buffer. False when the list
-// has nothing to offer (it closes at once) or the user leaves it.
-bool pick(Context& ctx, ViewManager& view, const PickList& list)
+bool pickFromView(Context& ctx, ViewManager& view, const PickList& list)
 {
     auto& m = view.file();
     uint16_t start = m.SAVEBUFFER();
@@ -135,8 +131,6 @@ bool pick(Context& ctx, ViewManager& view, const PickList& list)
     }
     return chosen;
 }
-
-} // namespace
 
 int32_t HENTKODA(Context& ctx, int32_t group, int32_t current)
 {
@@ -157,7 +151,7 @@ int32_t HENTKODA(Context& ctx, int32_t group, int32_t current)
     PickList list{"Velg kode",
                   {{KODA::NR.no, "Nr", "@n_5"}, {KODA::TEKST.no, "Tekst", "@s50"}},
                   {"Nummerisk sortering", "Alfabetisk sortering"}};
-    int32_t result = pick(ctx, view, list) ? kod.rec().get(KODA::NR) : current;
+    int32_t result = pickFromView(ctx, view, list) ? kod.rec().get(KODA::NR) : current;
     view.CLOSE();
     kod.CLOSE();
     return result;
@@ -177,7 +171,7 @@ int32_t HENTKUNA(Context& ctx, int32_t current)
     PickList list{"Velg kunde",
                   {{KUNA::KUNDEID.no, "Nr", "@n_8"}, {KUNA::NAVN.no, "Navn", "@s50"}},
                   {"Alfabetisk sortering", "Nummerisk sortering"}};
-    int32_t result = pick(ctx, view, list) ? kun.rec().get(KUNA::KUNDEID) : 0;
+    int32_t result = pickFromView(ctx, view, list) ? kun.rec().get(KUNA::KUNDEID) : 0;
     view.CLOSE();
     kun.CLOSE();
     return result;
@@ -198,7 +192,7 @@ std::string HENTKONA(Context& ctx, int32_t customerId, const std::string& curren
     PickList list{"Velg kontaktperson",
                   {{KONA::KONTAKTID.no, "Id", "@n_8"}, {KONA::NAVN.no, "Navn", "@s50"}},
                   {}};
-    std::string result = pick(ctx, view, list) ? kon.rec().get(KONA::NAVN) : currentName;
+    std::string result = pickFromView(ctx, view, list) ? kon.rec().get(KONA::NAVN) : currentName;
     view.CLOSE();
     kon.CLOSE();
     return result;

@@ -9,6 +9,8 @@
 namespace tavlo {
 
 class Context;
+class ViewManager;
+struct PickList;
 
 // flags, when given: bit 1 shows "Kode … finnes ikke i kodeverksgruppe …", bit 2 sets code to 0.
 void VISKODA(Context& ctx, int32_t group, int32_t& code, std::string& text,
@@ -24,6 +26,11 @@ bool SETKODA(Context& ctx, int32_t group, int32_t code);
 bool SETKUNA(Context& ctx, int32_t id);
 bool SETPROA(Context& ctx, int32_t id);
 bool SETGRUA(Context& ctx, int32_t id);
+
+// Runs a pick list over a view that starts on the record in the buffer. False when the list
+// has nothing to offer (it closes at once) or the user leaves it; true with the chosen record
+// in the view's table buffer.
+bool pickFromView(Context& ctx, ViewManager& view, const PickList& list);
 
 // Pick lists. Each opens on the current value; a list with nothing to offer closes at once
 // without a choice. HENTKODA offers only codes in use.

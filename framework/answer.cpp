@@ -36,6 +36,40 @@ bool ScriptedAnswers::pickFromList(ViewManager& view, const PickList& list)
     return true;
 }
 
+bool ScriptedAnswers::buildFilter(int tableNo, std::string& expression)
+{
+    return filterBuilder && filterBuilder(tableNo, expression);
+}
+
+namespace {
+template <typename T> bool takeFrom(std::deque<T>& queue, T& into)
+{
+    if (queue.empty())
+        return false;
+    into = queue.front();
+    queue.pop_front();
+    return true;
+}
+} // namespace
+
+bool ScriptedAnswers::pickFile(FileChoice& choice)
+{
+    dialogsShown.push_back(choice.title);
+    return takeFrom(files, choice.path);
+}
+
+bool ScriptedAnswers::pickFont(std::string& font)
+{
+    dialogsShown.push_back(font);
+    return takeFrom(fonts, font);
+}
+
+bool ScriptedAnswers::pickColor(const std::string& title, int32_t& colour)
+{
+    dialogsShown.push_back(title);
+    return takeFrom(colours, colour);
+}
+
 int32_t ScriptedAnswers::pickDate(int32_t initial)
 {
     datesAsked.push_back(initial);

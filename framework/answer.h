@@ -3,6 +3,7 @@
 // and the command line use scripted or non-interactive answers.
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,9 +12,9 @@ namespace tavlo {
 class ViewManager;
 
 struct PickColumn {
-    int field;            // in the view's table
-    std::string heading;  // "Nr", "Tekst"
-    std::string picture;  // display picture; empty for the field's own
+    int field;           // in the view's table
+    std::string heading; // "Nr", "Tekst"
+    std::string picture; // display picture; empty for the field's own
 };
 
 // A pick list over a view that the caller has built (sort orders, range, filter) and opened,
@@ -21,7 +22,18 @@ struct PickColumn {
 struct PickList {
     std::string caption;
     std::vector<PickColumn> columns;
-    std::vector<std::string> orderNames;  // one per sort order when the user may switch them
+    std::vector<std::string> orderNames; // one per sort order when the user may switch them
+    // A field of the highlighted row shown in full below the list (a saved filter's
+    // description); -1 for none.
+    int detailField = -1;
+};
+
+// A file or folder the user is asked for.
+struct FileChoice {
+    std::string title;  // "Angi filnavn"
+    std::string filter; // pairs of description and patterns: "Fakturalayout|*.FAK"
+    std::string path;   // where the dialog starts; the choice on return
+    enum Kind { Open, Save, Folder } kind = Open;
 };
 
 enum class Icon { None, Question, Exclamation, Information, Hand };
@@ -38,7 +50,7 @@ enum Button : unsigned {
 };
 
 struct Message {
-    std::string text;     // "|" starts a new line
+    std::string text; // "|" starts a new line
     std::string caption;
     Icon icon = Icon::None;
     unsigned buttons = BUTTON_OK;
@@ -46,7 +58,7 @@ struct Message {
 };
 
 class AnswerService {
-public:
+  public:
     virtual ~AnswerService() = default;
     // Shows the message and returns the button pressed.
     virtual unsigned message(const Message& m) = 0;
@@ -62,24 +74,64 @@ public:
         (void)list;
         return false;
     }
+    // The filter builder ("Lag filter") for a table's fields over `expression`, which it edits
+    // in place: true when the user leaves with OK, false with "Avslutt".
+    virtual bool buildFilter(int tableNo, std::string& expression)
+    {
+        (void)tableNo;
+        (void)expression;
+        return false;
+    }
+    // The file or folder dialog: true with the choice in choice.path.
+    virtual bool pickFile(FileChoice& choice)
+    {
+        (void)choice;
+        return false;
+    }
+    // The font dialog on a font description "typeface,size,colour,style" (colour as
+    // 0xBBGGRR, style the weight plus 4096 for italic, 8192 underline, 16384 strike-out): true
+    // with the choice in `font`.
+    virtual bool pickFont(std::string& font)
+    {
+        (void)font;
+        return false;
+    }
+    // The colour dialog, titled `title`, on a colour 0xBBGGRR (-1: none): true with the choice.
+    virtual bool pickColor(const std::string& title, int32_t& colour)
+    {
+        (void)title;
+        (void)colour;
+        return false;
+    }
 };
 
 // For tests: answers from a script, falling back to each message's default button; keeps
 // every message shown and whether a halt was asked for.
 class ScriptedAnswers : public AnswerService {
-public:
+  public:
     std::deque<unsigned> script;
     std::vector<Message> shown;
     int halts = 0;
-    std::deque<int32_t> dates;  // answers of the calendar, in turn
+    std::deque<int32_t> dates; // answers of the calendar, in turn
     std::vector<int32_t> datesAsked;
-    std::deque<int> picks;  // rows chosen in pick lists, counted from the first; -1 leaves
+    std::deque<int> picks; // rows chosen in pick lists, counted from the first; -1 leaves
     std::vector<std::string> listsShown;
+    // Plays the user in the filter builder; without it the builder is left with "Avslutt".
+    std::function<bool(int tableNo, std::string& expression)> filterBuilder;
 
     unsigned message(const Message& m) override;
     void halt(const std::string& reason) override;
     int32_t pickDate(int32_t initial) override;
     bool pickFromList(ViewManager& view, const PickList& list) override;
+    bool buildFilter(int tableNo, std::string& expression) override;
+    // Files, fonts and colours chosen, in turn; none left: the dialog is cancelled. Each
+    // dialog's title or starting value is kept in `dialogsShown`.
+    std::deque<std::string> files, fonts;
+    std::deque<int32_t> colours;
+    std::vector<std::string> dialogsShown;
+    bool pickFile(FileChoice& choice) override;
+    bool pickFont(std::string& font) override;
+    bool pickColor(const std::string& title, int32_t& colour) override;
     void answer(unsigned button) { script.push_back(button); }
 };
 
@@ -87,7 +139,7 @@ public:
 // question is answered No (or Cancel), a notice with its default button; halt throws
 // HaltProgram for main() to catch.
 class ConsoleAnswers : public AnswerService {
-public:
+  public:
     unsigned message(const Message& m) override;
     void halt(const std::string& reason) override;
 };

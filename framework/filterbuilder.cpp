@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
+#include "framework/picture.h"
 #include "framework/text.h"
 
 namespace tavlo {
@@ -231,6 +233,7 @@ const std::map<int, std::vector<FilterField>>& fieldLists()
 }
 
 const char* const kOperators[] = {" = ", " <> ", " < ", " > ", " <= ", " >= "};
+constexpr std::size_t kValueChars = 50;
 
 } // namespace
 
@@ -264,6 +267,47 @@ const char* valuePicture(int valueType)
 FilterBuilder::FilterBuilder(int tableNo, std::string& expression, AnswerService& answers)
     : expression_(expression), answers_(answers), fields_(filterFields(tableNo, answers))
 {
+}
+
+bool FilterBuilder::enterValue(std::string_view typed)
+{
+    const char* pic = valuePicture(valueType);
+    std::optional<std::string> held;
+    if (text::trim(typed).empty()) {
+        held.emplace();
+    } else if (valueType == 1 || valueType == 2) {
+        if (auto n = picture::parseNumber(pic, typed))
+            held = n->toString();
+    } else if (valueType == 4) {
+        if (auto d = picture::parseDate(pic, typed))
+            held = std::to_string(*d);
+    } else if (valueType == 5) {
+        if (auto t = picture::parseTime(pic, typed))
+            held = std::to_string(*t);
+    } else {
+        held = text::truncate(typed, kValueChars);
+    }
+    if (!held)
+        return false;
+    value = std::move(*held);
+    return true;
+}
+
+std::string FilterBuilder::shownValue() const
+{
+    const char* pic = valuePicture(valueType);
+    // A value held under another type (the type changed after it was typed) that is no number
+    // is shown as it is, rather than lost.
+    const auto n = Decimal::parse(value);
+    if (!n || (n->scale() > 0 && valueType != 2))
+        return value;
+    switch (valueType) {
+    case 1:
+    case 2: return std::string(text::trim(picture::format(pic, *n)));
+    case 4: return picture::formatDate(pic, static_cast<int32_t>(n->toInt()));
+    case 5: return picture::formatTime(pic, static_cast<int32_t>(n->toInt()));
+    default: return value;
+    }
 }
 
 void FilterBuilder::chooseField(int row)

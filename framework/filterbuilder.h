@@ -3,6 +3,7 @@
 // condition is put together from field, operator and value and appended to the expression.
 // The window binds to this; the expression is GLO::FILTER while the builder runs.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "framework/answer.h"
@@ -32,6 +33,13 @@ public:
     int op = 1;         // 1 =, 2 <>, 3 <, 4 >, 5 <=, 6 >=
     std::string value;  // "Verdi", as typed (dates and times as their serial numbers)
     int valueType = 0;
+
+    // "Verdi" as typed under the value type's picture: a date or time is held as its serial
+    // number, a number as its plain digits ("1234.5"), a text as typed. False, nothing changed,
+    // when the text is no value of the picture.
+    bool enterValue(std::string_view typed);
+    // "Verdi" as its entry shows it under the value type's picture.
+    std::string shownValue() const;
 
     // "Sett inn felt": the chosen field into "Felt", its value type with it.
     void chooseField(int row);

@@ -78,6 +78,22 @@ protected:
         return id;
     }
 
+    // A saved filter, through the record store.
+    void addFilter(Context& ctx, int table, int no, const std::string& name,
+                   const std::string& expression, const std::string& description)
+    {
+        auto& fil = ctx.access(Tbl::FILTER);
+        fil.OPEN();
+        fil.rec().clear();
+        fil.rec().set(FIL::TABELLNR, table);
+        fil.rec().set(FIL::FILTERNR, no);
+        fil.rec().set(FIL::FILTERNAVN, name);
+        fil.rec().set(FIL::FILTERSTRENG, expression);
+        fil.rec().set(FIL::BESKRIVELSE, description);
+        EXPECT_EQ(fil.INSERT(), LEVEL_BENIGN);
+        fil.CLOSE();
+    }
+
     std::string dir;
     ScriptedAnswers answers;
     ErrorClass errors{&answers};

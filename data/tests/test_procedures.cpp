@@ -254,16 +254,7 @@ class SavedFilterTest : public DataFolderTest {
     void addFilter(int table, int no, const std::string& name, const std::string& expr,
                    const std::string& description)
     {
-        auto& fil = ctx.access(Tbl::FILTER);
-        fil.OPEN();
-        fil.rec().clear();
-        fil.rec().set(FIL::TABELLNR, table);
-        fil.rec().set(FIL::FILTERNR, no);
-        fil.rec().set(FIL::FILTERNAVN, name);
-        fil.rec().set(FIL::FILTERSTRENG, expr);
-        fil.rec().set(FIL::BESKRIVELSE, description);
-        ASSERT_EQ(fil.INSERT(), LEVEL_BENIGN);
-        fil.CLOSE();
+        DataFolderTest::addFilter(ctx, table, no, name, expr, description);
     }
     Context ctx{&errors};
 };
@@ -308,6 +299,77 @@ TEST_F(SavedFilterTest, SavedFiltersByTableAndNumber)
     fil.CLOSE();
     EXPECT_FALSE(fil.ISOPENED());
     EXPECT_TRUE(answers.shown.empty());
+}
+
+TEST_F(SavedFilterTest, PickedFromTheTablesOwnFiltersOrLeftAlone)
+{
+    std::string filter = "gammel", description = "gammel";
+    EXPECT_EQ(HENTFILTER(ctx, 1, filter, description), 0); // no filter file yet
+    addFilter(1, 7, "Vest", "(KUN:PostNr >= 5000)", "Kunder i vest");
+    addFilter(2, 1, "Lager", "(PRO:Lagerstyring = 1)", "Med lager");
+    addFilter(1, 2, "Oslo", "(KUN:PostNr < 1000)", "Oslo og omegn");
+    // A table without filters offers nothing: no list, nothing chosen.
+    EXPECT_EQ(HENTFILTER(ctx, 13, filter, description), 0);
+    EXPECT_TRUE(answers.listsShown.empty());
+    EXPECT_EQ(filter + description, "gammelgammel");
+
+    // The list runs by number within the table: the second row is number 7, and there is no
+    // third.
+    answers.picks = {1, 2, -1};
+    EXPECT_EQ(HENTFILTER(ctx, 1, filter, description), 7);
+    EXPECT_EQ(filter, "(KUN:PostNr >= 5000)");
+    EXPECT_EQ(description, "Kunder i vest");
+    filter = description = "gammel";
+    EXPECT_EQ(HENTFILTER(ctx, 1, filter, description), 0);
+    EXPECT_EQ(HENTFILTER(ctx, 1, filter, description), 0);
+    EXPECT_EQ(filter + description, "gammelgammel");
+    EXPECT_EQ(answers.listsShown, std::vector<std::string>(3, "Velg filter"));
+
+    // A caller with the filter file open keeps its record.
+    auto& fil = ctx.access(Tbl::FILTER);
+    fil.OPEN();
+    fil.rec().clear();
+    fil.rec().set(FIL::FILTERNAVN, "Uferdig");
+    answers.picks = {0};
+    EXPECT_EQ(HENTFILTER(ctx, 2, filter, description), 1);
+    EXPECT_EQ(description, "Med lager");
+    EXPECT_EQ(fil.rec().get(FIL::FILTERNAVN), "Uferdig");
+    fil.CLOSE();
+    EXPECT_TRUE(answers.shown.empty());
+}
+
+TEST_F(SavedFilterTest, BuilderWorksOnTheGlobalFilterAndOnlyOkHandsItOver)
+{
+    GLO::FILTER = "(KUN:PostNr = 1)";
+    std::string filter = "gammel";
+    EXPECT_EQ(LAGFILTER(ctx, 1, filter), 0); // nobody there to build it
+    int askedFor = 0;
+    answers.filterBuilder = [&](int tableNo, std::string& expression) {
+        askedFor = tableNo;
+        EXPECT_EQ(&expression, &GLO::FILTER);
+        expression += " OR (KUN:PostNr = 2)";
+        return false;
+    };
+    EXPECT_EQ(LAGFILTER(ctx, 5, filter), 0);
+    EXPECT_EQ(askedFor, 5);
+    EXPECT_EQ(filter, "gammel");
+    // What was written stays for the next time the builder opens.
+    EXPECT_EQ(GLO::FILTER, "(KUN:PostNr = 1) OR (KUN:PostNr = 2)");
+
+    // The caller gets at most 2047 characters, not bytes.
+    answers.filterBuilder = [](int, std::string& expression) {
+        expression = "(KUN:Navn = '";
+        for (int i = 0; i < 2100; ++i)
+            expression += "æ";
+        expression += "')";
+        return true;
+    };
+    EXPECT_EQ(LAGFILTER(ctx, 1, filter), 1);
+    std::string cut = "(KUN:Navn = '";
+    for (int i = 13; i < 2047; ++i)
+        cut += "æ";
+    EXPECT_EQ(filter, cut);
+    GLO::FILTER.clear();
 }
 
 TEST(StringElements, SplitJoinAndInsert)

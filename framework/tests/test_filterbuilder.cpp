@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "data/tables.h"
+#include "framework/date.h"
 #include "framework/filterbuilder.h"
 #include "framework/filterexpr.h"
 #include "framework/text.h"
@@ -95,4 +96,60 @@ TEST(FilterBuilder, EveryOfferedFieldIsAFieldOfItsTable)
     ASSERT_EQ(answers.shown.size(), 1u);
     EXPECT_EQ(answers.shown[0].text, "Ukjent tabell: 4");
     EXPECT_EQ(answers.shown[0].caption, "Advarsel");
+}
+
+TEST(FilterBuilder, ValuesTypedUnderTheFieldsFormatAreHeldAsTheyCompare)
+{
+    ScriptedAnswers answers;
+    std::string expression;
+    FilterBuilder b(3, expression, answers);
+    struct Case {
+        int type;
+        const char* typed;
+        std::string held, shown;
+    } cases[] = {
+        {1, "5.000", "5000", "5.000"},
+        {1, "-12", "-12", "-12"},
+        {1, "0", "0", ""}, // a zero is a value, even if its entry shows it blank
+        {2, "1.234,5", "1234.5", "1.234,50"},
+        {3, "'Ola'", "'Ola'", "'Ola'"},
+        {0, "  Ola ", "  Ola ", "  Ola "},
+        {4, "31.12.2004", std::to_string(date::fromYmd(2004, 12, 31)), "31.12.2004"},
+        {4, "1.2.2005", std::to_string(date::fromYmd(2005, 2, 1)), "01.02.2005"},
+        {5, "08:30", std::to_string(8 * 360000 + 30 * 6000), "08:30"},
+        {2, " ", "", ""},
+    };
+    for (const Case& c : cases) {
+        b.valueType = c.type;
+        ASSERT_TRUE(b.enterValue(c.typed)) << c.typed;
+        EXPECT_EQ(b.value, c.held) << c.typed;
+        EXPECT_EQ(b.shownValue(), c.shown) << c.typed;
+    }
+
+    // Not a value of the format: refused, the value held before kept.
+    b.valueType = 4;
+    ASSERT_TRUE(b.enterValue("31.12.2004"));
+    const std::string held = b.value;
+    for (auto [type, typed] : {std::pair(4, "31.02.2004"), std::pair(1, "Ola"),
+                               std::pair(5, "25:00"), std::pair(2, "1,2,3")}) {
+        b.valueType = type;
+        EXPECT_FALSE(b.enterValue(typed)) << typed;
+        EXPECT_EQ(b.value, held) << typed;
+    }
+    // Another type shows the held value its own way; a decimal is not rounded to a whole number.
+    ASSERT_EQ(held, "74513");
+    b.valueType = 1;
+    EXPECT_EQ(b.shownValue(), "74.513");
+    b.valueType = 3;
+    EXPECT_EQ(b.shownValue(), held);
+    b.valueType = 2;
+    ASSERT_TRUE(b.enterValue("12,5"));
+    b.valueType = 1;
+    EXPECT_EQ(b.shownValue(), "12.5");
+
+    // A text is cut at 50 characters.
+    b.valueType = 3;
+    ASSERT_TRUE(b.enterValue(std::string(49, 'x') + "øy"));
+    EXPECT_EQ(b.value, std::string(49, 'x') + "ø");
+    EXPECT_TRUE(answers.shown.empty());
 }

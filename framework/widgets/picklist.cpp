@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -16,6 +17,11 @@ PickListDialog::PickListDialog(ViewManager& view, const PickList& list, QWidget*
     std::vector<PagedTableModel::Column> columns;
     for (const auto& c : list.columns)
         columns.push_back({c.field, QString::fromStdString(c.heading), c.picture, {}});
+    // The detail is read with the row, as a column the table does not show.
+    if (list.detailField >= 0) {
+        detailColumn_ = static_cast<int>(columns.size());
+        columns.push_back({list.detailField, {}, {}, {}});
+    }
     model_ = new PagedTableModel(view, std::move(columns), this);
 
     auto* layout = new QVBoxLayout(this);
@@ -30,6 +36,15 @@ PickListDialog::PickListDialog(ViewManager& view, const PickList& list, QWidget*
         return true;
     };
     layout->addWidget(table_);
+    if (detailColumn_ >= 0) {
+        table_->setColumnHidden(detailColumn_, true);
+        detail_ = new QPlainTextEdit(this);
+        detail_->setReadOnly(true);
+        detail_->setTabChangesFocus(true);
+        detail_->setFixedHeight(fontMetrics().lineSpacing() * 4 + 12);
+        layout->addWidget(detail_);
+        connect(model_, &PagedTableModel::currentRowChanged, this, &PickListDialog::showDetail);
+    }
 
     if (list.orderNames.size() > 1) {
         auto* orders = new QButtonGroup(this);
@@ -68,6 +83,13 @@ PickListDialog::PickListDialog(ViewManager& view, const PickList& list, QWidget*
         model_->home();
     table_->showCurrent();
     resize(460, 420);
+}
+
+void PickListDialog::showDetail()
+{
+    const int row = model_->currentRow();
+    detail_->setPlainText(row >= 0 ? model_->data(model_->index(row, detailColumn_)).toString()
+                                   : QString());
 }
 
 void PickListDialog::choose()

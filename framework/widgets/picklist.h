@@ -8,6 +8,7 @@
 #include "framework/widgets/pagedview.h"
 
 class QLineEdit;
+class QPlainTextEdit;
 
 namespace tavlo {
 
@@ -20,13 +21,18 @@ class PickListDialog : public QDialog {
     PagedTableModel& model() { return *model_; }
     PagedTableView* table() const { return table_; }
     QLineEdit* locator() const { return locator_; }
+    // The highlighted row's detail field; null when the list has none.
+    QPlainTextEdit* detail() const { return detail_; }
 
   private:
     void choose();
+    void showDetail();
 
     PagedTableModel* model_;
     PagedTableView* table_;
     QLineEdit* locator_;
+    QPlainTextEdit* detail_ = nullptr;
+    int detailColumn_ = -1;
 };
 
 } // namespace tavlo

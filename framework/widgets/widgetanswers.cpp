@@ -4,14 +4,19 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QColorDialog>
 #include <QCoreApplication>
+#include <QFileDialog>
+#include <QFontDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
 #include <cstdlib>
 
 #include "framework/date.h"
+#include "framework/fontdesc.h"
 #include "framework/widgets/hentdato.h"
+#include "framework/widgets/lagfilter.h"
 #include "framework/widgets/lookupkeys.h"
 
 namespace tavlo {
@@ -131,6 +136,110 @@ bool WidgetAnswers::pickFromList(ViewManager& view, const PickList& list)
             lookupPosition(control, dialog.size(), lookupArea(focus), focus->fontMetrics()));
     }
     return dialog.exec() == QDialog::Accepted;
+}
+
+bool WidgetAnswers::buildFilter(int tableNo, std::string& expression)
+{
+    if (halted_)
+        return false;
+    LagFilterDialog dialog(tableNo, expression, *this, QApplication::activeWindow());
+    dialog.setWindowModality(Qt::ApplicationModal);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+namespace {
+
+QWidget* dialogParent()
+{
+    QWidget* focus = QApplication::focusWidget();
+    return focus ? focus->window() : QApplication::activeWindow();
+}
+
+// "Fakturalayout|*.FAK|Alle filer|*.*" as the desktop's dialogs write it.
+QString nameFilters(const std::string& filter)
+{
+    const QStringList parts = QString::fromStdString(filter).split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        out << parts[i] + " (" + parts[i + 1].split(';').join(' ') + ")";
+    return out.join(";;");
+}
+
+QColor fromBgr(int32_t c)
+{
+    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
+
+int32_t toBgr(const QColor& c)
+{
+    return c.red() | (c.green() << 8) | (c.blue() << 16);
+}
+
+} // namespace
+
+bool WidgetAnswers::pickFile(FileChoice& choice)
+{
+    if (halted_)
+        return false;
+    const QString title = QString::fromStdString(choice.title);
+    const QString start = QString::fromStdString(choice.path);
+    QString chosen;
+    switch (choice.kind) {
+    case FileChoice::Folder:
+        chosen = QFileDialog::getExistingDirectory(dialogParent(), title, start);
+        break;
+    case FileChoice::Save:
+        chosen =
+            QFileDialog::getSaveFileName(dialogParent(), title, start, nameFilters(choice.filter));
+        break;
+    case FileChoice::Open:
+        chosen =
+            QFileDialog::getOpenFileName(dialogParent(), title, start, nameFilters(choice.filter));
+        break;
+    }
+    if (chosen.isEmpty())
+        return false;
+    choice.path = chosen.toStdString();
+    return true;
+}
+
+bool WidgetAnswers::pickFont(std::string& font)
+{
+    if (halted_)
+        return false;
+    const FontDescription d = FontDescription::parse(font);
+    QFont initial(QString::fromStdString(d.face.empty() ? "Arial" : d.face),
+                  d.size > 0 ? d.size : 10);
+    initial.setBold(d.weight() >= 700);
+    initial.setItalic(d.italic());
+    initial.setUnderline(d.underline());
+    initial.setStrikeOut(d.strikeOut());
+    bool ok = false;
+    const QFont f =
+        QFontDialog::getFont(&ok, initial, dialogParent(), QStringLiteral("Skrifttype"));
+    if (!ok)
+        return false;
+    FontDescription out;
+    out.face = f.family().toStdString();
+    out.size = f.pointSize() > 0 ? f.pointSize() : 10;
+    out.colour = d.colour; // the desktop's font dialog has no colour: it is kept
+    out.style = (f.bold() ? 700 : 400) + (f.italic() ? FontDescription::kItalic : 0) +
+                (f.underline() ? FontDescription::kUnderline : 0) +
+                (f.strikeOut() ? FontDescription::kStrikeOut : 0);
+    font = out.text();
+    return true;
+}
+
+bool WidgetAnswers::pickColor(const std::string& title, int32_t& colour)
+{
+    if (halted_)
+        return false;
+    const QColor c = QColorDialog::getColor(colour >= 0 ? fromBgr(colour) : QColor(Qt::black),
+                                            dialogParent(), QString::fromStdString(title));
+    if (!c.isValid())
+        return false;
+    colour = toBgr(c);
+    return true;
 }
 
 } // namespace tavlo

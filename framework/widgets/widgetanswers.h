@@ -18,6 +18,13 @@ class WidgetAnswers : public AnswerService {
     int32_t pickDate(int32_t initial) override;
     // The pick list window, modal, next to the focused control.
     bool pickFromList(ViewManager& view, const PickList& list) override;
+    // "Lag filter", modal.
+    bool buildFilter(int tableNo, std::string& expression) override;
+
+    // The desktop's file, folder, font and colour dialogs.
+    bool pickFile(FileChoice& choice) override;
+    bool pickFont(std::string& font) override;
+    bool pickColor(const std::string& title, int32_t& colour) override;
 
   private:
     bool halted_ = false;

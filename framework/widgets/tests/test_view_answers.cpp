@@ -20,9 +20,11 @@
 #include "data/tests/fixture.h"
 #include "framework/widgets/hentdato.h"
 #include "framework/widgets/picklist.h"
+#include "framework/widgets/tests/modal.h"
 #include "framework/widgets/widgetanswers.h"
 
 using namespace tavlo;
+using tavlo::testing::whenModal;
 
 namespace {
 
@@ -32,24 +34,6 @@ int cellOf(const Calendar& c, int day)
 {
     const Calendar::Grid g = c.grid();
     return int(std::find(g.begin(), g.end(), day) - g.begin());
-}
-
-// Acts on the next modal window; gives up after five seconds rather than hang the test.
-void whenModal(std::function<void(QWidget*)> act)
-{
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, act, tries = 0]() mutable {
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w && ++tries < 500)
-            return;
-        timer->deleteLater();
-        timer->stop();
-        if (w)
-            act(w);
-        else
-            ADD_FAILURE() << "no modal window came up";
-    });
-    timer->start(10);
 }
 
 // The modifier state is that of the last key event: a plain key clears a Ctrl left behind.
@@ -454,15 +438,4 @@ TEST(WidgetAnswersDeathTest, HaltBeforeTheEventLoopEndsTheProcessWith3)
 {
     WidgetAnswers answers;
     EXPECT_EXIT(answers.halt("test"), ::testing::ExitedWithCode(3), "");
-}
-
-int main(int argc, char** argv)
-{
-    // Runs without a display, from CTest or by hand.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    ::testing::InitGoogleTest(&argc, argv);
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
 }

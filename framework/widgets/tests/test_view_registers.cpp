@@ -493,12 +493,3 @@ TEST_F(RegisterTest, APickListWithNothingToOfferNeverOpens)
     watch.stop();
     EXPECT_FALSE(appeared);
 }
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}
