@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tavlo {
@@ -82,6 +83,11 @@ public:
     bool pickFromList(ViewManager& view, const PickList& list) override;
     void answer(unsigned button) { script.push_back(button); }
 };
+
+// A message as the console shows it: caption and text on one line, "|" turned into a blank,
+// blanks not piled up.
+std::string oneLine(const Message& m);
+std::string oneLine(std::string_view text);
 
 // For the command line: each message becomes one line on stderr ("|" turned into a blank); a
 // question is answered No (or Cancel), a notice with its default button; halt throws
