@@ -145,8 +145,15 @@ bool loadStandardCodes(Context& ctx, std::string& why)
                 why = "Standardkodefilen " + file + " er skadet på linje " +
                       std::to_string(lineNo) + ": " + problem;
                 ok = false;
-            } else if (kod.rec().get(KOD::GRUPPE) != 0 && kod.rec().get(KOD::NR) != 0) {
-                ok = kod.INSERT() == LEVEL_BENIGN;
+            } else if (kod.rec().get(KOD::GRUPPE) != 0 && kod.rec().get(KOD::NR) != 0 &&
+                       kod.TRYINSERT() != LEVEL_BENIGN &&
+                       ctx.errorState().currentErrorCode != ERR_DUPLICATE_KEY) {
+                // A code the folder has already (tables made before, without parameters) is
+                // the user's and stays as it is.
+                why = "Standardkoden " + std::to_string(kod.rec().get(KOD::GRUPPE)) + "/" +
+                      std::to_string(kod.rec().get(KOD::NR)) +
+                      " kunne ikke legges til: " + ctx.errorState().currentErrorText;
+                ok = false;
             }
         }
         if (ok && in.failed()) {

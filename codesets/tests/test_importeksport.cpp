@@ -343,7 +343,14 @@ TEST_F(ExchangeRunTest, LargeRunsGoInBatchesAndReportTheirProgress)
 
 TEST_F(ExchangeRunTest, ANewDataFolderHoldsTheStandardCodes)
 {
+    // A folder whose tables were made before, without parameters, keeps the codes it has.
     const std::string folder = dir + "/ny";
+    std::filesystem::create_directory(folder);
+    setDataFolder(folder);
+    {
+        Context ctx(&errors);
+        addCode(ctx, 101, 5003, "Mitt Bergen");
+    }
     std::string message;
     ASSERT_TRUE(createDataFolder(folder, message)) << message;
     std::map<int32_t, int> perGroup;
@@ -364,11 +371,20 @@ TEST_F(ExchangeRunTest, ANewDataFolderHoldsTheStandardCodes)
         EXPECT_GT(perGroup[g], 0) << g;
     }
     EXPECT_TRUE(all.count({108, 1}) && all.count({108, 2}));
-    EXPECT_EQ(all.at({101, 5003}).get(KOD::TEKST), "BERGEN");
+    EXPECT_EQ(all.at({101, 5003}).get(KOD::TEKST), "Mitt Bergen");
+    EXPECT_EQ(all.at({101, 5004}).get(KOD::TEKST), "BERGEN");
     EXPECT_EQ(all.at({101, 9170}).get(KOD::TEKST), "LONGYEARBYEN");
 
     // The standard file is what an export of those codes writes, line for line.
     Context ctx(&errors);
+    auto& kod = ctx.access(Tbl::KODEVERK);
+    kod.OPEN();
+    kod.rec().set(KOD::GRUPPE, 101);
+    kod.rec().set(KOD::NR, 5003);
+    ASSERT_EQ(kod.FETCH(KOD::KeyGruppe_Nr), LEVEL_BENIGN);
+    kod.rec().set(KOD::TEKST, "BERGEN");
+    ASSERT_EQ(kod.UPDATE(), LEVEL_BENIGN);
+    kod.CLOSE();
     ImportEksportKodeverk w(ctx);
     w.fileName() = path("K.TXT");
     ASSERT_EQ(w.exportFile(), Outcome::Completed);
