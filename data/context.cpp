@@ -98,4 +98,14 @@ void Context::releaseFile(TableFile* file)
     }
 }
 
+unsigned say(Context& ctx, const std::string& text, const char* caption, Icon icon,
+             unsigned buttons, unsigned defaultButton)
+{
+    const Message m{text, caption, icon, buttons, defaultButton};
+    if (AnswerService* answers = ctx.errors().answers())
+        return answers->message(m);
+    ConsoleAnswers console;
+    return console.message(m);
+}
+
 } // namespace tavlo

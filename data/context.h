@@ -68,6 +68,11 @@ private:
     int pass_ = 0;
 };
 
+// Shows a message of a procedure through the context's answer service (on stderr when there is
+// none) and returns the button pressed.
+unsigned say(Context& ctx, const std::string& text, const char* caption, Icon icon,
+             unsigned buttons = BUTTON_OK, unsigned defaultButton = BUTTON_OK);
+
 // Registers a procedure name with the error manager for as long as it runs.
 class ProcedureScope {
 public:

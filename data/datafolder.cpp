@@ -1,12 +1,16 @@
 #include "data/datafolder.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <set>
 #include <system_error>
 
 #include "data/context.h"
+#include "data/exchange.h"
 #include "data/globals.h"
 #include "framework/answer.h"
+#include "framework/text.h"
+#include "framework/transaction.h"
 
 namespace tavlo {
 namespace fs = std::filesystem;
@@ -19,7 +23,7 @@ class Collector : public AnswerService {
     unsigned message(const Message& m) override
     {
         if (first_.empty())
-            first_ = oneLine(m.caption.empty() ? m.text : m.caption + ": " + m.text);
+            first_ = oneLine(m);
         // Nobody to ask: a question is answered no, so nothing is retried or confirmed.
         return (m.buttons & BUTTON_NO) ? BUTTON_NO : m.defaultButton;
     }
@@ -32,20 +36,6 @@ class Collector : public AnswerService {
     std::string text() const { return halt_.empty() ? first_ : halt_; }
 
   private:
-    // As the console shows a message: "|" breaks no line, and blanks do not pile up.
-    static std::string oneLine(const std::string& s)
-    {
-        std::string out;
-        for (char c : s) {
-            if (c == '|')
-                c = ' ';
-            if (c != ' ' || out.empty() || out.back() != ' ')
-                out += c;
-        }
-        while (!out.empty() && out.back() == ' ')
-            out.pop_back();
-        return out;
-    }
     std::string first_, halt_;
 };
 
@@ -119,7 +109,64 @@ class Creation {
     std::vector<std::string>* created_;
 };
 
-bool fill(Context& ctx, Creation& creation)
+// The standard codes, all or none: one transaction, and a damaged file stops the creation.
+bool loadStandardCodes(Context& ctx, std::string& why)
+{
+    const std::string file = standardCodeFile();
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) {
+        why = "Finner ikke standardkodefilen " + file;
+        return false;
+    }
+    std::string program, version, headerId;
+    int32_t date = 0;
+    if (HENTHEADER(ctx, file, program, version, headerId, date, false) != 1)
+        return false;
+    if (text::upper(program) != text::upper(codeline::kProgram) ||
+        text::upper(headerId) != text::upper(codeline::kHeaderId) ||
+        text::upper(version) != text::upper(codeline::kVersion)) {
+        why =
+            "Standardkodefilen " + file + " er ingen kodeverksfil av versjon " + codeline::kVersion;
+        return false;
+    }
+    LineReader in(file);
+    std::string line;
+    in.next(line); // the header
+    FileManager& kod = ctx.access(Tbl::KODEVERK);
+    kod.OPEN();
+    bool ok = true;
+    {
+        Transaction tx(ctx);
+        StoreError err;
+        ok = tx.enlist(kod, err) && tx.begin(err);
+        for (long lineNo = 2; ok && in.next(line); ++lineNo) {
+            std::string problem;
+            if (!codeline::parse(line, kod.rec(), &problem)) {
+                why = "Standardkodefilen " + file + " er skadet på linje " +
+                      std::to_string(lineNo) + ": " + problem;
+                ok = false;
+            } else if (kod.rec().get(KOD::GRUPPE) != 0 && kod.rec().get(KOD::NR) != 0 &&
+                       kod.TRYINSERT() != LEVEL_BENIGN &&
+                       ctx.errorState().currentErrorCode != ERR_DUPLICATE_KEY) {
+                // A code the folder has already (tables made before, without parameters) is
+                // the user's and stays as it is.
+                why = "Standardkoden " + std::to_string(kod.rec().get(KOD::GRUPPE)) + "/" +
+                      std::to_string(kod.rec().get(KOD::NR)) +
+                      " kunne ikke legges til: " + ctx.errorState().currentErrorText;
+                ok = false;
+            }
+        }
+        if (ok && in.failed()) {
+            why = fileErrorText(errno) + ": " + file;
+            ok = false;
+        }
+        ok = ok && tx.commit(err);
+    }
+    kod.CLOSE();
+    return ok;
+}
+
+bool fill(Context& ctx, Creation& creation, std::string& why)
 {
     for (const TableDecl* t : allTables()) {
         if (t->isAlias())
@@ -150,7 +197,7 @@ bool fill(Context& ctx, Creation& creation)
     r.set(PAR::FAKTURATYPE, 1);
     int level = par.INSERT();
     par.CLOSE();
-    return level == LEVEL_BENIGN;
+    return level == LEVEL_BENIGN && loadStandardCodes(ctx, why);
 }
 
 } // namespace
@@ -170,6 +217,21 @@ bool isDataFolder(const std::string& dir, std::string& message)
         return false;
     }
     return true;
+}
+
+std::string standardCodeFile()
+{
+    constexpr const char* kName = "KODNY40.TXT";
+    std::error_code ec;
+    const fs::path program = fs::read_symlink("/proc/self/exe", ec);
+    const fs::path beside = program.parent_path() / kName;
+    if (!ec && fs::is_regular_file(beside, ec))
+        return beside.string();
+#ifdef TAVLO_STANDARD_CODE_FILE
+    return TAVLO_STANDARD_CODE_FILE;
+#else
+    return beside.string();
+#endif
 }
 
 int findParamRecord(Context& ctx, bool& found)
@@ -212,6 +274,7 @@ bool createDataFolder(const std::string& dir, std::string& message,
     Collector collector;
     ErrorClass errors(&collector);
     Creation creation(dir, created);
+    std::string why;
     bool ok = true;
     {
         Context ctx(&errors);
@@ -228,14 +291,14 @@ bool createDataFolder(const std::string& dir, std::string& message,
                 return false;
             }
         }
-        ok = ok && fill(ctx, creation);
+        ok = ok && fill(ctx, creation, why);
     }
     if (!ok) {
         creation.note();
         creation.undo();
         if (madeFolder)
             fs::remove(dir, ec); // only when still empty
-        message = collector.text();
+        message = why.empty() ? collector.text() : why;
         if (message.empty())
             message = "Datamappen " + dir + " kunne ikke opprettes.";
         return false;

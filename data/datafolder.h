@@ -9,13 +9,18 @@ namespace tavlo {
 class Context;
 
 // Makes `dir` (and its parents) when missing, selects it as the data folder, creates every table
-// file that is missing and adds the parameter record with its defaults. Refuses, changing
-// nothing, a folder whose parameter table already holds a record, and a folder holding a file
-// that is not one of our tables. On failure `message` says why and every file made so far is
-// removed again. `created` receives the paths of the files made, in the order they were made.
+// file that is missing, adds the parameter record with its defaults and loads the standard code
+// file into KODEVERK. Refuses, changing nothing, a folder whose parameter table already holds a
+// record, and a folder holding a file that is not one of our tables. On failure `message` says
+// why and every file made so far is removed again. `created` receives the paths of the files made, in the order they were made.
 // GLO::OWNERNAME must be set first: the parameter table is sealed with it.
 bool createDataFolder(const std::string& dir, std::string& message,
                       std::vector<std::string>* created = nullptr);
+
+// The standard code file that ships with the program: the code groups, statuses and types the
+// system starts with and the Norwegian postal places, in the code-set exchange format. Looked for
+// beside the running program, else where the build made it.
+std::string standardCodeFile();
 
 // Whether `dir` can be used as a data folder as it stands, found without opening any table (an
 // open creates a missing table file): the folder exists and holds a parameter file.

@@ -43,6 +43,8 @@ inline int32_t FAST_FILTERID_GRUNNLAG = 0;
 inline int32_t FAST_FILTERID_PROSJEKT = 0;
 inline std::string FILTER;
 inline std::string HEADERPTH;
+// The code-set exchange file last named in the window "Kodeverksvedlikehold".
+inline std::string ASCIIKODEVERKPTH;
 
 // The owner password of the parameter table.
 inline constexpr const char* kOwnerPassword = "grusveienskrapa";

@@ -80,12 +80,11 @@ int32_t ScriptedAnswers::pickDate(int32_t initial)
     return d;
 }
 
-unsigned ConsoleAnswers::message(const Message& m)
+std::string oneLine(std::string_view text)
 {
-    const std::string line = m.caption.empty() ? m.text : m.caption + ": " + m.text;
     std::string out;
-    out.reserve(line.size() + 1);
-    for (char c : line) {
+    out.reserve(text.size() + 1);
+    for (char c : text) {
         if (c == '|')
             c = ' ';
         if (c == ' ' && !out.empty() && out.back() == ' ')
@@ -94,6 +93,17 @@ unsigned ConsoleAnswers::message(const Message& m)
     }
     if (!out.empty() && out.back() == ' ')
         out.pop_back();
+    return out;
+}
+
+std::string oneLine(const Message& m)
+{
+    return oneLine(m.caption.empty() ? m.text : m.caption + ": " + m.text);
+}
+
+unsigned ConsoleAnswers::message(const Message& m)
+{
+    std::string out = oneLine(m);
     out.push_back('\n');
     // One write, so lines of two contexts never interleave.
     std::fwrite(out.data(), 1, out.size(), stderr);

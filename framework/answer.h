@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tavlo {
@@ -134,6 +135,11 @@ class ScriptedAnswers : public AnswerService {
     bool pickColor(const std::string& title, int32_t& colour) override;
     void answer(unsigned button) { script.push_back(button); }
 };
+
+// A message as the console shows it: caption and text on one line, "|" turned into a blank,
+// blanks not piled up.
+std::string oneLine(const Message& m);
+std::string oneLine(std::string_view text);
 
 // For the command line: each message becomes one line on stderr ("|" turned into a blank); a
 // question is answered No (or Cancel), a notice with its default button; halt throws

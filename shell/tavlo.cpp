@@ -1,13 +1,16 @@
 // tavlo: the command line for the jobs people script. It works on the data folder through the
 // same record-store managers as the desktop program and applies no rule of its own.
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <iostream>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "codesets/importeksport.h"
 #include "data/context.h"
 #include "data/datafolder.h"
 #include "data/globals.h"
@@ -57,6 +60,19 @@ constexpr const char* kUsage = R"usage(Bruk:
       en fakturas linjer (antallet på linjene går tilbake til lageret). En kunde som har
       fakturaer, slettes ikke. Blir slettingen nektet eller feiler den, er ingenting endret.
       PARAM og aliastabellene kan ikke slettes fra.
+
+  tavlo codes import MAPPE FIL [--overwrite] [AVGRENSNING]
+  tavlo codes export MAPPE FIL [AVGRENSNING]
+      Leser kodeverk inn fra en kodeverksfil (KODEVERK.TXT) eller skriver det ut til en, som
+      vinduet Kodeverksvedlikehold gjør, uten å spørre: en fil som finnes, skrives over.
+      import legger bare til nye koder; med --overwrite erstattes også koder som finnes (og
+      deres KOD:DIV tømmes). En kode med gruppe 0 eller nr 0 telles, men lagres ikke.
+      AVGRENSNING: --from-group N --to-group N --from-nr N --to-nr N; hver grense er valgfri,
+      og 0 betyr ingen grense. Skriver ut antall poster behandlet. Meldingene underveis kommer
+      på standard feil, én per linje. En fil av annen versjon enn 4.0 leses ikke; da er
+      ingenting endret. Avslutningskode 2 når alt ellers gikk bra, men skadede linjer (import)
+      eller koder som ikke passer i filens kolonner (export) ble utelatt; meldingen sier hvor
+      mange og hvilken som var først.
 
   Valg for records:
       --archive    arbeid på arkivet: FAKTURA og FAKLINJE leser og skriver BAKTURA.TPS og
@@ -646,6 +662,109 @@ int records(const std::vector<std::string>& args, CliAnswers& answers)
     return update(ctx, *t, a.rest.front(), values, answers);
 }
 
+// The code-set runs' messages, kept until the run is over: a run that went through prints each
+// of its notices as a line; a failed one only the first message, which says why, since what
+// follows only follows from it.
+class RunAnswers : public AnswerService {
+  public:
+    unsigned message(const Message& m) override
+    {
+        lines.push_back(oneLine(m));
+        if (m.buttons & BUTTON_NO)
+            return BUTTON_NO;
+        return (m.buttons & BUTTON_CANCEL) ? BUTTON_CANCEL : m.defaultButton;
+    }
+    void halt(const std::string& reason) override
+    {
+        lines.push_back(oneLine(reason));
+        throw Failure{lines.front()};
+    }
+    std::vector<std::string> lines;
+};
+
+int32_t boundOrFail(const std::string& option, const std::string& value)
+{
+    int32_t n = 0;
+    auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
+    if (value.empty() || ec != std::errc() || end != value.data() + value.size())
+        throw Failure{"Ugyldig tall til " + option + ": «" + shortened(value) + "»"};
+    return n;
+}
+
+int codes(const std::vector<std::string>& args)
+{
+    std::vector<std::string> positional;
+    bool overwrite = false;
+    std::map<std::string, int32_t> bounds{
+        {"--from-group", 0}, {"--to-group", 0}, {"--from-nr", 0}, {"--to-nr", 0}};
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.rfind("--", 0) != 0) {
+            positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--overwrite") {
+            overwrite = true;
+            continue;
+        }
+        std::string name = arg, value;
+        if (auto eq = arg.find('='); eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            value = arg.substr(eq + 1);
+        } else if (bounds.count(name)) {
+            if (i + 1 >= args.size())
+                throw Failure{"Mangler verdi til " + name};
+            value = args[++i];
+        }
+        if (!bounds.count(name))
+            throw Failure{"Ukjent valg: " + arg};
+        bounds[name] = boundOrFail(name, value);
+    }
+    if (positional.empty() || (positional[0] != "import" && positional[0] != "export"))
+        throw Failure{"Bruk: tavlo codes import|export MAPPE FIL [--overwrite] "
+                      "[--from-group N --to-group N --from-nr N --to-nr N]"};
+    const bool import = positional[0] == "import";
+    if (positional.size() < 3)
+        throw Failure{"Mangler " + std::string(positional.size() < 2 ? "datamappe og " : "") +
+                      "filnavn: tavlo codes " + positional[0] + " MAPPE FIL"};
+    if (positional.size() > 3)
+        throw Failure{"Ukjent argument: " + positional[3]};
+    if (overwrite && !import)
+        throw Failure{"--overwrite gjelder bare import"};
+
+    const std::string& dir = positional[1];
+    std::string message;
+    if (!isDataFolder(dir, message))
+        throw Failure{message};
+    setDataFolder(dir);
+
+    RunAnswers answers;
+    ErrorClass errors(&answers);
+    Context ctx(&errors);
+    bool found = false;
+    if (findParamRecord(ctx, found) != LEVEL_BENIGN || !found)
+        throw Failure{answers.lines.empty() ? "Datamappen " + dir + " har ingen parameterpost"
+                                            : answers.lines.front()};
+
+    ImportEksportKodeverk run(ctx);
+    run.fileName() = positional[2];
+    run.overwrite = overwrite;
+    run.fromGroup = bounds["--from-group"];
+    run.toGroup = bounds["--to-group"];
+    run.fromNr = bounds["--from-nr"];
+    run.toNr = bounds["--to-nr"];
+    run.confirmed = true;
+    auto outcome = import ? run.importFile() : run.exportFile();
+    if (outcome != ImportEksportKodeverk::Outcome::Completed)
+        throw Failure{answers.lines.empty()
+                          ? (import ? "Importen ble ikke gjort" : "Eksporten ble ikke gjort")
+                          : answers.lines.front()};
+    for (const auto& line : answers.lines)
+        std::cerr << line << '\n';
+    std::cout << "Antall poster behandlet: " << run.counter() << '\n';
+    return run.leftOut() > 0 ? 2 : 0;
+}
+
 int init(const std::vector<std::string>& args)
 {
     if (args.size() != 1)
@@ -675,6 +794,8 @@ int run(const std::vector<std::string>& args, CliAnswers& answers)
         return init(rest);
     if (cmd == "records")
         return records(rest, answers);
+    if (cmd == "codes")
+        return codes(rest);
     throw Failure{"Ukjent kommando: " + cmd + " (se tavlo --help)"};
 }
 

@@ -266,30 +266,32 @@ TEST_F(cli, DamagedOrForeignTableFileIsReportedAndLeftAlone)
 TEST_F(cli, DuplicateCodeAndMissingKeyAreRefused)
 {
     init();
-    EXPECT_EQ(insert("KODEVERK", {"KOD:GRUPPE=101", "KOD:NR=5000", "KOD:TEKST=Oslo"}),
-              "101,5000\n");
+    // A group of its own: a new data folder holds the standard codes.
+    EXPECT_EQ(insert("KODEVERK", {"KOD:GRUPPE=201", "KOD:NR=5000", "KOD:TEKST=Oslo"}),
+              "201,5000\n");
     EXPECT_TRUE(failsWithOneLine(
-        records({"KODEVERK", "insert", "KOD:GRUPPE=101", "KOD:NR=5000", "KOD:TEKST=Bergen"}),
+        records({"KODEVERK", "insert", "KOD:GRUPPE=201", "KOD:NR=5000", "KOD:TEKST=Bergen"}),
         "KOD:KeyGruppe_Nr"));
 
-    Outcome r = records({"KODEVERK", "update", "101,5000", "kod:tekst=Oslo sentrum"});
+    Outcome r = records({"KODEVERK", "update", "201,5000", "kod:tekst=Oslo sentrum"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "101,5000\n");
-    EXPECT_TRUE(failsWithOneLine(records({"KODEVERK", "update", "101,5001", "KOD:TEKST=X"}),
+    EXPECT_EQ(r.out, "201,5000\n");
+    EXPECT_TRUE(failsWithOneLine(records({"KODEVERK", "update", "201,5001", "KOD:TEKST=X"}),
                                  "Fant ingen post"));
-    EXPECT_TRUE(failsWithOneLine(records({"KODEVERK", "update", "101", "KOD:TEKST=X"}), "2 deler"));
+    EXPECT_TRUE(failsWithOneLine(records({"KODEVERK", "update", "201", "KOD:TEKST=X"}), "2 deler"));
     EXPECT_TRUE(
         failsWithOneLine(records({"KUNDE", "update", "7", "KUN:NAVN=X"}), "Fant ingen post"));
     // Moving the code onto another one's key is refused too.
-    ASSERT_EQ(insert("KODEVERK", {"KOD:GRUPPE=101", "KOD:NR=5003", "KOD:TEKST=Oslo"}),
-              "101,5003\n");
-    r = records({"KODEVERK", "update", "101,5003", "KOD:NR=5000"});
+    ASSERT_EQ(insert("KODEVERK", {"KOD:GRUPPE=201", "KOD:NR=5003", "KOD:TEKST=Oslo"}),
+              "201,5003\n");
+    r = records({"KODEVERK", "update", "201,5003", "KOD:NR=5000"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
 
-    r = records({"KODEVERK", "list", "--fields", "KOD:GRUPPE,KOD:NR,KOD:TEKST"});
-    EXPECT_EQ(r.out, "KOD:GRUPPE,KOD:NR,KOD:TEKST\n101,5000,Oslo sentrum\n101,5003,Oslo\n");
+    r = records({"KODEVERK", "list", "--fields", "KOD:GRUPPE,KOD:NR,KOD:TEKST", "--filter",
+                 "KOD:GRUPPE = 201"});
+    EXPECT_EQ(r.out, "KOD:GRUPPE,KOD:NR,KOD:TEKST\n201,5000,Oslo sentrum\n201,5003,Oslo\n");
 
     // A text key part holding a comma is quoted, and the printed key finds the record again.
     const std::string key = insert("WINPOS", {"WPO:WINDOWNAME=Kunde, kartotek",
@@ -611,7 +613,7 @@ TEST_F(cli, DeleteOfAMissingOrForbiddenRecordChangesNothing)
 {
     init();
     insert("KUNDE", {"KUN:NAVN=Ola"});
-    insert("KODEVERK", {"KOD:GRUPPE=101", "KOD:NR=5000", "KOD:TEKST=Oslo"});
+    insert("KODEVERK", {"KOD:GRUPPE=201", "KOD:NR=5000", "KOD:TEKST=Oslo"});
     const auto before = folderBytes(dir);
 
     struct Case {
@@ -621,8 +623,8 @@ TEST_F(cli, DeleteOfAMissingOrForbiddenRecordChangesNothing)
     const std::vector<Case> cases{
         {{"KUNDE", "delete", "7"}, "Fant ingen post i KUNDE med nøkkelen 7"},
         {{"KUNDE", "delete", "x"}, "Ugyldig nøkkelverdi for KUN:KUNDEID"},
-        {{"KODEVERK", "delete", "101,5001"}, "Fant ingen post"},
-        {{"KODEVERK", "delete", "101"}, "2 deler"},
+        {{"KODEVERK", "delete", "201,5001"}, "Fant ingen post"},
+        {{"KODEVERK", "delete", "201"}, "2 deler"},
         {{"PARAM", "delete", "1"}, "PARAM"},
         {{"KUNDE_ALIAS", "delete", "1"}, "KUNDE_ALIAS"},
     };
@@ -632,10 +634,99 @@ TEST_F(cli, DeleteOfAMissingOrForbiddenRecordChangesNothing)
     }
     EXPECT_EQ(folderBytes(dir), before);
 
-    Outcome r = records({"KODEVERK", "delete", "101,5000"});
+    Outcome r = records({"KODEVERK", "delete", "201,5000"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "101,5000\n");
-    EXPECT_EQ(records({"KODEVERK", "list", "--fields", "KOD:NR"}).out, "KOD:NR\n");
+    EXPECT_EQ(r.out, "201,5000\n");
+    EXPECT_EQ(
+        records({"KODEVERK", "list", "--fields", "KOD:NR", "--filter", "KOD:GRUPPE = 201"}).out,
+        "KOD:NR\n");
+}
+
+// A code-set file: the header of the given version, then lines of group, number and text.
+std::string codeFile(const std::string& version, const std::vector<std::string>& lines)
+{
+    auto pad = [](std::string s, std::size_t n) {
+        s.resize(n, ' ');
+        return s;
+    };
+    std::string f = pad("Tavlo", 20) + pad("Kodeverk", 20) + pad(version, 20) + "80000\r\n";
+    for (const auto& l : lines)
+        f += l + "\r\n";
+    return f;
+}
+
+TEST_F(cli, CodesGoOutAndInWithoutQuestions)
+{
+    init();
+    const std::string out = root + "/KODEVERK.TXT";
+    Outcome r = run({"codes", "export", dir, out});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "Info: Eksporten er fullført\n");
+    ASSERT_EQ(r.out.rfind("Antall poster behandlet: ", 0), 0u) << r.out;
+    EXPECT_GT(std::stoi(r.out.substr(25)), 5000); // the standard codes of a new folder
+    EXPECT_NE(bytesOf(out).find("\r\n  101 5003    0BERGEN"), std::string::npos);
+
+    insert("KODEVERK", {"KOD:GRUPPE=201", "KOD:NR=1", "KOD:TEKST=Egen", "KOD:DIV=notat"});
+    // An existing file is written over.
+    r = run({"codes", "export", dir, out, "--from-group", "201", "--to-group=201"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Antall poster behandlet: 1\n");
+    const std::string written = bytesOf(out);
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 2);
+
+    // Without --overwrite only the missing code is added; with it, the code is replaced.
+    ASSERT_EQ(records({"KODEVERK", "delete", "201,1"}).status, 0);
+    r = run({"codes", "import", dir, out});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "Info: Importen er fullført\n");
+    EXPECT_EQ(r.out, "Antall poster behandlet: 1\n");
+    ASSERT_EQ(records({"KODEVERK", "update", "201,1", "KOD:DIV=notat"}).status, 0);
+    EXPECT_EQ(run({"codes", "import", dir, out}).out, "Antall poster behandlet: 0\n");
+    EXPECT_EQ(run({"codes", "import", dir, out, "--overwrite"}).out,
+              "Antall poster behandlet: 1\n");
+    EXPECT_EQ(records({"KODEVERK", "list", "--fields", "KOD:TEKST,KOD:DIV", "--filter",
+                       "KOD:GRUPPE = 201"})
+                  .out,
+              "KOD:TEKST,KOD:DIV\nEgen,\n");
+}
+
+TEST_F(cli, RefusedCodeRunsAreOneLineAndChangeNothing)
+{
+    init();
+    const std::string file = root + "/K.TXT";
+    std::ofstream(file, std::ios::binary) << codeFile("3.0", {"  201    1    0Ny"});
+    const auto before = folderBytes(dir);
+    struct Case {
+        std::vector<std::string> args;
+        std::string part;
+    };
+    const std::vector<Case> cases{
+        {{"codes", "import", dir, file, "--overwrite"}, "Feil: Feil versjon: 3.0"},
+        {{"codes", "import", dir, root + "/mangler.txt"}, "Finner ikke filen"},
+        {{"codes", "export", dir, root + "/mangler/K.TXT"}, "opprettelse av"},
+        {{"codes", "export", dir, file, "--overwrite"}, "--overwrite gjelder bare import"},
+        {{"codes", "import", dir, file, "--from-nr", "x"}, "Ugyldig tall til --from-nr"},
+        {{"codes", "import", dir, file, "--to-nr"}, "Mangler verdi til --to-nr"},
+        {{"codes", "import", dir, file, "--fra"}, "Ukjent valg: --fra"},
+        {{"codes", "import", dir}, "Mangler filnavn"},
+        {{"codes", "copy", dir, file}, "Bruk: tavlo codes import|export"},
+        {{"codes", "import", root, file}, "init"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.part);
+        EXPECT_TRUE(failsWithOneLine(run(c.args), c.part));
+    }
+    EXPECT_EQ(folderBytes(dir), before);
+    EXPECT_FALSE(fs::exists(root + "/mangler"));
+
+    // Damaged lines are left out and said so; the run still goes through, with status 2.
+    std::ofstream(file, std::ios::binary)
+        << codeFile("4.0", {"  201    1    0En", "  2x1    2    0To", "  201    3    0Tre"});
+    Outcome r = run({"codes", "import", dir, file});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "Antall poster behandlet: 2\n");
+    EXPECT_EQ(r.err, "Advarsel: Linjer i filen som var skadet og ikke ble lest inn: 1 (første: "
+                     "linje 3: gruppe eller nr kan ikke leses)\nInfo: Importen er fullført\n");
 }
 
 TEST_F(cli, HelpIsNorwegian)
