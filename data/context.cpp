@@ -47,6 +47,14 @@ Context::~Context()
             managers_[i]->KILL();
 }
 
+unsigned Context::say(const Message& m)
+{
+    if (AnswerService* answers = errors_->answers())
+        return answers->message(m);
+    ConsoleAnswers console;
+    return console.message(m);
+}
+
 FileManager& Context::access(Tbl t)
 {
     auto& m = managers_[static_cast<int>(t)];

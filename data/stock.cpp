@@ -21,11 +21,7 @@ std::string plain(const Decimal& d)
 unsigned say(Context& ctx, const std::string& text, const char* caption, Icon icon,
              unsigned buttons = BUTTON_OK, unsigned defaultButton = BUTTON_OK)
 {
-    const Message m{text, caption, icon, buttons, defaultButton};
-    if (AnswerService* answers = ctx.errors().answers())
-        return answers->message(m);
-    ConsoleAnswers console;
-    return console.message(m);
+    return ctx.say({text, caption, icon, buttons, defaultButton});
 }
 
 bool readProduct(FileManager& pro, int32_t productId)
