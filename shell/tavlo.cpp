@@ -2,12 +2,14 @@
 // same record-store managers as the desktop program and applies no rule of its own.
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "data/backup.h"
 #include "data/context.h"
 #include "data/datafolder.h"
 #include "data/globals.h"
@@ -57,6 +59,12 @@ constexpr const char* kUsage = R"usage(Bruk:
       en fakturas linjer (antallet på linjene går tilbake til lageret). En kunde som har
       fakturaer, slettes ikke. Blir slettingen nektet eller feiler den, er ingenting endret.
       PARAM og aliastabellene kan ikke slettes fra.
+
+  tavlo backup MAPPE MÅLMAPPE
+      Tar sikkerhetskopi av alle tabellfilene i datamappen, også arkivparet, til MÅLMAPPE
+      (som må finnes), og skriver BACKUP.INI der. Kopiene blir riktige også mens andre
+      bruker datamappen. Skriver ut kopiene, én per linje. Spør ikke om noe; meldingen til
+      slutt kommer på standard feil. Mangler én kopi, er avslutningskoden 1.
 
   Valg for records:
       --archive    arbeid på arkivet: FAKTURA og FAKLINJE leser og skriver BAKTURA.TPS og
@@ -659,6 +667,31 @@ int init(const std::vector<std::string>& args)
     return 0;
 }
 
+// The desktop's backup, to a folder named here instead of the parameter's.
+int backup(const std::vector<std::string>& args)
+{
+    if (args.size() != 2)
+        throw Failure{"Bruk: tavlo backup MAPPE MÅLMAPPE"};
+    std::string message;
+    if (!isDataFolder(args[0], message))
+        throw Failure{message};
+    // A folder that is not there is not made: it may be a disk that is not mounted.
+    std::error_code ec;
+    if (!std::filesystem::is_directory(args[1], ec))
+        throw Failure{"Mappen for sikkerhetskopi finnes ikke: " + args[1]};
+    setDataFolder(args[0]);
+
+    Context ctx;
+    BackupOptions options;
+    options.folder = args[1];
+    BackupResult result = BACKUP(ctx, options);
+    if (!result.complete())
+        return 1; // it has said so
+    for (const auto& path : result.copied)
+        std::cout << path << '\n';
+    return 0;
+}
+
 int run(const std::vector<std::string>& args, CliAnswers& answers)
 {
     if (args.empty()) {
@@ -675,6 +708,8 @@ int run(const std::vector<std::string>& args, CliAnswers& answers)
         return init(rest);
     if (cmd == "records")
         return records(rest, answers);
+    if (cmd == "backup")
+        return backup(rest);
     throw Failure{"Ukjent kommando: " + cmd + " (se tavlo --help)"};
 }
 

@@ -638,6 +638,58 @@ TEST_F(cli, DeleteOfAMissingOrForbiddenRecordChangesNothing)
     EXPECT_EQ(records({"KODEVERK", "list", "--fields", "KOD:NR"}).out, "KOD:NR\n");
 }
 
+TEST_F(cli, BackupCopiesEveryTableFileIntoAFolderTavloCanRead)
+{
+    init();
+    insert("KUNDE", {"KUN:NAVN=Fjord AS"});
+    insert("PROSJEKT", {"PRJ:PROSJEKTID=P-1", "PRJ:NAVN=Kai"});
+    const std::string target = root + "/kopi";
+    fs::create_directories(target);
+
+    Outcome r = run({"backup", dir, target});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "Info: Sikkerhetskopieringen er fullført\n");
+    std::set<std::string> listed;
+    for (std::size_t from = 0, nl; (nl = r.out.find('\n', from)) != std::string::npos;
+         from = nl + 1) {
+        const fs::path p = r.out.substr(from, nl - from);
+        EXPECT_EQ(p.parent_path(), fs::path(target));
+        listed.insert(p.filename().string());
+    }
+    EXPECT_EQ(listed, filesIn(dir));
+    listed.insert("BACKUP.INI");
+    EXPECT_EQ(filesIn(target), listed);
+    EXPECT_NE(bytesOf(target + "/BACKUP.INI").find("STATUS=FULLSTENDIG"), std::string::npos);
+
+    dir = target;
+    EXPECT_EQ(records({"KUNDE", "list", "--fields", "KUN:NAVN"}).out, "KUN:NAVN\nFjord AS\n");
+    EXPECT_EQ(records({"PROSJEKT", "list", "--fields", "PRJ:NAVN"}).out, "PRJ:NAVN\nKai\n");
+}
+
+TEST_F(cli, BackupThatCannotCompleteSaysSoAndLeavesTheDataAlone)
+{
+    EXPECT_TRUE(failsWithOneLine(run({"backup", dir, root}), "finnes ikke"));
+    init();
+    EXPECT_TRUE(failsWithOneLine(run({"backup", dir}), "Bruk"));
+    EXPECT_TRUE(failsWithOneLine(run({"backup", dir, root + "/mangler"}), "finnes ikke"));
+    EXPECT_FALSE(fs::exists(root + "/mangler"));
+
+    // Onto the data folder itself: nothing is copied over the live files.
+    insert("KUNDE", {"KUN:NAVN=Fjord AS"});
+    auto before = folderBytes(dir);
+    EXPECT_TRUE(failsWithOneLine(run({"backup", dir, dir}),
+                                 "Feil: Det oppsto feil under sikkerhetskopieringen."));
+    auto after = folderBytes(dir);
+    after.erase("BACKUP.INI");
+    EXPECT_EQ(after, before);
+
+    // A record file that cannot be written: the copies are there, but it is no complete backup.
+    const std::string target = root + "/kopi";
+    fs::create_directories(target + "/BACKUP.INI/opptatt");
+    EXPECT_TRUE(failsWithOneLine(run({"backup", dir, target}), "fulstendig sikkerhetskopi"));
+    EXPECT_TRUE(fs::exists(target + "/KUNDE.TPS"));
+}
+
 TEST_F(cli, HelpIsNorwegian)
 {
     Outcome r = run({"--help"});
