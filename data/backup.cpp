@@ -11,7 +11,6 @@
 #include <filesystem>
 
 #include "data/context.h"
-#include "data/datafolder.h"
 #include "data/globals.h"
 #include "framework/date.h"
 #include "framework/iniclass.h"
@@ -103,12 +102,16 @@ BackupResult BACKUP(Context& ctx, const BackupOptions& options)
     if (options.folder) {
         folder = text::rtrim(*options.folder);
     } else {
-        bool found = false;
-        if (findParamRecord(ctx, found) != LEVEL_BENIGN || !found)
+        // Read while the table is open: closing gives a caller that uses it its record back.
+        FileManager& par = ctx.access(Tbl::PARAM);
+        par.OPEN();
+        par.SET(PAR::KeyParameterId);
+        if (par.NEXT() == LEVEL_BENIGN)
+            folder = text::rtrim(par.rec().get(PAR::STDBACKUPPATH));
+        else
             ctx.say({"Det oppsto feil under åpning av parametere", "Feil", Icon::Hand, BUTTON_OK,
                      BUTTON_OK});
-        else
-            folder = text::rtrim(ctx.rec(Tbl::PARAM).get(PAR::STDBACKUPPATH));
+        par.CLOSE();
         if (folder.empty()) {
             folder = defaultBackupFolder();
             std::error_code ec;

@@ -1251,7 +1251,15 @@ bool copyTableFile(const std::string& from, const std::string& to, StoreError& e
         failFrom(in, err, StoreStatus::IO);
         return finish(false);
     }
-    sqlite3_busy_timeout(in, kLockWaitMs);
+    // Short, even waits: with the usual growing pauses a reader keeps missing the moments
+    // between the commits of a busy writer.
+    sqlite3_busy_handler(
+        in,
+        [](void*, int tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            return tries < kLockWaitMs / 2 ? 1 : 0;
+        },
+        nullptr);
     if (sqlite3_open_v2(tmp.c_str(), &out,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                         nullptr) != SQLITE_OK) {
