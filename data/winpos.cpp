@@ -31,17 +31,18 @@ void apply(const std::string& stored, int& target)
     int n = 0;
     auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
     if (!v.empty() && ec == std::errc() && end == v.data() + v.size() &&
-        n != WindowGeometry::kNotSet)
+        n != WindowPlacement::kAbsent)
         target = n;
 }
 
-int save(FileManager& wpo, const std::string& window, const WindowGeometry& g)
+int save(FileManager& wpo, const std::string& window, const WindowPlacement& g)
 {
-    const std::pair<const char*, int> values[] = {{"X", g.x}, {"Y", g.y}, {"W", g.w}, {"H", g.h}};
+    const std::pair<const char*, int> values[] = {
+        {"X", g.x}, {"Y", g.y}, {"W", g.width}, {"H", g.height}};
     for (const auto& [property, value] : values) {
         const bool exists = fetchRow(wpo, window, property);
         wpo.rec().set(WPO::PROPERTYVALUE,
-                      value == WindowGeometry::kNotSet ? std::string() : std::to_string(value));
+                      value == WindowPlacement::kAbsent ? std::string() : std::to_string(value));
         const int level = exists ? wpo.UPDATE() : wpo.INSERT();
         if (level != LEVEL_BENIGN)
             return level;
@@ -49,10 +50,10 @@ int save(FileManager& wpo, const std::string& window, const WindowGeometry& g)
     return LEVEL_BENIGN;
 }
 
-void restore(FileManager& wpo, const std::string& window, WindowGeometry& g)
+void restore(FileManager& wpo, const std::string& window, WindowPlacement& g)
 {
     const std::pair<const char*, int*> targets[] = {
-        {"X", &g.x}, {"Y", &g.y}, {"H", &g.h}, {"W", &g.w}};
+        {"X", &g.x}, {"Y", &g.y}, {"H", &g.height}, {"W", &g.width}};
     for (const auto& [property, target] : targets)
         if (fetchRow(wpo, window, property))
             apply(wpo.rec().get(WPO::PROPERTYVALUE), *target);
@@ -61,17 +62,17 @@ void restore(FileManager& wpo, const std::string& window, WindowGeometry& g)
 } // namespace
 
 int HANDLEWINDOWPOSITION(Context& ctx, int mode, const std::string& windowName,
-                         WindowGeometry& geometry)
+                         WindowPlacement& window)
 {
     RelationManager& relate = ctx.relate(Tbl::WINPOS);
     relate.OPEN();
     FileManager& wpo = ctx.access(Tbl::WINPOS);
-    const std::string window = text::upper(text::rtrim(windowName));
+    const std::string name = text::upper(text::rtrim(windowName));
     int level = LEVEL_BENIGN;
     if (mode == WINPOS_SAVE)
-        level = save(wpo, window, geometry);
+        level = save(wpo, name, window);
     else if (mode == WINPOS_RESTORE)
-        restore(wpo, window, geometry);
+        restore(wpo, name, window);
     relate.CLOSE();
     return level;
 }

@@ -91,14 +91,21 @@ class HousekeepingTest : public tavlo::testing::DataFolderTest {
 };
 
 using WindowPositionTest = HousekeepingTest;
+
+WindowPlacement at(int x, int y, int width, int height)
+{
+    WindowPlacement w;
+    std::tie(w.x, w.y, w.width, w.height) = std::make_tuple(x, y, width, height);
+    return w;
+}
 using BackupTest = HousekeepingTest;
 
 TEST_F(WindowPositionTest, SavedPlaceComesBackUnderAnySpellingOfTheNameAndOnlyThere)
 {
-    WindowGeometry saved{120, -8, 640, 480}, g{1, 2, 3, 4};
+    WindowPlacement saved = at(120, -8, 640, 480), g = at(1, 2, 3, 4);
     ASSERT_EQ(HANDLEWINDOWPOSITION(ctx, WINPOS_SAVE, "Kundekartotek  ", saved), LEVEL_BENIGN);
     HANDLEWINDOWPOSITION(ctx, WINPOS_RESTORE, "KUNDEKARTOTEK", g);
-    EXPECT_EQ(std::tie(g.x, g.y, g.w, g.h), std::make_tuple(120, -8, 640, 480));
+    EXPECT_EQ(std::tie(g.x, g.y, g.width, g.height), std::make_tuple(120, -8, 640, 480));
     // Saved again: the rows are changed, not added.
     ASSERT_EQ(HANDLEWINDOWPOSITION(ctx, WINPOS_SAVE, "kundekartotek", saved), LEVEL_BENIGN);
     EXPECT_EQ(rows("WINPOS.TPS", Tbl::WINPOS), 4);
@@ -106,9 +113,9 @@ TEST_F(WindowPositionTest, SavedPlaceComesBackUnderAnySpellingOfTheNameAndOnlyTh
 
     // A register never saved keeps its designed place; of a partly stored one, only what is
     // stored as a number counts.
-    g = {30, 40, 500, 300};
+    g = at(30, 40, 500, 300);
     HANDLEWINDOWPOSITION(ctx, WINPOS_RESTORE, "FAKTURAKARTOTEK", g);
-    EXPECT_EQ(std::tie(g.x, g.y, g.w, g.h), std::make_tuple(30, 40, 500, 300));
+    EXPECT_EQ(std::tie(g.x, g.y, g.width, g.height), std::make_tuple(30, 40, 500, 300));
     for (auto [property, value] : {std::pair{"X", "77"}, {"W", "bred"}, {"H", ""}})
         insert(Tbl::WINPOS, [&](Record& r) {
             r.set(WPO::WINDOWNAME, "FAKTURAKARTOTEK");
@@ -116,13 +123,13 @@ TEST_F(WindowPositionTest, SavedPlaceComesBackUnderAnySpellingOfTheNameAndOnlyTh
             r.set(WPO::PROPERTYVALUE, value);
         });
     HANDLEWINDOWPOSITION(ctx, WINPOS_RESTORE, "FakturaKartotek", g);
-    EXPECT_EQ(std::tie(g.x, g.y, g.w, g.h), std::make_tuple(77, 40, 500, 300));
+    EXPECT_EQ(std::tie(g.x, g.y, g.width, g.height), std::make_tuple(77, 40, 500, 300));
 
     // A name longer than the field is cut the same way each time; other modes change nothing.
     ASSERT_EQ(HANDLEWINDOWPOSITION(ctx, WINPOS_SAVE, std::string(80, 'q'), saved), LEVEL_BENIGN);
     g = {};
     HANDLEWINDOWPOSITION(ctx, WINPOS_RESTORE, std::string(80, 'Q') + " ", g);
-    EXPECT_EQ(g.w, 640);
+    EXPECT_EQ(g.width, 640);
     EXPECT_EQ(HANDLEWINDOWPOSITION(ctx, 3, "NYKARTOTEK", g), LEVEL_BENIGN);
     EXPECT_EQ(rows("WINPOS.TPS", Tbl::WINPOS), 11);
     EXPECT_TRUE(answers.shown.empty());
@@ -132,7 +139,7 @@ TEST_F(WindowPositionTest, FailedWriteStopsTheSave)
 {
     fs::remove(path("WINPOS.TPS"));
     std::ofstream(path("WINPOS.TPS")) << "ikke en tabell";
-    WindowGeometry g{1, 2, 3, 4};
+    WindowPlacement g = at(1, 2, 3, 4);
     EXPECT_NE(HANDLEWINDOWPOSITION(ctx, WINPOS_SAVE, "KUNDEKARTOTEK", g), LEVEL_BENIGN);
     // One failed lookup and one failed insert for "X"; "Y", "W" and "H" are never tried.
     EXPECT_EQ(answers.shown.size(), 2u);
