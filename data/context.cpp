@@ -47,6 +47,14 @@ Context::~Context()
             managers_[i]->KILL();
 }
 
+unsigned Context::say(const Message& m)
+{
+    if (AnswerService* answers = errors_->answers())
+        return answers->message(m);
+    ConsoleAnswers console;
+    return console.message(m);
+}
+
 FileManager& Context::access(Tbl t)
 {
     auto& m = managers_[static_cast<int>(t)];
@@ -101,11 +109,7 @@ void Context::releaseFile(TableFile* file)
 unsigned say(Context& ctx, const std::string& text, const char* caption, Icon icon,
              unsigned buttons, unsigned defaultButton)
 {
-    const Message m{text, caption, icon, buttons, defaultButton};
-    if (AnswerService* answers = ctx.errors().answers())
-        return answers->message(m);
-    ConsoleAnswers console;
-    return console.message(m);
+    return ctx.say({text, caption, icon, buttons, defaultButton});
 }
 
 } // namespace tavlo

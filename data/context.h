@@ -27,6 +27,9 @@ public:
     ErrorClass& errors() { return *errors_; }
     ErrorState& errorState() { return errorState_; }
     std::string procedure() const { return errors_->GETPROCEDURENAME(errorState_); }
+    // A procedure's own message or question, through the answer service of the context's error
+    // manager (on the console when it has none); the button pressed.
+    unsigned say(const Message& m);
 
     // ACCESS:<table> of this context.
     FileManager& access(Tbl t);

@@ -1,5 +1,7 @@
 #include "data/globals.h"
 
+#include "data/tables.h"
+
 namespace tavlo {
 namespace {
 std::string& folder()
@@ -24,6 +26,23 @@ std::string dataPath(const std::string& fileName)
     if (!fileName.empty() && fileName.front() == '/')
         return fileName;
     return folder() + "/" + fileName;
+}
+
+const std::string& nameVariable(NameVar v)
+{
+    static const std::string none;
+    switch (v) {
+    case NameVar::FAKTURA_PATH: return GLO::FAKTURA_PATH;
+    case NameVar::FAKLINJE_PATH: return GLO::FAKLINJE_PATH;
+    case NameVar::NOVAR: break;
+    }
+    return none;
+}
+
+std::string tableFileName(const TableDecl& t)
+{
+    const std::string& var = nameVariable(t.nameVar);
+    return var.empty() ? t.fileName : var;
 }
 
 } // namespace tavlo

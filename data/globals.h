@@ -9,6 +9,9 @@
 
 namespace tavlo {
 
+enum class NameVar : uint8_t;
+struct TableDecl;
+
 struct TagEntry {
     int32_t id;
     int32_t order;  // the order of marking
@@ -19,6 +22,11 @@ const std::string& dataFolder();
 void setDataFolder(std::string folder);
 // A file of the data folder.
 std::string dataPath(const std::string& fileName);
+// The GLO variable that names a table's file (the invoice pair, which archive mode swaps); an
+// empty text for a table whose file has a fixed name.
+const std::string& nameVariable(NameVar v);
+// The name of the file a table is read from now.
+std::string tableFileName(const TableDecl& t);
 
 } // namespace tavlo
 

@@ -6,9 +6,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <random>
+#include <thread>
 #include <unordered_map>
 
 #include "data/globals.h"
@@ -154,9 +157,12 @@ int64_t TableFile::newRevision()
     return static_cast<int64_t>((z ^ (z >> 31)) >> 1);
 }
 
-void TableFile::fail(StoreError& err, StoreStatus s) const
+namespace {
+
+// What the database reported last on a connection, as a platform error.
+void failFrom(sqlite3* db, StoreError& err, StoreStatus s)
 {
-    int code = sqlite3_extended_errcode(db_);
+    int code = sqlite3_extended_errcode(db);
     err.status = s;
     if ((code & 0xFF) == SQLITE_BUSY || (code & 0xFF) == SQLITE_LOCKED) {
         err.status = StoreStatus::LOCKED;
@@ -175,7 +181,14 @@ void TableFile::fail(StoreError& err, StoreStatus s) const
         err.text = "File System Error";
     }
     err.driverCode = code;
-    err.driverText = sqlite3_errmsg(db_);
+    err.driverText = sqlite3_errmsg(db);
+}
+
+} // namespace
+
+void TableFile::fail(StoreError& err, StoreStatus s) const
+{
+    failFrom(db_, err, s);
 }
 
 bool TableFile::findEqual(int key, const Record& values, Row& out, StoreError& err)
@@ -218,6 +231,21 @@ bool TableFile::exec(const char* sql, StoreError& err)
         return true;
     fail(err, StoreStatus::IO);
     return false;
+}
+
+bool TableFile::emptyWith(const std::string& sql, StoreError& err)
+{
+    if (readOnly_) {
+        setError(err, StoreStatus::READ_ONLY, ERR_ACCESS_DENIED, "Access Denied");
+        return false;
+    }
+    if (!begin(err))
+        return false;
+    if (!exec(sql.c_str(), err)) {
+        rollback();
+        return false;
+    }
+    return commit(err);
 }
 
 bool TableFile::probeWrite(int waitMs, StoreError& err)
@@ -584,7 +612,9 @@ class SqlTableFile : public TableFile {
         return sqlite3_column_int64(s, 0);
     }
 
-  private:
+    bool removeAll(StoreError& err) override { return emptyWith("DELETE FROM " + table_, err); }
+
+private:
     int fieldCount() const { return static_cast<int>(decl_.fields.size() + decl_.memos.size()); }
 
     static std::string placeholders(int n)
@@ -846,7 +876,12 @@ class SealedTableFile : public TableFile {
         return loadAll(all, err) ? static_cast<int64_t>(all.size()) : -1;
     }
 
-  private:
+    bool removeAll(StoreError& err) override
+    {
+        return emptyWith("DELETE FROM " + quote(decl_.name), err);
+    }
+
+private:
     std::string seal(const Record& r) const
     {
         std::string plain;
@@ -1192,6 +1227,93 @@ std::unique_ptr<TableFile> TableFile::open(const std::string& path, const TableD
     auto file = std::unique_ptr<TableFile>(new SealedTableFile(db, path, decl, readOnly, key));
     sodium_memzero(key, sizeof key);
     return file;
+}
+
+bool copyTableFile(const std::string& from, const std::string& to, StoreError& err)
+{
+    err = {};
+    struct stat src {};
+    struct stat dst {};
+    if (::stat(from.c_str(), &src) != 0) {
+        setError(err, StoreStatus::NOT_FOUND, ERR_FILE_NOT_FOUND, "File Not Found");
+        return false;
+    }
+    if (!S_ISREG(src.st_mode)) {
+        setError(err, StoreStatus::NOT_OURS, ERR_INVALID_FILE, "Invalid File");
+        return false;
+    }
+    // The copy is renamed over its target: over the file itself, every program that has it
+    // open would go on writing to a file that is gone.
+    if (::stat(to.c_str(), &dst) == 0 && dst.st_dev == src.st_dev && dst.st_ino == src.st_ino) {
+        setError(err, StoreStatus::IO, ERR_ACCESS_DENIED, "Access Denied");
+        return false;
+    }
+
+    static std::atomic<unsigned> serial{0};
+    const std::string tmp = to + ".~" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
+    sqlite3* in = nullptr;
+    sqlite3* out = nullptr;
+    auto finish = [&](bool ok) {
+        sqlite3_close_v2(out);
+        sqlite3_close_v2(in);
+        if (ok && ::rename(tmp.c_str(), to.c_str()) != 0) {
+            setError(err, StoreStatus::IO, ERR_ACCESS_DENIED, "Access Denied");
+            err.driverText = std::strerror(errno);
+            ok = false;
+        }
+        if (!ok) {
+            ::unlink(tmp.c_str());
+            ::unlink((tmp + "-journal").c_str());
+        }
+        return ok;
+    };
+    // Read-write without creating: a hot journal left by a crashed writer is rolled back first,
+    // which a read-only connection could not do.
+    if (sqlite3_open_v2(from.c_str(), &in, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+        SQLITE_OK) {
+        failFrom(in, err, StoreStatus::IO);
+        return finish(false);
+    }
+    // Short, even waits: with the usual growing pauses a reader keeps missing the moments
+    // between the commits of a busy writer.
+    sqlite3_busy_handler(
+        in,
+        [](void*, int tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            return tries < kLockWaitMs / 2 ? 1 : 0;
+        },
+        nullptr);
+    if (sqlite3_open_v2(tmp.c_str(), &out,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
+        failFrom(out, err, StoreStatus::IO);
+        return finish(false);
+    }
+    sqlite3_backup* b = sqlite3_backup_init(out, "main", in, "main");
+    if (!b) {
+        failFrom(out, err, StoreStatus::IO);
+        return finish(false);
+    }
+    // All pages in one step, under one read lock: the copy is one state of the file. A writer
+    // holding the file is waited for a while, not for ever.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    int rc;
+    while ((rc = sqlite3_backup_step(b, -1)) != SQLITE_DONE) {
+        const bool busy = rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED;
+        if (!busy || std::chrono::steady_clock::now() > deadline)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    const bool finished = sqlite3_backup_finish(b) == SQLITE_OK;
+    if (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+        setError(err, StoreStatus::LOCKED, ERR_ACCESS_DENIED, "Access Denied");
+        return finish(false);
+    }
+    if (!finished || rc != SQLITE_DONE) {
+        failFrom(out, err, StoreStatus::IO);
+        return finish(false);
+    }
+    return finish(true);
 }
 
 } // namespace tavlo

@@ -127,6 +127,8 @@ public:
     // The first unique key under which `r` would collide with a record other than `self`; -1.
     virtual int duplicatedKey(const Record& r, int64_t self) = 0;
     virtual int64_t count(StoreError& err) = 0;
+    // Removes every record in one transaction; the file, its keys and whoever has it open stay.
+    virtual bool removeAll(StoreError& err) = 0;
 
     sqlite3* db() const { return db_; }
 
@@ -137,6 +139,8 @@ protected:
     TableFile* owner() { return owner_ ? owner_ : this; }
     const TableFile* owner() const { return owner_ ? owner_ : this; }
     bool exec(const char* sql, StoreError& err);
+    // Runs one statement that empties the table, in a transaction of its own level.
+    bool emptyWith(const std::string& sql, StoreError& err);
     // An update that changed no row: CHANGED or NOT_FOUND in err; always false.
     bool noteMissedWrite(const RowRef& ref, StoreError& err);
     void fail(StoreError& err, StoreStatus s) const;  // from the database's current error
@@ -155,6 +159,11 @@ protected:
 // TAVLO_INSTRING(sub, text, step, start) on a connection; every connection of ours has them, and
 // tools and tests that open files directly call this too.
 void registerCollation(sqlite3* db);
+// Copies a table file as it stands, sealed or not, through SQLite's online backup: the copy is
+// one consistent state even while other users write, who wait at most for the copy itself. The
+// copy is made beside `to` and renamed over it, so a failed copy leaves an older `to` as it was.
+// A file is never copied onto itself.
+bool copyTableFile(const std::string& from, const std::string& to, StoreError& err);
 // Fills err with a platform error of our own.
 void setError(StoreError& err, StoreStatus s, int code, std::string text);
 

@@ -16,17 +16,6 @@ constexpr int kReadAhead = 20;
 constexpr int kAutoIncAttempts = 3;
 constexpr int kLockWaitMs = 2000;
 
-const std::string& nameVariable(NameVar v)
-{
-    static const std::string none;
-    switch (v) {
-    case NameVar::FAKTURA_PATH: return GLO::FAKTURA_PATH;
-    case NameVar::FAKLINJE_PATH: return GLO::FAKLINJE_PATH;
-    case NameVar::NOVAR: break;
-    }
-    return none;
-}
-
 std::string escape(const std::string& s)
 {
     std::string out;
@@ -214,8 +203,7 @@ int FileManager::USEFILE(int useType)
 
 int FileManager::openPhysically()
 {
-    const std::string& var = nameVariable(decl_.nameVar);
-    std::string path = dataPath(var.empty() ? decl_.fileName : var);
+    std::string path = dataPath(tableFileName(decl_));
     const TableDecl& base = tavlo::table(decl_.base);
     path_ = path;
     if (TableFile* shared = ctx_.findFile(path)) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "codesets/importeksport.h"
+#include "data/backup.h"
 #include "data/context.h"
 #include "data/datafolder.h"
 #include "data/globals.h"
@@ -73,6 +75,12 @@ constexpr const char* kUsage = R"usage(Bruk:
       ingenting endret. Avslutningskode 2 når alt ellers gikk bra, men skadede linjer (import)
       eller koder som ikke passer i filens kolonner (export) ble utelatt; meldingen sier hvor
       mange og hvilken som var først.
+
+  tavlo backup MAPPE MÅLMAPPE
+      Tar sikkerhetskopi av alle tabellfilene i datamappen, også arkivparet, til MÅLMAPPE
+      (som må finnes), og skriver BACKUP.INI der. Kopiene blir riktige også mens andre
+      bruker datamappen. Skriver ut kopiene, én per linje. Spør ikke om noe; meldingen til
+      slutt kommer på standard feil. Mangler én kopi, er avslutningskoden 1.
 
   Valg for records:
       --archive    arbeid på arkivet: FAKTURA og FAKLINJE leser og skriver BAKTURA.TPS og
@@ -778,6 +786,31 @@ int init(const std::vector<std::string>& args)
     return 0;
 }
 
+// The desktop's backup, to a folder named here instead of the parameter's.
+int backup(const std::vector<std::string>& args)
+{
+    if (args.size() != 2)
+        throw Failure{"Bruk: tavlo backup MAPPE MÅLMAPPE"};
+    std::string message;
+    if (!isDataFolder(args[0], message))
+        throw Failure{message};
+    // A folder that is not there is not made: it may be a disk that is not mounted.
+    std::error_code ec;
+    if (!std::filesystem::is_directory(args[1], ec))
+        throw Failure{"Mappen for sikkerhetskopi finnes ikke: " + args[1]};
+    setDataFolder(args[0]);
+
+    Context ctx;
+    BackupOptions options;
+    options.folder = args[1];
+    BackupResult result = BACKUP(ctx, options);
+    if (!result.complete())
+        return 1; // it has said so
+    for (const auto& path : result.copied)
+        std::cout << path << '\n';
+    return 0;
+}
+
 int run(const std::vector<std::string>& args, CliAnswers& answers)
 {
     if (args.empty()) {
@@ -796,6 +829,8 @@ int run(const std::vector<std::string>& args, CliAnswers& answers)
         return records(rest, answers);
     if (cmd == "codes")
         return codes(rest);
+    if (cmd == "backup")
+        return backup(rest);
     throw Failure{"Ukjent kommando: " + cmd + " (se tavlo --help)"};
 }
 

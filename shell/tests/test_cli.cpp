@@ -729,6 +729,53 @@ TEST_F(cli, RefusedCodeRunsAreOneLineAndChangeNothing)
                      "linje 3: gruppe eller nr kan ikke leses)\nInfo: Importen er fullført\n");
 }
 
+TEST_F(cli, BackupCopiesEveryTableFileIntoAFolderTavloCanRead)
+{
+    init();
+    insert("KUNDE", {"KUN:NAVN=Fjord AS"});
+    insert("PROSJEKT", {"PRJ:PROSJEKTID=P-1", "PRJ:NAVN=Kai"});
+    const std::string target = root + "/kopi";
+    fs::create_directories(target);
+
+    Outcome r = run({"backup", dir, target});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "Info: Sikkerhetskopieringen er fullført\n");
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 17); // the copies, one a line
+    EXPECT_EQ(r.out.rfind(target + "/PARAM.TPS\n", 0), 0u);
+    std::set<std::string> copies = filesIn(dir);
+    copies.insert("BACKUP.INI");
+    EXPECT_EQ(filesIn(target), copies);
+    EXPECT_NE(bytesOf(target + "/BACKUP.INI").find("STATUS=FULLSTENDIG"), std::string::npos);
+
+    dir = target;
+    EXPECT_EQ(records({"KUNDE", "list", "--fields", "KUN:NAVN"}).out, "KUN:NAVN\nFjord AS\n");
+    EXPECT_EQ(records({"PROSJEKT", "list", "--fields", "PRJ:NAVN"}).out, "PRJ:NAVN\nKai\n");
+}
+
+TEST_F(cli, BackupThatCannotCompleteSaysSoAndLeavesTheDataAlone)
+{
+    EXPECT_TRUE(failsWithOneLine(run({"backup", dir, root}), "finnes ikke"));
+    init();
+    EXPECT_TRUE(failsWithOneLine(run({"backup", dir}), "Bruk"));
+    EXPECT_TRUE(failsWithOneLine(run({"backup", dir, root + "/mangler"}), "finnes ikke"));
+    EXPECT_FALSE(fs::exists(root + "/mangler"));
+
+    // Onto the data folder itself: nothing is copied over the live files.
+    insert("KUNDE", {"KUN:NAVN=Fjord AS"});
+    auto before = folderBytes(dir);
+    EXPECT_TRUE(failsWithOneLine(run({"backup", dir, dir}),
+                                 "Feil: Det oppsto feil under sikkerhetskopieringen."));
+    auto after = folderBytes(dir);
+    after.erase("BACKUP.INI");
+    EXPECT_EQ(after, before);
+
+    // A record file that cannot be written: the copies are there, but it is no complete backup.
+    const std::string target = root + "/kopi";
+    fs::create_directories(target + "/BACKUP.INI/opptatt");
+    EXPECT_TRUE(failsWithOneLine(run({"backup", dir, target}), "fulstendig sikkerhetskopi"));
+    EXPECT_TRUE(fs::exists(target + "/KUNDE.TPS"));
+}
+
 TEST_F(cli, HelpIsNorwegian)
 {
     Outcome r = run({"--help"});
