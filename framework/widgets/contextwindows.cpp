@@ -1,5 +1,8 @@
 #include "framework/widgets/contextwindows.h"
 
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
 #include <algorithm>
 #include <map>
 #include <memory>
@@ -61,6 +64,33 @@ void open(Context& ctx, QWidget* window)
         }
     });
     settle(key);
+}
+
+namespace {
+QPointer<QMdiArea>& windowArea()
+{
+    static QPointer<QMdiArea> area;
+    return area;
+}
+} // namespace
+
+void setWindowArea(QMdiArea* area)
+{
+    windowArea() = area;
+}
+
+void show(Context& ctx, QWidget* window)
+{
+    open(ctx, window);
+    if (QMdiArea* area = windowArea(); area && !window->parentWidget()) {
+        QMdiSubWindow* sub = area->addSubWindow(window);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(window, &QObject::destroyed, sub, &QObject::deleteLater);
+        sub->show();
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 bool active(const QWidget* window)

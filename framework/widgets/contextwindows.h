@@ -3,6 +3,8 @@
 // for it as they would for a modal window, while the windows of other contexts stay usable. No
 // window waits in an event loop of its own, so the windows of two contexts can end in any order.
 #include <QWidget>
+
+class QMdiArea;
 #include <functional>
 
 namespace tavlo {
@@ -15,6 +17,13 @@ namespace contextwindows {
 // Adds a top-level window to its context: the context's other windows wait until it is gone
 // (destroyed). A window added twice keeps its first place.
 void open(Context& ctx, QWidget* window);
+// Shows a window of the context (and adds it, as open() does): inside the frame's window area
+// when the program has one, as a window of its own otherwise. The frame's child window goes
+// with the window.
+void show(Context& ctx, QWidget* window);
+// The frame's window area, for show().
+void setWindowArea(QMdiArea* area);
+
 // Whether the window is the one of its context that takes input (true for a window of no
 // context).
 bool active(const QWidget* window);

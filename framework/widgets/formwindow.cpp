@@ -152,8 +152,7 @@ void FormWindow::start(Done done)
                 b->setEnabled(false);
     }
     showFields();
-    contextwindows::open(form_->context(), this);
-    show();
+    contextwindows::show(form_->context(), this);
     focusFirst();
 }
 
