@@ -1,0 +1,402 @@
+#include "shell/frame.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDate>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTime>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "data/context.h"
+#include "data/globals.h"
+#include "framework/date.h"
+#include "framework/widgets/contextwindows.h"
+#include "framework/widgets/lookupkeys.h"
+#include "shell/startup.h"
+
+namespace tavlo::tlma {
+
+namespace {
+
+constexpr const char* kNewsPage = "https://tavlo.no/nyheter";
+constexpr const char* kHomePage = "https://tavlo.no";
+constexpr const char* kMail = "post@tavlo.no";
+
+// The desktop's calculators, the first one installed is started.
+const char* const kCalculators[] = {"gnome-calculator", "kcalc",        "galculator", "mate-calc",
+                                    "qalculate-gtk",    "qalculate-qt", "xcalc"};
+
+unsigned say(ErrorClass& errors, const std::string& text, const char* caption, Icon icon)
+{
+    Context ctx(&errors);
+    return ctx.say({text, caption, icon, BUTTON_OK, BUTTON_OK});
+}
+
+} // namespace
+
+Frame::Frame(ErrorClass& errors, bool archive, QWidget* parent)
+    : QMainWindow(parent), errors_(errors)
+{
+    setWindowTitle(QString::fromStdString(caption(archive)));
+    area_ = new QMdiArea(this);
+    area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(area_);
+    contextwindows::setWindowArea(area_);
+    setFrameWindow(this);
+
+    startProgram = [](const QString& program) { return QProcess::startDetached(program, {}); };
+    openUrl = [](const QString& url) { return QDesktopServices::openUrl(QUrl(url)); };
+
+    buildMenus();
+    buildToolbar();
+    date_ = new QLabel(this);
+    time_ = new QLabel(this);
+    statusBar()->addPermanentWidget(date_);
+    statusBar()->addPermanentWidget(time_);
+    timer_ = new QTimer(this);
+    connect(timer_, &QTimer::timeout, this, &Frame::tick);
+    timer_->start(1000);
+    tick();
+    resize(1100, 760);
+}
+
+Frame::~Frame()
+{
+    contextwindows::setWindowArea(nullptr);
+    setFrameWindow(nullptr);
+}
+
+void Frame::addProcedure(const std::string& name, Procedure procedure)
+{
+    procedures_[name] = std::move(procedure);
+}
+
+void Frame::start(const std::string& name)
+{
+    auto found = procedures_.find(name);
+    if (found == procedures_.end()) {
+        say(errors_, name + " kommer i en senere versjon av Tavlo.", "Info", Icon::Information);
+        return;
+    }
+    contextwindows::startInContext(found->second, &errors_);
+}
+
+QAction* Frame::findAction(const QString& text) const
+{
+    for (QAction* a : findChildren<QAction*>())
+        if (a->text() == text)
+            return a;
+    return nullptr;
+}
+
+QString Frame::dateZone() const
+{
+    return date_->text();
+}
+
+QString Frame::timeZone() const
+{
+    return time_->text();
+}
+
+void Frame::tick()
+{
+    const QTime now = QTime::currentTime();
+    date_->setText(QString::fromStdString(weekdayAndDate(date::today())));
+    time_->setText(QString::fromStdString(clock(now.hour(), now.minute())));
+}
+
+void Frame::buildMenus()
+{
+    struct Item {
+        const char* text;
+        const char* help;
+        QKeySequence keys;
+        std::function<void()> run;
+    };
+    auto menu = [this](const char* title, const char* help, std::vector<Item> items) {
+        QMenu* m = menuBar()->addMenu(QString::fromUtf8(title));
+        m->menuAction()->setStatusTip(QString::fromUtf8(help));
+        for (auto& i : items) {
+            QAction* a = m->addAction(QString::fromUtf8(i.text));
+            a->setStatusTip(QString::fromUtf8(i.help));
+            a->setShortcut(i.keys);
+            connect(a, &QAction::triggered, this, i.run);
+        }
+        return m;
+    };
+    auto starts = [this](const char* name) { return [this, name] { start(name); }; };
+
+    QMenu* fil = menu("&Fil", "", {{"&Print Setup ...", "Setup printer", {}, [this] {
+                                        QPrinter printer;
+                                        QPrintDialog dialog(&printer, this);
+                                        dialog.exec();
+                                    }}});
+    QAction* preview = new QAction(QStringLiteral("&Forhåndsvisning"), this);
+    preview->setCheckable(true);
+    preview->setChecked(GLO::PREVIEW == 1);
+    preview->setStatusTip(QStringLiteral("Vis utskrifter på skjermen før de skrives ut"));
+    connect(preview, &QAction::toggled, this, [](bool on) { GLO::PREVIEW = on ? 1 : 0; });
+    fil->addAction(preview);
+    fil->addSeparator();
+    QAction* exit = fil->addAction(QStringLiteral("E&xit"));
+    exit->setStatusTip(QStringLiteral("Exit this application"));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    auto edit = [](const char* slot) {
+        return [slot] {
+            if (QWidget* w = QApplication::focusWidget())
+                QMetaObject::invokeMethod(w, slot);
+        };
+    };
+    menu("R&ediger", "",
+         {{"Cu&t", "Remove item to Windows Clipboard", QKeySequence::Cut, edit("cut")},
+          {"&Copy", "Copy item to Windows Clipboard", QKeySequence::Copy, edit("copy")},
+          {"&Paste", "Paste contents of Windows Clipboard", QKeySequence::Paste, edit("paste")}});
+    menu(
+        "&Kartotek", "",
+        {{"&Kundekartotek", "Kunderegisteret", Qt::CTRL | Qt::Key_K, starts("KUNDEKARTOTEK")},
+         {"&Produktkartotek", "Produktregisteret", Qt::CTRL | Qt::Key_P, starts("PRODUKTKARTOTEK")},
+         {"&Fakturakartotek", "Fakturaregisteret", Qt::CTRL | Qt::Key_F, starts("FAKTURAKARTOTEK")},
+         {"Pros&jektkartotek", "Prosjektregisteret", Qt::CTRL | Qt::Key_J,
+          starts("PROSJEKTKARTOTEK")},
+         {"&Grunnlagkartotek", "Fakturagrunnlagene", Qt::CTRL | Qt::Key_G,
+          starts("GRUNNLAGKARTOTEK")},
+         {"K&odeverk", "Kodeverket", Qt::CTRL | Qt::Key_O, starts("KODEVERKKARTOTEK")}});
+    menu(
+        "&Rapport", "",
+        {{"&Kunderapport...", "Utskrift av kunder", {}, starts("AVGRENSNINGERKUNDERAPPORT")},
+         {"&Produktrapport...", "Utskrift av produkter", {}, starts("AVGRENSNINGERPRODUKTRAPPORT")},
+         {"&Fakturarapport...",
+          "Utskrift av fakturaliste",
+          {},
+          starts("AVGRENSNINGERFAKTURARAPPORT")},
+         {"Faktura&statistikk", "Fakturastatistikk", Qt::CTRL | Qt::Key_S,
+          starts("FAKTURASTATISTIKK")}});
+    menu("&Vindu", "Create and Arrange windows",
+         {{"T&ile", "Make all open windows visible", {}, [this] { area_->tileSubWindows(); }},
+          {"&Cascade", "Stack all open windows", {}, [this] { area_->cascadeSubWindows(); }},
+          {"&Arrange Icons", "Align all window icons", {}, [this] {
+               for (QMdiSubWindow* w : area_->subWindowList())
+                   if (w->isMinimized())
+                       w->showMinimized();
+           }}});
+    menu("&Drift", "",
+         {{"&Parametre", "Systemparametre", {}, starts("PARAMETERBILDE")},
+          {"&Egendefinerte felter", "Egendefinerte felter", {}, starts("EGENDEFBROWSE")},
+          {"Standard &filter", "Lagrede filtre", {}, starts("FILTERBROWSE")},
+          {"Sikkerhets&kopiering...", "Sikkerhetskopi av datamappen", {}, starts("BACKUP")},
+          {"Kodeverks&vedlikehold...",
+           "Import og eksport av kodeverk",
+           {},
+           starts("IMPORTEKSPORTKODEVERK")},
+          {"&Kundevedlikehold", "Import og eksport av kunder", {}, starts("KUNDEVEDLIKEHOLD")},
+          {"&Produktvedlikehold",
+           "Import og eksport av produkter",
+           {},
+           starts("PRODUKTVEDLIKEHOLD")},
+          {"&Slett data...", "Tøm tabeller før drift", {}, starts("LAGFILER")}});
+    menu("&Help", "Windows Help",
+         {{"&Om Tavlo",
+           "Om Tavlo",
+           {},
+           [this] {
+               contextwindows::startInContext([this](Context& c) { OM(c, openUrl); }, &errors_);
+           }},
+          {"&Contents", "View the contents of the help file", {}, [this] { help({}); }},
+          {"&Search for Help On...",
+           "Search for help on a subject",
+           {},
+           [this] { help("innhold"); }},
+          {"&How to Use Help", "How to use Windows Help", {}, [this] { help("hjelp"); }}});
+}
+
+void Frame::buildToolbar()
+{
+    QToolBar* bar = addToolBar(QStringLiteral("Verktøy"));
+    bar->setMovable(false);
+    struct Button {
+        const char* tip;
+        QStyle::StandardPixmap icon;
+        std::function<void()> run;
+    };
+    auto starts = [this](const char* name) { return [this, name] { start(name); }; };
+    const Button buttons[] = {
+        {"Kundekartotek", QStyle::SP_DirHomeIcon, starts("KUNDEKARTOTEK")},
+        {"Produktkartotek", QStyle::SP_DriveHDIcon, starts("PRODUKTKARTOTEK")},
+        {"Fakturakartotek", QStyle::SP_FileDialogDetailedView, starts("FAKTURAKARTOTEK")},
+        {"Grunnlagkartotek", QStyle::SP_FileDialogListView, starts("GRUNNLAGKARTOTEK")},
+        {"Prosjektkartotek", QStyle::SP_DirIcon, starts("PROSJEKTKARTOTEK")},
+        {"Fakturastatistikk", QStyle::SP_FileDialogInfoView, starts("FAKTURASTATISTIKK")},
+        {"Kalkulator", QStyle::SP_ComputerIcon, [this] { calculator(); }},
+    };
+    for (const auto& b : buttons) {
+        QAction* a = bar->addAction(style()->standardIcon(b.icon), QString::fromUtf8(b.tip));
+        a->setToolTip(QString::fromUtf8(b.tip));
+        a->setObjectName(QStringLiteral("toolbar:") + QString::fromUtf8(b.tip));
+        connect(a, &QAction::triggered, this, b.run);
+    }
+}
+
+void Frame::calculator()
+{
+    for (const char* name : kCalculators)
+        if (!QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty() &&
+            startProgram(QString::fromLatin1(name))) {
+            update();
+            return;
+        }
+    say(errors_,
+        "Fant ingen kalkulator på maskinen.|Installer for eksempel gnome-calculator eller "
+        "galculator.",
+        "Feil", Icon::Hand);
+}
+
+void Frame::help(const QString& anchor)
+{
+    // The user guide is installed beside the program.
+    const QString guide = QDir(QCoreApplication::applicationDirPath())
+                              .filePath(QStringLiteral("brukerveiledning.html"));
+    QUrl url = QUrl::fromLocalFile(guide);
+    if (!anchor.isEmpty())
+        url.setFragment(anchor);
+    if (!QFileInfo::exists(guide) || !openUrl(url.toString()))
+        say(errors_, "Kan ikke åpne brukerveiledningen (" + guide.toStdString() + ")", "Feil",
+            Icon::Hand);
+}
+
+void Frame::closeEvent(QCloseEvent* event)
+{
+    // Every open window is asked to close first: a form with unsaved changes may keep the
+    // program open.
+    area_->closeAllSubWindows();
+    QApplication::processEvents();
+    if (!area_->subWindowList().isEmpty()) {
+        event->ignore();
+        return;
+    }
+    timer_->stop();
+    event->accept();
+}
+
+QPixmap splashPicture()
+{
+    QPixmap picture(420, 220);
+    picture.fill(QColor(0x1f, 0x4e, 0x79));
+    QPainter p(&picture);
+    p.setPen(Qt::white);
+    QFont big = p.font();
+    big.setPointSize(34);
+    big.setBold(true);
+    p.setFont(big);
+    p.drawText(QRect(0, 40, 420, 80), Qt::AlignCenter, QStringLiteral("Tavlo"));
+    QFont small = p.font();
+    small.setPointSize(12);
+    small.setBold(false);
+    p.setFont(small);
+    p.drawText(QRect(0, 120, 420, 30), Qt::AlignCenter,
+               QStringLiteral("Fakturering for små bedrifter"));
+    p.drawText(QRect(0, 170, 410, 30), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("4.0e"));
+    return picture;
+}
+
+namespace {
+
+// A picture or text that opens an address when clicked.
+class Link : public QLabel {
+  public:
+    Link(std::function<void()> open, QWidget* parent) : QLabel(parent), open_(std::move(open))
+    {
+        setCursor(Qt::PointingHandCursor);
+    }
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* e) override
+    {
+        if (e->button() == Qt::LeftButton)
+            open_();
+    }
+
+  private:
+    std::function<void()> open_;
+};
+
+class Splash : public QLabel {
+  public:
+    Splash() : QLabel(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint)
+    {
+        setAttribute(Qt::WA_DeleteOnClose);
+        setPixmap(splashPicture());
+        QTimer::singleShot(15000, this, &QWidget::close);
+    }
+
+  protected:
+    void mousePressEvent(QMouseEvent*) override { close(); }
+    void focusOutEvent(QFocusEvent*) override { close(); }
+};
+
+} // namespace
+
+QWidget* SPLASH()
+{
+    auto* s = new Splash;
+    s->show();
+    s->activateWindow();
+    return s;
+}
+
+void OM(Context& ctx, const std::function<bool(const QString&)>& openUrl)
+{
+    auto* w = new QDialog(nullptr);
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->setWindowTitle(QStringLiteral("Om Tavlo"));
+    auto* layout = new QVBoxLayout(w);
+    auto open = [&ctx, openUrl](const QString& url, const char* failure) {
+        return [&ctx, openUrl, url, failure] {
+            if (!openUrl(url))
+                ctx.say({failure, "Feil", Icon::Hand, BUTTON_OK, BUTTON_OK});
+        };
+    };
+    auto* picture = new Link(open(kNewsPage, "Kan ikke åpne webleser"), w);
+    picture->setPixmap(splashPicture());
+    layout->addWidget(picture);
+    auto row = [&](const char* label, const QString& text, std::function<void()> click) {
+        auto* line = new QHBoxLayout;
+        line->addWidget(new QLabel(QString::fromUtf8(label), w));
+        auto* link = new Link(std::move(click), w);
+        link->setText("<u>" + text + "</u>");
+        line->addWidget(link, 1);
+        layout->addLayout(line);
+    };
+    row("E-post:", kMail,
+        open(QStringLiteral("mailto:") + kMail, "Kan ikke åpne program for å sende E-post"));
+    row("Internett:", kHomePage, open(kHomePage, "Kan ikke åpne webleser"));
+    auto* close = new QPushButton(QStringLiteral("Lukk"), w);
+    QObject::connect(close, &QPushButton::clicked, w, &QWidget::close);
+    layout->addWidget(close, 0, Qt::AlignRight);
+    contextwindows::show(ctx, w);
+}
+
+} // namespace tavlo::tlma

@@ -1,0 +1,139 @@
+#include "shell/startup.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "codesets/tlko.h"
+#include "data/context.h"
+#include "data/globals.h"
+#include "framework/date.h"
+#include "framework/filemanager.h"
+#include "framework/text.h"
+
+namespace tavlo::tlma {
+
+EnvironmentLoad loadEnvironment(const std::string& path, Environment& env, std::string& problem)
+{
+    env = Environment{};
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec) && !ec)
+        return EnvironmentLoad::Absent;
+    std::ifstream in(path, std::ios::binary);
+    if (!in || std::filesystem::is_directory(path, ec)) {
+        problem = "kan ikke leses";
+        return EnvironmentLoad::Damaged;
+    }
+    std::string line;
+    int lineNo = 0;
+    while (std::getline(in, line)) {
+        ++lineNo;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (auto hash = line.find('#'); hash != std::string::npos)
+            line.erase(hash);
+        const std::string t(text::trim(line));
+        if (t.empty())
+            continue;
+        const auto eq = t.find('=');
+        const std::string key =
+            eq == std::string::npos ? t : text::upper(text::trim(t.substr(0, eq)));
+        const std::string value =
+            eq == std::string::npos ? "" : text::upper(text::trim(t.substr(eq + 1)));
+        if (key == "TEGNSETT" && (value == "WINDOWS-1252" || value == "CP1252"))
+            env.charset = "WINDOWS-1252";
+        else if (key == "SORTERING" && value == "NOR")
+            env.collation = value;
+        else {
+            problem = "linje " + std::to_string(lineNo) + ": " + t;
+            return EnvironmentLoad::Damaged;
+        }
+    }
+    return EnvironmentLoad::Loaded;
+}
+
+bool archiveSwitch(const std::vector<std::string>& args)
+{
+    for (const auto& a : args)
+        if (a.size() >= 2 && a[0] == '/' && (a[1] == 'A' || a[1] == 'a') &&
+            (a.size() == 2 || a[2] == '=' || a[2] == ':'))
+            return true;
+    return false;
+}
+
+std::string caption(bool archive)
+{
+    return std::string(kCaption) + (archive ? " - ARKIV" : "");
+}
+
+namespace {
+std::vector<std::string>& started()
+{
+    static std::vector<std::string> s;
+    return s;
+}
+} // namespace
+
+void initModules(ErrorClass& errors, INIClass* settings)
+{
+    // Each initialiser runs once and starts the modules it uses itself.
+    TLFI::INIT(errors, settings);
+    TLKO::INIT(errors, settings);
+    if (started().empty())
+        started() = {"tlfi", "tlko"};
+}
+
+void killModules()
+{
+    TLKO::KILL();
+    TLFI::KILL();
+}
+
+const std::vector<std::string>& modulesStarted()
+{
+    return started();
+}
+
+bool readParameters(Context& ctx)
+{
+    FileManager& par = ctx.access(Tbl::PARAM);
+    if (par.OPEN() != LEVEL_BENIGN)
+        return false;
+    par.SET(PAR::KeyParameterId);
+    const bool found = par.NEXT() == LEVEL_BENIGN;
+    par.CLOSE();
+    if (!found)
+        return false;
+    const Record& r = par.rec();
+    GLO::PREVIEW = r.get(PAR::FORHANDSVISNING);
+    GLO::STD_MVA_SATS = r.get(PAR::STDMVASATS);
+    GLO::STD_MVA_TYPE = r.get(PAR::STDMVATYPE);
+    GLO::AVRUNDING = r.get(PAR::AVRUNDING);
+    GLO::VIS_FAKTURALINJEDATO = r.get(PAR::VISFAKTURALINJEDATO);
+    GLO::FAST_FILTERID_FAKTURA = r.get(PAR::FASTFILTERIDFAKTURA);
+    GLO::FAST_FILTERID_KUNDE = r.get(PAR::FASTFILTERIDKUNDE);
+    GLO::FAST_FILTERID_PRODUKT = r.get(PAR::FASTFILTERIDPRODUKT);
+    GLO::FAST_FILTERID_GRUNNLAG = r.get(PAR::FASTFILTERIDGRUNNLAG);
+    GLO::FAST_FILTERID_PROSJEKT = r.get(PAR::FASTFILTERIDPROSJEKT);
+    return true;
+}
+
+std::string weekdayAndDate(int32_t dayNumber)
+{
+    static const char kDays[] = "Sunday   Monday   Tuesday  WednesdayThursday Friday   Saturday ";
+    const int d = ((dayNumber % 7) + 7) % 7;
+    std::string name(text::rtrim(std::string_view(kDays + d * 9, 9)));
+    const date::Ymd ymd = date::toYmd(dayNumber);
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", ymd.day, ymd.month, ymd.year);
+    return name + ", " + buf;
+}
+
+std::string clock(int hour, int minute)
+{
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%02d:%02d", hour, minute);
+    return buf;
+}
+
+} // namespace tavlo::tlma

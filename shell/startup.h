@@ -1,0 +1,55 @@
+#pragma once
+// The start of the desktop program without its windows: the environment file, the modules'
+// initialisers, the command-line switch, the parameter record copied into the globals and the
+// texts of the status bar.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tavlo {
+class Context;
+class ErrorClass;
+class INIClass;
+} // namespace tavlo
+
+namespace tavlo::tlma {
+
+inline constexpr const char* kCaption = "Tavlo 4.0e";
+inline constexpr const char* kEnvironmentFile = "TAVLO.ENV";
+inline constexpr const char* kEnvironmentStop =
+    "Kan ikke laste environment fil: TAVLO.ENV||Systemet bør ikke brukes før problemet er rettet";
+inline constexpr const char* kParamError = "Det oppsto feil under oppslag i parameter tabellen";
+
+// What the environment file names. The program knows one character set for the files it
+// exchanges and one collation for its keys; a file naming others is not used.
+struct Environment {
+    std::string charset = "WINDOWS-1252";
+    std::string collation = "NOR";
+};
+enum class EnvironmentLoad { Loaded, Absent, Damaged };
+// Reads "TEGNSETT=…" and "SORTERING=…" lines ('#' starts a comment). Absent: the defaults.
+// Damaged (unreadable, an unknown line, a set or collation the program does not have):
+// `problem` says what.
+EnvironmentLoad loadEnvironment(const std::string& path, Environment& env, std::string& problem);
+
+// "/A" anywhere on the command line (a value after it is ignored).
+bool archiveSwitch(const std::vector<std::string>& args);
+// The frame's caption, with " - ARKIV" in archive mode.
+std::string caption(bool archive);
+
+// The module initialisers in their order, each once; the finalisers in the same order.
+void initModules(ErrorClass& errors, INIClass* settings);
+void killModules();
+// The modules initialised, in order (for the frame's "about" and the tests).
+const std::vector<std::string>& modulesStarted();
+
+// Reads the first parameter record into the context's buffer and copies its values into the
+// globals. False when there is none or it cannot be read; the caller shows kParamError and
+// halts.
+bool readParameters(Context& ctx);
+
+// The status bar: "Sunday, 06.12.2026" and "14:05".
+std::string weekdayAndDate(int32_t dayNumber);
+std::string clock(int hour, int minute);
+
+} // namespace tavlo::tlma
