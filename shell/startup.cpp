@@ -6,6 +6,7 @@
 
 #include "codesets/tlko.h"
 #include "data/context.h"
+#include "data/datafolder.h"
 #include "data/globals.h"
 #include "framework/date.h"
 #include "framework/filemanager.h"
@@ -116,6 +117,24 @@ bool readParameters(Context& ctx)
     GLO::FAST_FILTERID_GRUNNLAG = r.get(PAR::FASTFILTERIDGRUNNLAG);
     GLO::FAST_FILTERID_PROSJEKT = r.get(PAR::FASTFILTERIDPROSJEKT);
     return true;
+}
+
+bool firstStart(ErrorClass& errors, const std::string& folder)
+{
+    std::string why;
+    if (isDataFolder(folder, why))
+        return true;
+    Context ctx(&errors);
+    if (ctx.say(
+            {"Mappen " + folder + " har ingen Tavlo-data.||Vil du opprette en ny datamappe her?",
+             "Ny datamappe", Icon::Question, BUTTON_YES | BUTTON_NO, BUTTON_YES}) != BUTTON_YES)
+        return false;
+    std::string message;
+    if (createDataFolder(folder, message))
+        return true;
+    ctx.say(
+        {"Datamappen kunne ikke opprettes:|" + message, "Feil", Icon::Hand, BUTTON_OK, BUTTON_OK});
+    return false;
 }
 
 std::string weekdayAndDate(int32_t dayNumber)

@@ -48,6 +48,10 @@ const std::vector<std::string>& modulesStarted();
 // halts.
 bool readParameters(Context& ctx);
 
+// A folder without a parameter file is offered to be made a data folder, with the standard
+// codes. False when the user declines or it cannot be made (said).
+bool firstStart(ErrorClass& errors, const std::string& folder);
+
 // The status bar: "Sunday, 06.12.2026" and "14:05".
 std::string weekdayAndDate(int32_t dayNumber);
 std::string clock(int hour, int minute);

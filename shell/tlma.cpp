@@ -28,23 +28,6 @@ unsigned say(ErrorClass& errors, const std::string& text, const char* caption, I
     return ctx.say({text, caption, icon, buttons, preselected});
 }
 
-// A folder without a parameter file: offer to make it a data folder, with the standard codes.
-bool firstStart(ErrorClass& errors, const std::string& folder)
-{
-    std::string why;
-    if (isDataFolder(folder, why))
-        return true;
-    if (say(errors,
-            "Mappen " + folder + " har ingen Tavlo-data.||Vil du opprette en ny datamappe her?",
-            "Ny datamappe", Icon::Question, BUTTON_YES | BUTTON_NO, BUTTON_YES) != BUTTON_YES)
-        return false;
-    std::string message;
-    if (createDataFolder(folder, message))
-        return true;
-    say(errors, "Datamappen kunne ikke opprettes:|" + message, "Feil", Icon::Hand);
-    return false;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -80,7 +63,7 @@ int main(int argc, char** argv)
     setDataFolder(folder);
     GLO::OWNERNAME = GLO::kOwnerPassword;
     int rc = 0;
-    if (firstStart(errors, folder)) {
+    if (tlma::firstStart(errors, folder)) {
         GLO::setArchiveMode(tlma::archiveSwitch(args));
         Context frameCtx(&errors);
         ProcedureScope scope(frameCtx, "MainFrame");

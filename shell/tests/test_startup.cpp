@@ -100,6 +100,31 @@ TEST_F(StartupTest, ParametersCopiedIntoTheGlobalsOrNoneToRead)
     EXPECT_EQ(GLO::FAST_FILTERID_KUNDE, 7);
 }
 
+TEST_F(StartupTest, FirstStartOffersANewDataFolderWithTheStandardCodes)
+{
+    const std::string folder = path("ny");
+    answers.answer(BUTTON_NO);
+    EXPECT_FALSE(firstStart(errors, folder));
+    EXPECT_FALSE(std::filesystem::exists(folder));
+    answers.answer(BUTTON_YES);
+    ASSERT_TRUE(firstStart(errors, folder));
+    EXPECT_EQ(answers.shown.back().caption, "Ny datamappe");
+    setDataFolder(folder);
+    Context ctx(&errors);
+    EXPECT_TRUE(readParameters(ctx));
+    auto& kod = ctx.access(Tbl::KODEVERK);
+    kod.OPEN();
+    kod.rec().set(KOD::GRUPPE, 101);
+    kod.rec().set(KOD::NR, 5003);
+    EXPECT_EQ(kod.TRYFETCH(KOD::KeyGruppe_Nr), LEVEL_BENIGN);
+    EXPECT_EQ(kod.rec().get(KOD::TEKST), "BERGEN");
+    kod.CLOSE();
+    // A data folder is taken as it is, without a question.
+    answers.shown.clear();
+    EXPECT_TRUE(firstStart(errors, folder));
+    EXPECT_TRUE(answers.shown.empty());
+}
+
 TEST(Statusbar, WeekdayInEnglishAndTheDateOnSundaysAndOtherDays)
 {
     const int32_t sunday = date::fromYmd(2026, 12, 6);
