@@ -12,22 +12,6 @@ class CodesTest : public DataFolderTest {
   protected:
     using Codes = std::map<std::pair<int32_t, int32_t>, Record>;
 
-    // Adds a code; `more` sets any other field first.
-    void addCode(Context& ctx, int32_t group, int32_t nr, const std::string& text,
-                 const std::function<void(Record&)>& more = {})
-    {
-        auto& kod = ctx.access(Tbl::KODEVERK);
-        kod.OPEN();
-        kod.rec().clear();
-        kod.rec().set(KOD::GRUPPE, group);
-        kod.rec().set(KOD::NR, nr);
-        kod.rec().set(KOD::TEKST, text);
-        if (more)
-            more(kod.rec());
-        ASSERT_EQ(kod.INSERT(), LEVEL_BENIGN);
-        kod.CLOSE();
-    }
-
     // Every stored code, read as another program would.
     Codes codes()
     {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -45,6 +46,22 @@ protected:
         for (const auto& m : answers.shown)
             t.push_back(m.caption);
         return t;
+    }
+
+    // Adds a code; `more` sets any other field first.
+    void addCode(Context& ctx, int32_t group, int32_t nr, const std::string& text,
+                 const std::function<void(Record&)>& more = {})
+    {
+        auto& kod = ctx.access(Tbl::KODEVERK);
+        kod.OPEN();
+        kod.rec().clear();
+        kod.rec().set(KOD::GRUPPE, group);
+        kod.rec().set(KOD::NR, nr);
+        kod.rec().set(KOD::TEKST, text);
+        if (more)
+            more(kod.rec());
+        ASSERT_EQ(kod.INSERT(), LEVEL_BENIGN);
+        kod.CLOSE();
     }
 
     // A customer with contacts (named after it) and invoices, through the record store.

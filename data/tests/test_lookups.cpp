@@ -6,20 +6,7 @@ using tavlo::testing::DataFolderTest;
 
 namespace {
 
-class LookupTest : public DataFolderTest {
-protected:
-    void addCode(Context& ctx, int group, int nr, const std::string& text)
-    {
-        auto& kod = ctx.access(Tbl::KODEVERK);
-        kod.OPEN();
-        kod.rec().clear();
-        kod.rec().set(KOD::GRUPPE, group);
-        kod.rec().set(KOD::NR, nr);
-        kod.rec().set(KOD::TEKST, text);
-        ASSERT_EQ(kod.INSERT(), LEVEL_BENIGN);
-        kod.CLOSE();
-    }
-};
+class LookupTest : public DataFolderTest {};
 
 } // namespace
 

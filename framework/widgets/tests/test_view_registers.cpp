@@ -471,17 +471,9 @@ TEST_F(RegisterTest, APickListWithNothingToOfferNeverOpens)
     WidgetAnswers widgets;
     ErrorClass withWidgets(&widgets);
     Context c(&withWidgets);
-    auto& kod = c.access(Tbl::KODEVERK);
-    kod.OPEN();
-    for (int nr = 1; nr <= 3; ++nr) {
-        kod.rec().clear();
-        kod.rec().set(KOD::GRUPPE, 103);
-        kod.rec().set(KOD::NR, nr);
-        kod.rec().set(KOD::TEKST, "Gruppe " + std::to_string(nr));
-        kod.rec().set(KOD::IKKEIBRUK, 1);
-        ASSERT_EQ(kod.INSERT(), LEVEL_BENIGN);
-    }
-    kod.CLOSE();
+    for (int nr = 1; nr <= 3; ++nr)
+        addCode(c, 103, nr, "Gruppe " + std::to_string(nr),
+                [](Record& r) { r.set(KOD::IKKEIBRUK, 1); });
     bool appeared = false;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
