@@ -200,7 +200,7 @@ QWidget* ParameterWindow::leverandorinfo()
     f->addRow(prompt("Adresse &2:", a2), a2);
     QLineEdit* post = entry(PAR::POSTNR_POSTSTED.no);
     f->addRow(prompt("&Postnr og Poststed:", post), post);
-    QLineEdit* konto = entry(PAR::KONTONUMMER.no, kAccount, 14);
+    QLineEdit* konto = entry(PAR::KONTONUMMER.no, kAccount, 16);
     f->addRow(prompt("&Kontonr:", konto), konto);
     auto* info = new QPlainTextEdit;
     info->setObjectName(fieldName(PAR::LEVERANDORINFO.no));
@@ -251,6 +251,7 @@ QWidget* ParameterWindow::fakturatopp()
             });
             auto* align = new QComboBox;
             align->setEditable(true);
+            align->setMinimumContentsLength(8);
             align->addItems({QString(), QStringLiteral("Venstre"), QStringLiteral("Senter"),
                              QStringLiteral("Høyre")});
             const int alignField = e.keys[5].field;
@@ -393,7 +394,7 @@ QWidget* ParameterWindow::ocr()
     f->addRow(prompt("&Avtale Id:", avtale), avtale);
     QLineEdit* oppdrag = entry(PAR::OCR_OPPDRAGSNR.no, "@n_10", 11);
     f->addRow(prompt("Oppdragsnummer:", oppdrag), oppdrag);
-    QLineEdit* konto = entry(PAR::KONTONUMMER.no, kAccount, 14);
+    QLineEdit* konto = entry(PAR::KONTONUMMER.no, kAccount, 16);
     konto->setObjectName(fieldName(PAR::KONTONUMMER.no) + QStringLiteral("_OCR"));
     f->addRow(prompt("&Oppdragskonto:", konto), konto);
     v->addLayout(f);

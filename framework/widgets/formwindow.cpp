@@ -42,6 +42,10 @@ FormWindow::~FormWindow()
     // Torn down with the form still open (the program ending): the form's rules give a reserved
     // number back as they end, and must not call into this window any more.
     form_->bind({});
+    // The controls outlive the form's rules by a moment: one losing focus as it goes must not
+    // reach them.
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
 }
 
 void FormWindow::bind(QLineEdit* edit, int field, std::string picture)
