@@ -78,13 +78,7 @@ TEST_F(ParameterTest, OpensTheRecordForChangeAndEnablesByItsValues)
     EXPECT_FALSE(f.rateEnabled());
     EXPECT_FALSE(f.logoSizeEnabled());
 
-    f.record().set(PAR::STDMVATYPE, 2);
     f.record().set(PAR::LOGO_RESIZE, 0);
-    EXPECT_TRUE(f.rateEnabled());
-    EXPECT_TRUE(f.logoSizeEnabled());
-    f.record().set(PAR::STDMVATYPE, 0);
-    EXPECT_FALSE(f.rateEnabled());
-
     f.ok();
     EXPECT_EQ(closedWith, RequestCompleted);
     f.windowClosed();
@@ -129,15 +123,6 @@ TEST_F(ParameterTest, FilterNamesFollowTheNumbersOfEachRegistersTable)
     EXPECT_EQ(f.filterName(0), "");
     EXPECT_EQ(f.filterName(1), "Varer på lager");
     EXPECT_EQ(f.filterName(4), "Åpne prosjekter");
-
-    // The lookup offers the invoice register's filters only, and takes the chosen number.
-    addFilter(*ctx, 3, 12, "Ubetalte", "(FAK:BetaltDato = 0)", "");
-    answers.picks.push_back(0);
-    EXPECT_TRUE(f.pickFilter(2));
-    EXPECT_EQ(f.record().get(PAR::FASTFILTERIDFAKTURA), 12);
-    EXPECT_EQ(f.filterName(2), "Ubetalte");
-    EXPECT_FALSE(f.pickFilter(2)); // left without a choice
-    EXPECT_EQ(f.record().get(PAR::FASTFILTERIDFAKTURA), 12);
 }
 
 TEST_F(ParameterTest, ALayoutSavedAndLoadedIntoAFreshRecordIsTheSame)
@@ -224,27 +209,4 @@ TEST_F(ParameterTest, AFileThatCannotBeReadOrWrittenChangesNothingAndSaysSo)
     EXPECT_FALSE(f.saveLayout());
     EXPECT_FALSE(f.loadLayout());
     EXPECT_EQ(answers.shown.size(), shown);
-}
-
-TEST_F(ParameterTest, PickersWorkOnTheirFields)
-{
-    addParam(1, 0);
-    ParameterForm& f = open();
-    f.record().set(PAR::FAKTURANR_FONT, "Arial,10,0,400");
-    answers.fonts.push_back("Times New Roman,12,255,700");
-    EXPECT_TRUE(f.pickFont(PAR::FAKTURANR_FONT.no));
-    EXPECT_EQ(answers.dialogsShown.back(), "Arial,10,0,400");
-    EXPECT_EQ(f.record().get(PAR::FAKTURANR_FONT), "Times New Roman,12,255,700");
-
-    answers.files.push_back("/srv/logo.gif");
-    EXPECT_TRUE(f.pickLogo());
-    EXPECT_EQ(answers.dialogsShown.back(), "Velg fakturalogo");
-    EXPECT_EQ(f.record().get(PAR::LOGO_PATH), "/srv/logo.gif");
-
-    answers.files.push_back("/media/minnepinne");
-    EXPECT_TRUE(f.pickBackupFolder());
-    EXPECT_EQ(answers.dialogsShown.back(), "Velg område for sikkerhetskopiering");
-    EXPECT_EQ(f.record().get(PAR::STDBACKUPPATH), "/media/minnepinne");
-    EXPECT_FALSE(f.pickBackupFolder());
-    EXPECT_EQ(f.record().get(PAR::STDBACKUPPATH), "/media/minnepinne");
 }
