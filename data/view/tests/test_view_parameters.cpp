@@ -136,6 +136,10 @@ TEST_F(ParameterWindowTest, FilterNamesFollowTheNumbersAsTheyAreTypedOrPicked)
     EXPECT_EQ(produkt->text().trimmed(), "4");
     EXPECT_EQ(window->filterNameLabel(1)->text(), "Varer på lager");
     EXPECT_EQ(window->filterNameLabel(0)->text(), "");
+    kunde->setFocus();
+    answers.picks.push_back(0);
+    QTest::keyClick(kunde, Qt::Key_F4, Qt::ControlModifier);
+    EXPECT_EQ(window->filterNameLabel(0)->text(), "Kunder i Bergen");
 }
 
 TEST_F(ParameterWindowTest, TheRestartMessageComesOnEveryCloseSavedOrNot)
