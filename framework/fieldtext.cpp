@@ -1,5 +1,6 @@
 #include "framework/fieldtext.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "framework/decimal.h"
@@ -8,10 +9,45 @@
 
 namespace tavlo {
 
+namespace {
+
+bool isPattern(std::string_view pic)
+{
+    return !pic.empty() && picture::describe(pic).kind == picture::Picture::Kind::Pattern;
+}
+
+// A text under a pattern (an account number) is kept as its digits, padded to the pattern's
+// places the way it is shown, so that showing and reading it again changes nothing; no digit
+// but zeros is no value.
+bool readPattern(Record& r, int field, std::string_view pic, std::string_view typed)
+{
+    const std::string pattern = picture::describe(pic).pattern;
+    const auto places = static_cast<std::size_t>(std::count(pattern.begin(), pattern.end(), '#'));
+    std::string digits;
+    for (char c : typed)
+        if (c >= '0' && c <= '9')
+            digits += c;
+    const auto first = digits.find_first_not_of('0');
+    if (first == std::string::npos) {
+        r.setStr(field, "");
+        return true;
+    }
+    digits.erase(0, first);
+    if (digits.size() > places ||
+        digits.size() > static_cast<std::size_t>(r.decl().fields[field].size - 1))
+        return false;
+    r.setStr(field, std::string(places - digits.size(), '0') + digits);
+    return true;
+}
+
+} // namespace
+
 std::string showField(const Record& r, int field, std::string_view pic)
 {
     switch (r.decl().fields[field].type) {
     case FieldType::TEXT:
+        if (isPattern(pic))
+            return picture::formatPattern(pic, r.str(field));
         return pic.empty() ? r.str(field) : picture::formatText(pic, r.str(field));
     case FieldType::DATE:
         return picture::formatDate(pic.empty() ? kDatePicture : pic,
@@ -32,6 +68,8 @@ bool readField(Record& r, int field, std::string_view pic, std::string_view type
     const std::string t(text::trim(typed));
     switch (f.type) {
     case FieldType::TEXT: {
+        if (isPattern(pic))
+            return readPattern(r, field, pic, t);
         // Only the leading blanks a picture may have padded with go; what the user typed stays.
         std::string s(text::rtrim(typed));
         if (text::length(s) > static_cast<std::size_t>(f.size - 1))

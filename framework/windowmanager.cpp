@@ -117,6 +117,12 @@ int WindowManager::init()
         settings_.hasOk = false;
         settings_.hasSave = false;
     }
+    if (original_ == ChangeRecord || original_ == ViewRecord) {
+        if (fetchRecord() != LEVEL_BENIGN) {
+            finish(RequestCancelled);
+            return LEVEL_NOTIFY;
+        }
+    }
     switch (original_) {
     case InsertRecord:
         if (int level = primeRecord(true); level != LEVEL_BENIGN) {

@@ -145,6 +145,10 @@ public:
 protected:
     // Sets the defaults of a freshly primed record (after the number was reserved).
     virtual void primeFields() {}
+    // A change or view form that finds its record itself (the one parameter record) reads it
+    // here, with the files open; others keep the caller's current record. Anything but
+    // LEVEL_BENIGN ends the form, cancelled, before it is shown.
+    virtual int fetchRecord() { return LEVEL_BENIGN; }
     // Checked before every write; anything but LEVEL_BENIGN keeps the form open unwritten.
     virtual int validateRecord() { return LEVEL_BENIGN; }
 

@@ -1,6 +1,9 @@
 #include "framework/widgets/formwindow.h"
 
+#include <algorithm>
+
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -39,6 +42,10 @@ FormWindow::~FormWindow()
     // Torn down with the form still open (the program ending): the form's rules give a reserved
     // number back as they end, and must not call into this window any more.
     form_->bind({});
+    // The controls outlive the form's rules by a moment: one losing focus as it goes must not
+    // reach them.
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
 }
 
 void FormWindow::bind(QLineEdit* edit, int field, std::string picture)
@@ -65,13 +72,55 @@ void FormWindow::bindMemo(QPlainTextEdit* edit, int memo)
     bindings_.push_back({edit, memo, true, {}});
 }
 
+void FormWindow::bindText(QPlainTextEdit* edit, int field)
+{
+    Binding b{edit, field, false, {}};
+    b.lines = true;
+    bindings_.push_back(std::move(b));
+}
+
+void FormWindow::bind(QButtonGroup* group, int field)
+{
+    bindings_.push_back({group, field, false, {}});
+    connect(group, &QButtonGroup::idClicked, this,
+            [this, field](int id) { form_->record().setNum(field, id); });
+}
+
+void FormWindow::showFields(const std::vector<int>& fields)
+{
+    const Record& r = form_->record();
+    for (const auto& b : bindings_) {
+        if (b.memo || std::find(fields.begin(), fields.end(), b.field) == fields.end())
+            continue;
+        if (b.lines) {
+            static_cast<QPlainTextEdit*>(b.control)->setPlainText(
+                QString::fromStdString(r.str(b.field)));
+        } else if (auto* box = qobject_cast<QCheckBox*>(b.control)) {
+            QSignalBlocker quiet(box);
+            box->setChecked(r.num(b.field) != 0);
+        } else if (auto* line = qobject_cast<QLineEdit*>(b.control)) {
+            line->setText(QString::fromStdString(showField(r, b.field, b.picture)));
+        }
+    }
+}
+
 void FormWindow::showFields()
 {
     const Record& r = form_->record();
     for (const auto& b : bindings_) {
-        if (b.memo) {
+        if (b.memo || b.lines) {
             auto* e = static_cast<QPlainTextEdit*>(b.control);
-            e->setPlainText(QString::fromStdString(r.memo(b.field)));
+            e->setPlainText(QString::fromStdString(b.memo ? r.memo(b.field) : r.str(b.field)));
+        } else if (auto* group = qobject_cast<QButtonGroup*>(b.control)) {
+            QAbstractButton* on = group->button(static_cast<int>(r.num(b.field)));
+            if (on) {
+                on->setChecked(true);
+            } else if (QAbstractButton* was = group->checkedButton()) {
+                // A value no button stands for: none is checked.
+                group->setExclusive(false);
+                was->setChecked(false);
+                group->setExclusive(true);
+            }
         } else if (auto* box = qobject_cast<QCheckBox*>(b.control)) {
             QSignalBlocker quiet(box);
             box->setChecked(r.num(b.field) != 0);
@@ -80,6 +129,7 @@ void FormWindow::showFields()
                 QString::fromStdString(showField(r, b.field, b.picture)));
         }
     }
+    emit fieldsShown();
 }
 
 bool FormWindow::commitFields(bool quiet)
@@ -91,10 +141,18 @@ bool FormWindow::commitFields(bool quiet)
                       static_cast<QPlainTextEdit*>(b.control)->toPlainText().toStdString());
             continue;
         }
-        auto* edit = qobject_cast<QLineEdit*>(b.control);
-        if (!edit)
-            continue; // check boxes write as they are clicked
-        const std::string typed = edit->text().toStdString();
+        QWidget* edit = nullptr;
+        std::string typed;
+        if (b.lines) {
+            auto* lines = static_cast<QPlainTextEdit*>(b.control);
+            edit = lines;
+            typed = lines->toPlainText().toStdString();
+        } else if (auto* line = qobject_cast<QLineEdit*>(b.control)) {
+            edit = line;
+            typed = line->text().toStdString();
+        } else {
+            continue; // check boxes and radio buttons write as they are clicked
+        }
         if (readField(r, b.field, b.picture, typed))
             continue;
         if (!quiet) {
@@ -102,7 +160,8 @@ bool FormWindow::commitFields(bool quiet)
                 answers->message(
                     {"Ugyldig verdi: " + typed, "Feil", Icon::Exclamation, BUTTON_OK, BUTTON_OK});
             edit->setFocus();
-            edit->selectAll();
+            if (auto* line = qobject_cast<QLineEdit*>(edit))
+                line->selectAll();
         }
         return false;
     }

@@ -11,6 +11,7 @@
 
 #include "framework/windowmanager.h"
 
+class QButtonGroup;
 class QCheckBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -41,6 +42,10 @@ class FormWindow : public QWidget {
     void bind(QLineEdit* edit, int field, std::string picture = {});
     void bind(QCheckBox* box, int field);
     void bindMemo(QPlainTextEdit* edit, int memo);
+    // A text field of several lines.
+    void bindText(QPlainTextEdit* edit, int field);
+    // Radio buttons of a number field: the button whose id is the field's value is checked.
+    void bind(QButtonGroup* group, int field);
     // The control that receives focus after every failure and on a fresh record.
     void setFirstField(QWidget* control) { first_ = control; }
 
@@ -54,16 +59,25 @@ class FormWindow : public QWidget {
     bool commitFields(bool quiet = false);
     // Shows the record in every bound control.
     void showFields();
+    // Shows these fields again (after a picker changed them), leaving what the user typed
+    // elsewhere as it is.
+    void showFields(const std::vector<int>& fields);
+
+  signals:
+    // The controls show the record anew (at the start, after a write, a conflict, a ditto):
+    // controls that depend on the values follow.
+    void fieldsShown();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
 
   private:
     struct Binding {
-        QWidget* control;
+        QObject* control;
         int field; // field number, or memo number for a memo
         bool memo = false;
         std::string picture;
+        bool lines = false; // a text field in a QPlainTextEdit
     };
     void ended(int response);
     void okPressed();
