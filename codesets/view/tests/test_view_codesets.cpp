@@ -247,6 +247,17 @@ TEST_F(CodeWindowsTest, ANewInvoiceStatusTakesItsGroupColourAndPlacement)
     r = codes().at({105, 2});
     EXPECT_EQ(r.get(KOD::LONG2), kStandardFarge);
     EXPECT_EQ(r.get(KOD::LONG1), PLASSERING_INGEN);
+
+    // Shift+Enter shows the code and lets nothing be changed.
+    QTest::keyClick(list("koder")->table(), Qt::Key_Return, Qt::ShiftModifier);
+    form = qobject_cast<FormWindow*>(top());
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->windowTitle(), "View Record");
+    EXPECT_EQ(form->okButton(), nullptr);
+    EXPECT_TRUE(form->findChild<QLineEdit*>("tekst")->isReadOnly());
+    EXPECT_FALSE(form->findChild<QPushButton*>("velgFarge")->isEnabled());
+    EXPECT_FALSE(form->findChild<QPushButton*>("ingenPlassering")->isEnabled());
+    form->close();
 }
 
 TEST_F(CodeWindowsTest, ExportAndImportRunFromTheButtonsAndCount)

@@ -92,6 +92,8 @@ TEST_F(DataWindowsTest, EmptyingOnlyProductsLeavesCustomersAndInvoices)
     EXPECT_EQ(count(Tbl::FAKTURA), 2);
     EXPECT_EQ(contextwindows::windows(*ctx).back(), w); // stays open
     EXPECT_TRUE(start->isEnabled());
+    if (const char* shots = std::getenv("TAVLO_SCREENS"))
+        w->grab().save(QString::fromUtf8(shots) + "/lagfiler.png");
 }
 
 TEST_F(DataWindowsTest, BackupShowsItsStatusWindowAndSaysWhenTheFolderFails)
