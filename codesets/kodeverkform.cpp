@@ -38,6 +38,9 @@ bool KodeverkForm::numberAndTextReadOnly() const
 void KodeverkForm::primeFields()
 {
     record().set(KOD::GRUPPE, group_);
+    // A new invoice status is drawn in the lists' own colour until the user picks one.
+    if (group_ == 105)
+        record().set(KOD::LONG2, -1);
 }
 
 int KodeverkForm::validateRecord()

@@ -89,6 +89,7 @@ QVariant PagedTableModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole: return rows_[index.row()].cells[index.column()];
     case Qt::TextAlignmentRole: return static_cast<int>(columns_[index.column()].alignment);
+    case MarkRole: return rows_[index.row()].mark;
     default: return {};
     }
 }
@@ -128,6 +129,8 @@ PagedTableModel::Row PagedTableModel::capture()
     row.cells.reserve(columns_.size());
     for (const auto& c : columns_)
         row.cells.push_back(cell(c, r));
+    if (rowMark)
+        row.mark = rowMark(r);
     row.position = file().POSITION();
     row.ref = file().current();
     return row;

@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,8 @@ class PagedTableModel : public QAbstractTableModel {
 
   public:
     static constexpr int kDefaultPageSize = 20;
+    // A row's mark (rowMark's answer for its record) for a delegate that draws rows apart.
+    static constexpr int MarkRole = Qt::UserRole + 1;
 
     struct Column {
         int field = 0; // field number in the view's table
@@ -40,6 +43,9 @@ class PagedTableModel : public QAbstractTableModel {
     ~PagedTableModel() override;
 
     ViewManager& view() { return *view_; }
+    // Taken from each record as its row is read, before the rows are shown: what the list draws
+    // beyond the texts (a lock, greyed text) without reading the record again.
+    std::function<int(const Record&)> rowMark;
     const std::vector<Column>& columns() const { return columns_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -99,6 +105,7 @@ class PagedTableModel : public QAbstractTableModel {
   private:
     struct Row {
         std::vector<QString> cells;
+        int mark = 0;
         std::string position;
         RowRef ref;
     };

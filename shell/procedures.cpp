@@ -1,12 +1,20 @@
 #include "shell/procedures.h"
 
+#include "codesets/view/codesets_view.h"
+#include "data/view/data_view.h"
+#include "data/view/parameterbilde.h"
 #include "shell/frame.h"
 
 namespace tavlo::tlma {
 
 void addProcedures(Frame& frame)
 {
-    (void)frame;
+    frame.addProcedure("PARAMETERBILDE", [](Context& c) { PARAMETERBILDE(c); });
+    frame.addProcedure("KODEVERKKARTOTEK", [](Context& c) { desktop::KODEVERKKARTOTEK(c); });
+    frame.addProcedure("IMPORTEKSPORTKODEVERK",
+                       [](Context& c) { desktop::IMPORTEKSPORTKODEVERK(c); });
+    frame.addProcedure("BACKUP", [](Context& c) { desktop::BACKUP(c); });
+    frame.addProcedure("LAGFILER", [](Context& c) { desktop::LAGFILER(c); });
 }
 
 } // namespace tavlo::tlma

@@ -16,6 +16,7 @@ class CodeFormTest : public tavlo::testing::CodesTest {
         CodesTest::SetUp();
         Context ctx(&errors);
         addCode(ctx, 999, 103, "Kundegrupper");
+        addCode(ctx, 999, 105, "Fakturastatus");
         addCode(ctx, 999, 108, "Utskriftstatus", [](Record& r) { r.set(KOD::FAST, 2); });
         addCode(ctx, 103, 1, "Privat");
         addCode(ctx, 103, 2, "Bedrift", [](Record& r) { r.set(KOD::FAST, 1); });
@@ -66,7 +67,7 @@ TEST_F(CodeFormTest, ClosedGroupTakesNoNewCodesAndFixedCodesAreNotDeleted)
         EXPECT_EQ(answers.shown[0].text, c.refusal);
         EXPECT_EQ(answers.shown[0].caption, "Asvarsel");
     }
-    EXPECT_EQ(codes().size(), 5u);
+    EXPECT_EQ(codes().size(), 6u);
 
     // A code of a closed group can still be changed.
     highlight(ctx, 108, 1);
@@ -102,6 +103,15 @@ TEST_F(CodeFormTest, NewCodeBelongsToTheGroupTheListShows)
     form->ok();
     EXPECT_EQ(form->response(), RequestCompleted);
     EXPECT_EQ(codes().at({103, 3}).get(KOD::TEKST), "Offentlig");
+    EXPECT_EQ(codes().at({103, 3}).get(KOD::LONG2), 0);
+
+    // A new invoice status starts in the lists' own colour, not black.
+    highlight(ctx, 105);
+    auto status = start(ctx, InsertRecord, result);
+    ASSERT_NE(status, nullptr);
+    ASSERT_EQ(status->init(), LEVEL_BENIGN);
+    EXPECT_EQ(status->record().get(KOD::LONG2), -1);
+    status->cancel();
 
     EXPECT_EQ(skjemaFor(105), KodeverkSkjema::FakturaStatus);
     EXPECT_EQ(skjemaFor(107), KodeverkSkjema::FeltFormat);

@@ -1,0 +1,174 @@
+// The window "Kodeverksvedlikehold": code sets to and from an exchange file.
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "codesets/importeksport.h"
+#include "codesets/view/codesets_view.h"
+#include "data/context.h"
+#include "framework/widgets/contextwindows.h"
+
+namespace tavlo::desktop {
+
+namespace {
+
+class ImportEksportWindow : public QWidget {
+  public:
+    explicit ImportEksportWindow(Context& ctx) : ctx_(ctx), rules_(ctx)
+    {
+        setAttribute(Qt::WA_DeleteOnClose);
+        setWindowTitle(QStringLiteral("Kodeverksvedlikehold"));
+        setObjectName(QStringLiteral("IMPORTEKSPORTKODEVERK"));
+
+        file_ = new QLineEdit(QString::fromStdString(rules_.fileName()), this);
+        file_->setObjectName(QStringLiteral("filnavn"));
+        file_->setMinimumWidth(file_->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 24);
+        auto* fileLabel = new QLabel(QStringLiteral("&Filnavn:"), this);
+        fileLabel->setBuddy(file_);
+        auto* browse = new QPushButton(QStringLiteral("..."), this);
+        browse->setObjectName(QStringLiteral("velgFil"));
+        browse->setToolTip(QStringLiteral("Velg fil"));
+        browse->setMaximumWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("MMM")));
+        connect(browse, &QPushButton::clicked, this, [this] { chooseFile(); });
+        auto* fileRow = new QHBoxLayout;
+        fileRow->addWidget(fileLabel);
+        fileRow->addWidget(file_, 1);
+        fileRow->addWidget(browse);
+
+        overwrite_ =
+            new QCheckBox(QStringLiteral("&Overskriv eksisterende koder ved import"), this);
+        overwrite_->setObjectName(QStringLiteral("overskriv"));
+
+        auto* limits = new QGroupBox(QStringLiteral("Avgrensninger"), this);
+        auto* grid = new QGridLayout(limits);
+        grid->addWidget(new QLabel(QStringLiteral("Fra:"), limits), 0, 1);
+        grid->addWidget(new QLabel(QStringLiteral("Til:"), limits), 0, 2);
+        const char* rows[] = {"Gruppe:", "Nr:"};
+        for (int i = 0; i < 2; ++i) {
+            grid->addWidget(new QLabel(QString::fromUtf8(rows[i]), limits), i + 1, 0);
+            for (int j = 0; j < 2; ++j) {
+                auto* box = new QSpinBox(limits);
+                box->setRange(0, 99999);
+                box->setSpecialValueText(QStringLiteral(" ")); // 0: no bound, shown blank
+                box->setObjectName(QStringLiteral("grense%1").arg(i * 2 + j));
+                bounds_[i * 2 + j] = box;
+                grid->addWidget(box, i + 1, j + 1);
+            }
+        }
+        grid->setColumnStretch(3, 1);
+
+        auto* buttons = new QHBoxLayout;
+        const std::pair<const char*, Outcome (ImportEksportKodeverk::*)()> runs[] = {
+            {"&Importer", &ImportEksportKodeverk::importFile},
+            {"&Eksporter", &ImportEksportKodeverk::exportFile},
+            {"&Slett", &ImportEksportKodeverk::deleteCodes}};
+        for (const auto& [text, run] : runs) {
+            auto* b = new QPushButton(QString::fromUtf8(text), this);
+            connect(b, &QPushButton::clicked, this, [this, run] { start(run); });
+            buttons->addWidget(b);
+            buttons_.push_back(b);
+        }
+        buttons->addStretch(1);
+        auto* close = new QPushButton(QStringLiteral("Avslutt"), this);
+        connect(close, &QPushButton::clicked, this, &QWidget::close);
+        buttons->addWidget(close);
+        buttons_.push_back(close);
+
+        progress_ = new QProgressBar(this);
+        progress_->setRange(0, 100);
+        progress_->setValue(0);
+        counter_ = new QLabel(QStringLiteral("0"), this);
+        counter_->setObjectName(QStringLiteral("antall"));
+        counter_->setMinimumWidth(
+            counter_->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
+        auto* countRow = new QHBoxLayout;
+        countRow->addWidget(new QLabel(QStringLiteral("Antall poster behandlet:"), this));
+        countRow->addWidget(counter_);
+        countRow->addStretch(1);
+
+        auto* layout = new QVBoxLayout(this);
+        layout->addLayout(fileRow);
+        layout->addWidget(overwrite_);
+        layout->addWidget(limits);
+        layout->addWidget(progress_);
+        layout->addLayout(countRow);
+        layout->addLayout(buttons);
+
+        rules_.progressChanged = [this] {
+            showProgress();
+            // The run works on this thread: let the other windows (and the bar) be drawn.
+            QApplication::processEvents();
+        };
+    }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override
+    {
+        // A run going on holds this window's rules.
+        if (rules_.running())
+            event->ignore();
+        else
+            event->accept();
+    }
+
+  private:
+    using Outcome = ImportEksportKodeverk::Outcome;
+
+    void chooseFile()
+    {
+        AnswerService* answers = ctx_.errors().answers();
+        FileChoice choice{"Choose a File", "Kodeverksfiler|*.TXT", file_->text().toStdString(),
+                          FileChoice::Open};
+        if (answers && answers->pickFile(choice))
+            file_->setText(QString::fromStdString(choice.path));
+    }
+
+    void start(Outcome (ImportEksportKodeverk::*run)())
+    {
+        rules_.fileName() = file_->text().toStdString();
+        rules_.overwrite = overwrite_->isChecked();
+        rules_.fromGroup = bounds_[0]->value();
+        rules_.toGroup = bounds_[1]->value();
+        rules_.fromNr = bounds_[2]->value();
+        rules_.toNr = bounds_[3]->value();
+        for (auto* b : buttons_)
+            b->setEnabled(false);
+        (rules_.*run)();
+        for (auto* b : buttons_)
+            b->setEnabled(true);
+        showProgress();
+    }
+
+    void showProgress()
+    {
+        progress_->setValue(rules_.progress());
+        counter_->setText(QString::number(rules_.counter()));
+    }
+
+    Context& ctx_;
+    ImportEksportKodeverk rules_;
+    QLineEdit* file_;
+    QCheckBox* overwrite_;
+    QSpinBox* bounds_[4];
+    QProgressBar* progress_;
+    QLabel* counter_;
+    std::vector<QPushButton*> buttons_;
+};
+
+} // namespace
+
+void IMPORTEKSPORTKODEVERK(Context& ctx)
+{
+    contextwindows::show(ctx, new ImportEksportWindow(ctx));
+}
+
+} // namespace tavlo::desktop
