@@ -47,12 +47,6 @@ constexpr const char* kMail = "post@tavlo.no";
 const char* const kCalculators[] = {"gnome-calculator", "kcalc",        "galculator", "mate-calc",
                                     "qalculate-gtk",    "qalculate-qt", "xcalc"};
 
-unsigned say(ErrorClass& errors, const std::string& text, const char* caption, Icon icon)
-{
-    Context ctx(&errors);
-    return ctx.say({text, caption, icon, BUTTON_OK, BUTTON_OK});
-}
-
 } // namespace
 
 Frame::Frame(ErrorClass& errors, bool archive, QWidget* parent)

@@ -119,6 +119,13 @@ bool readParameters(Context& ctx)
     return true;
 }
 
+unsigned say(ErrorClass& errors, const std::string& text, const char* caption, Icon icon,
+             unsigned buttons, unsigned preselected)
+{
+    Context ctx(&errors);
+    return ctx.say({text, caption, icon, buttons, preselected});
+}
+
 bool firstStart(ErrorClass& errors, const std::string& folder)
 {
     std::string why;

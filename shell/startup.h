@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/answer.h"
+
 namespace tavlo {
 class Context;
 class ErrorClass;
@@ -47,6 +49,10 @@ const std::vector<std::string>& modulesStarted();
 // globals. False when there is none or it cannot be read; the caller shows kParamError and
 // halts.
 bool readParameters(Context& ctx);
+
+// A message of the frame or start-up, which have no context of their own: the button pressed.
+unsigned say(ErrorClass& errors, const std::string& text, const char* caption, Icon icon,
+             unsigned buttons = BUTTON_OK, unsigned preselected = BUTTON_OK);
 
 // A folder without a parameter file is offered to be made a data folder, with the standard
 // codes. False when the user declines or it cannot be made (said).

@@ -19,17 +19,6 @@
 
 using namespace tavlo;
 
-namespace {
-
-unsigned say(ErrorClass& errors, const std::string& text, const char* caption, Icon icon,
-             unsigned buttons = BUTTON_OK, unsigned preselected = BUTTON_OK)
-{
-    Context ctx(&errors);
-    return ctx.say({text, caption, icon, buttons, preselected});
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
@@ -55,8 +44,8 @@ int main(int argc, char** argv)
     std::string problem;
     if (tlma::loadEnvironment(folder + "/" + tlma::kEnvironmentFile, env, problem) ==
             tlma::EnvironmentLoad::Damaged &&
-        say(errors, std::string(tlma::kEnvironmentStop) + "|(" + problem + ")", "Feil", Icon::Hand,
-            BUTTON_ABORT | BUTTON_IGNORE, BUTTON_ABORT) != BUTTON_IGNORE)
+        tlma::say(errors, std::string(tlma::kEnvironmentStop) + "|(" + problem + ")", "Feil",
+                  Icon::Hand, BUTTON_ABORT | BUTTON_IGNORE, BUTTON_ABORT) != BUTTON_IGNORE)
         return 1;
 
     tlma::initModules(errors, &settings);
@@ -70,7 +59,7 @@ int main(int argc, char** argv)
         RelationManager& param = frameCtx.relate(Tbl::PARAM);
         param.OPEN(); // open until the frame closes
         if (!tlma::readParameters(frameCtx)) {
-            say(errors, tlma::kParamError, "Feil", Icon::Hand);
+            tlma::say(errors, tlma::kParamError, "Feil", Icon::Hand);
             answers.halt(tlma::kParamError);
         }
         QWidget* splash = tlma::SPLASH();
