@@ -23,6 +23,20 @@ namespace {
 constexpr const char* kFormat = "1";
 constexpr int kLockWaitMs = 2000;
 
+// Waits for another program's lock in short, even steps: with SQLite's usual growing pauses a
+// waiter keeps missing the moments between the commits of a busy writer, and gives up while
+// the lock was free many times.
+void setLockWait(sqlite3* db, int waitMs)
+{
+    sqlite3_busy_handler(
+        db,
+        [](void* limit, int tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return tries < static_cast<int>(reinterpret_cast<intptr_t>(limit)) ? 1 : 0;
+        },
+        reinterpret_cast<void*>(static_cast<intptr_t>(waitMs)));
+}
+
 int norCollation(void*, int la, const void* a, int lb, const void* b)
 {
     return text::collate(std::string_view(static_cast<const char*>(a), la),
@@ -254,11 +268,11 @@ bool TableFile::probeWrite(int waitMs, StoreError& err)
         setError(err, StoreStatus::READ_ONLY, ERR_ACCESS_DENIED, "Access Denied");
         return false;
     }
-    sqlite3_busy_timeout(db_, waitMs);
+    setLockWait(db_, waitMs);
     bool ok = exec("BEGIN IMMEDIATE", err);
     if (ok)
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_busy_timeout(db_, kLockWaitMs);
+    setLockWait(db_, kLockWaitMs);
     return ok;
 }
 
@@ -614,7 +628,7 @@ class SqlTableFile : public TableFile {
 
     bool removeAll(StoreError& err) override { return emptyWith("DELETE FROM " + table_, err); }
 
-private:
+  private:
     int fieldCount() const { return static_cast<int>(decl_.fields.size() + decl_.memos.size()); }
 
     static std::string placeholders(int n)
@@ -881,7 +895,7 @@ class SealedTableFile : public TableFile {
         return emptyWith("DELETE FROM " + quote(decl_.name), err);
     }
 
-private:
+  private:
     std::string seal(const Record& r) const
     {
         std::string plain;
@@ -1099,7 +1113,7 @@ std::unique_ptr<TableFile> TableFile::open(const std::string& path, const TableD
         return nullptr;
     }
     registerCollation(db);
-    sqlite3_busy_timeout(db, kLockWaitMs);
+    setLockWait(db, kLockWaitMs);
     sqlite3_extended_result_codes(db, 1);
     auto ioFail = [&](StoreStatus s) {
         int code = sqlite3_extended_errcode(db);
@@ -1274,15 +1288,7 @@ bool copyTableFile(const std::string& from, const std::string& to, StoreError& e
         failFrom(in, err, StoreStatus::IO);
         return finish(false);
     }
-    // Short, even waits: with the usual growing pauses a reader keeps missing the moments
-    // between the commits of a busy writer.
-    sqlite3_busy_handler(
-        in,
-        [](void*, int tries) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            return tries < kLockWaitMs / 2 ? 1 : 0;
-        },
-        nullptr);
+    setLockWait(in, kLockWaitMs);
     if (sqlite3_open_v2(tmp.c_str(), &out,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                         nullptr) != SQLITE_OK) {
