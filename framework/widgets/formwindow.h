@@ -12,9 +12,11 @@
 #include "framework/windowmanager.h"
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
 
 namespace tavlo {
 
@@ -39,8 +41,15 @@ class FormWindow : public QWidget {
     // Binds a control to a field (or memo) of the form's record: it shows the record's value and
     // what the user types goes back into the record.
     void bind(QLineEdit* edit, int field, std::string picture = {});
+    // A check box on a number is 1 or 0 (on a decimal 1,00 or 0), on a text "1" or empty.
     void bind(QCheckBox* box, int field);
+    // A whole number; what the user types reaches the record as the value changes.
+    void bind(QSpinBox* box, int field);
+    // A drop list of the texts a text field may hold.
+    void bind(QComboBox* box, int field);
     void bindMemo(QPlainTextEdit* edit, int memo);
+    // A long text field edited over several lines.
+    void bindText(QPlainTextEdit* edit, int field);
     // The control that receives focus after every failure and on a fresh record.
     void setFirstField(QWidget* control) { first_ = control; }
 
@@ -55,6 +64,10 @@ class FormWindow : public QWidget {
     // Shows the record in every bound control.
     void showFields();
 
+  signals:
+    // The record was shown in the controls (when the form opens and after the buffer changed).
+    void fieldsShown();
+
   protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -64,6 +77,7 @@ class FormWindow : public QWidget {
         int field; // field number, or memo number for a memo
         bool memo = false;
         std::string picture;
+        bool longText = false; // a text field in a QPlainTextEdit
     };
     void ended(int response);
     void okPressed();
