@@ -1,4 +1,4 @@
-// Custom fields on a real form window, and the register of definitions,
+// Custom fields on a real form window, and the registers of definitions and saved filters,
 // on the offscreen platform.
 #include <gtest/gtest.h>
 
@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
@@ -15,7 +16,9 @@
 
 #include "customfields/widgets/egendefbrowse.h"
 #include "customfields/widgets/egendefinertefelt.h"
+#include "customfields/widgets/filterbrowse.h"
 #include "customfields/widgets/tabregister.h"
+#include "data/filterproc.h"
 #include "data/tests/fixture.h"
 #include "framework/filemanager.h"
 #include "framework/widgets/browsewidget.h"
@@ -294,4 +297,50 @@ TEST_F(CustomFieldsViewTest, DefinitionRegisterListsATabsTableAndTheFormEnablesB
     f->close();
     QApplication::processEvents();
     EXPECT_TRUE(answers.shown.empty());
+}
+
+TEST_F(CustomFieldsViewTest, FilterRegisterSavesUnderItsTabAndBuildsOnTheText)
+{
+    addFilter(*ctx, 1, 2, "Oslo", "(KUN:PostNr < 1000)", "Kunder i Oslo");
+    TabRegister* w = open(filterBrowse(*ctx));
+    EXPECT_EQ(w->windowTitle(), "Filter");
+    QTabBar* tabs = w->list()->tabBar();
+    ASSERT_EQ(tabs->count(), 5);
+    EXPECT_EQ(tabs->tabText(3), "Grunnlag");
+    EXPECT_EQ(column(w, 1), QStringList({"Oslo"}));
+    // The highlighted filter's texts below the list.
+    EXPECT_EQ(w->findChild<QPlainTextEdit*>("filter")->toPlainText(), "(KUN:PostNr < 1000)");
+    EXPECT_EQ(w->findChild<QPlainTextEdit*>("beskrivelse")->toPlainText(), "Kunder i Oslo");
+    EXPECT_EQ(button(w, "&Ny")->toolTip(), "Nytt egendefinert felt");
+
+    tabs->setCurrentIndex(3);
+    EXPECT_TRUE(column(w, 1).isEmpty());
+    EXPECT_EQ(w->findChild<QPlainTextEdit*>("filter")->toPlainText(), "");
+    QTest::mouseClick(button(w, "&Ny"), Qt::LeftButton);
+    FormWindow* f = lastForm();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->windowTitle(), "Nytt standardfilter");
+    auto edits = f->body()->findChildren<QLineEdit*>();
+    edits[0]->setText("4");
+    edits[1]->setText("Månedlige");
+    auto* text = f->body()->findChildren<QPlainTextEdit*>()[0];
+    text->setPlainText("(GRU:MVAType = 1)");
+    int builtFor = 0;
+    answers.filterBuilder = [&](int tableNo, std::string& expression) {
+        builtFor = tableNo;
+        expression += " AND (GRU:Sum > 0)";
+        return true;
+    };
+    text->setFocus();
+    QTest::keyClick(text, Qt::Key_F4);
+    EXPECT_EQ(builtFor, 5);
+    EXPECT_EQ(text->toPlainText(), "(GRU:MVAType = 1) AND (GRU:Sum > 0)");
+    QTest::mouseClick(f->okButton(), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(column(w, 1), QStringList({"Månedlige"}));
+
+    std::string filter, description;
+    EXPECT_EQ(SETFILTER(*ctx, 5, 4, filter, description), 1);
+    EXPECT_EQ(filter, "(GRU:MVAType = 1) AND (GRU:Sum > 0)");
+    EXPECT_EQ(SETFILTER(*ctx, 1, 4, filter, description), 0);
 }
