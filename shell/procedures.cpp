@@ -1,12 +1,15 @@
 #include "shell/procedures.h"
 
+#include "customfields/widgets/egendefbrowse.h"
+#include "customfields/widgets/filterbrowse.h"
 #include "shell/frame.h"
 
 namespace tavlo::tlma {
 
 void addProcedures(Frame& frame)
 {
-    (void)frame;
+    frame.addProcedure("EGENDEFBROWSE", EGENDEFBROWSE);
+    frame.addProcedure("FILTERBROWSE", FILTERBROWSE);
 }
 
 } // namespace tavlo::tlma

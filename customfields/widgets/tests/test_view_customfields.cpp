@@ -22,6 +22,7 @@
 #include "data/tests/fixture.h"
 #include "framework/filemanager.h"
 #include "framework/widgets/browsewidget.h"
+#include "framework/widgets/contextwindows.h"
 #include "framework/widgets/formwindow.h"
 
 using namespace tavlo;
@@ -343,4 +344,22 @@ TEST_F(CustomFieldsViewTest, FilterRegisterSavesUnderItsTabAndBuildsOnTheText)
     EXPECT_EQ(SETFILTER(*ctx, 5, 4, filter, description), 1);
     EXPECT_EQ(filter, "(GRU:MVAType = 1) AND (GRU:Sum > 0)");
     EXPECT_EQ(SETFILTER(*ctx, 1, 4, filter, description), 0);
+}
+
+TEST_F(CustomFieldsViewTest, EntryProceduresOpenTheirRegistersAndReturnAtOnce)
+{
+    for (auto [procedure, caption] :
+         {std::pair{&EGENDEFBROWSE, "Egendefinerte felter"}, std::pair{&FILTERBROWSE, "Filter"}}) {
+        contextwindows::startInContext(procedure, &errors);
+        ASSERT_EQ(contextwindows::runningContexts(), 1) << caption;
+        QPointer<TabRegister> w;
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (auto* r = qobject_cast<TabRegister*>(t); r && r->windowTitle() == caption)
+                w = r;
+        ASSERT_FALSE(w.isNull()) << caption;
+        w->close();
+        QApplication::processEvents();
+        EXPECT_TRUE(w.isNull());
+        EXPECT_EQ(contextwindows::runningContexts(), 0);
+    }
 }
