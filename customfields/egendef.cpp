@@ -65,6 +65,11 @@ CustomFields OPPRETTEGENDEFINERTEFELT(Context& ctx, int32_t tableNo,
     const std::optional<Tbl> bound = tableOf(tableNo);
     const int32_t t = definitionTable(tableNo);
     const int left = x + 8, top = y + 20;
+    // A second definition of the same spare field takes the first one's place.
+    auto add = [&out](CustomControl c) {
+        std::erase_if(out.controls, [&c](const CustomControl& o) { return o.index == c.index; });
+        out.controls.push_back(std::move(c));
+    };
 
     FileManager& egn = ctx.access(Tbl::EGENDEF);
     egn.OPEN();
@@ -92,7 +97,7 @@ CustomFields OPPRETTEGENDEFINERTEFELT(Context& ctx, int32_t tableNo,
         if (r.get(EGN::AVKRYSSNINGSFELT) != 0) {
             // The box carries its own text: no prompt, format or lookup.
             c.checkBox = true;
-            out.controls.push_back(std::move(c));
+            add(std::move(c));
             continue;
         }
         if (!text::rtrim(c.text).empty()) {
@@ -118,7 +123,7 @@ CustomFields OPPRETTEGENDEFINERTEFELT(Context& ctx, int32_t tableNo,
                 groups[index - 1] = c.group;
             }
         }
-        out.controls.push_back(std::move(c));
+        add(std::move(c));
     }
     egn.CLOSE();
     return out;

@@ -87,7 +87,8 @@ struct CustomFields {
 
 // The definitions of a table (5 takes table 3's, bound to GRUNNLAG) in key order, each turned
 // into its control at its position plus (x + 8, y + 20). An unknown field name is reported
-// ("Feil") and makes no control. groups[n-1] receives the group of the whole-number field n
+// ("Feil") and makes no control; of two definitions of one spare field the second replaces the
+// first. groups[n-1] receives the group of the whole-number field n
 // that is looked up; the other elements are left alone.
 CustomFields OPPRETTEGENDEFINERTEFELT(Context& ctx, int32_t tableNo,
                                       std::array<int32_t, 10>& groups, int32_t x, int32_t y);

@@ -157,8 +157,9 @@ TEST_F(EgenDefTest, BillingBasesTakeTheInvoicesDefinitionsBoundToTheirOwnFields)
     EXPECT_EQ(create(5).controls[1].field, GRU::TEKST4.no);
 }
 
-TEST_F(EgenDefTest, AnUnknownFieldNameIsReportedAndCountedButMakesNoControl)
+TEST_F(EgenDefTest, AnUnknownNameIsReportedAndCountedAndASecondDefinitionReplacesTheFirst)
 {
+    define(1, "Tekst 1", [](Record& r) { r.set(EGN::LEDETEKST, "Først"); });
     define(1, "Heltall 11");
     define(1, "Tekst 1");
     define(1, "Desimaltall 3", [](Record& r) {
@@ -167,8 +168,10 @@ TEST_F(EgenDefTest, AnUnknownFieldNameIsReportedAndCountedButMakesNoControl)
         r.set(EGN::OPPSLAGPOSW, 40);
     });
     const CustomFields f = create(1);
-    EXPECT_EQ(f.count, 3);
+    EXPECT_EQ(f.count, 4);
     ASSERT_EQ(f.controls.size(), 2u);
+    EXPECT_EQ(f.controls[0].index, 16);
+    EXPECT_EQ(f.controls[0].text, "");
     ASSERT_EQ(answers.shown.size(), 1u);
     EXPECT_EQ(answers.shown[0].text, "Det oppsto feil under forsøk på å opprette egendefinert "
                                      "felt. Ukjent feltnavn: Heltall 11");
