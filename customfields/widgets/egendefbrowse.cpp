@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "customfields/egendef.h"
 #include "customfields/widgets/tabregister.h"
@@ -84,6 +85,7 @@ FormWindow* egenDefForm(Context& ctx, int32_t tableNo, BrowseClass::FormDone don
         out.push_back(l);
         for (auto [col, field] : fields) {
             auto* e = named(new QLineEdit, field);
+            e->setAlignment(Qt::AlignRight);
             e->setMaximumWidth(e->fontMetrics().averageCharWidth() * 8);
             grid->addWidget(e, at, col);
             w->bind(e, field, "@n-7");
@@ -113,6 +115,7 @@ FormWindow* egenDefForm(Context& ctx, int32_t tableNo, BrowseClass::FormDone don
     auto* groupLabel = new QLabel(QStringLiteral("Oppslag &gr:"));
     groupLabel->setBuddy(group);
     layout->addRow(groupLabel, group);
+    group->setAlignment(Qt::AlignRight);
     w->bind(group, EGN::OPPSLAGKODEVERKGR.no, "@n-7");
     w->setFirstField(name);
 
@@ -131,6 +134,8 @@ FormWindow* egenDefForm(Context& ctx, int32_t tableNo, BrowseClass::FormDone don
     QObject::connect(checkBox, &QCheckBox::toggled, w, enable);
     QObject::connect(static_cast<QLineEdit*>(lookupRow[1]), &QLineEdit::editingFinished, w, enable);
     w->start(std::move(done));
+    if (QPushButton* ok = w->okButton())
+        ok->setText(QStringLiteral("Lagre post"));
     return w;
 }
 

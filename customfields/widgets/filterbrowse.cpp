@@ -1,8 +1,10 @@
 #include "customfields/widgets/filterbrowse.h"
 
 #include <QFormLayout>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 #include "customfields/filterform.h"
 #include "customfields/widgets/tabregister.h"
@@ -39,6 +41,7 @@ TabRegister* filterBrowse(Context& ctx)
     BrowseWidget* list = w->list();
     list->table()->setColumnHidden(kFilterColumn, true);
     list->table()->setColumnHidden(kDescriptionColumn, true);
+    list->table()->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     list->browse().updateProcedure = [w](Context& c, BrowseClass::FormDone done) {
         filterForm(c, w->tableNo(), std::move(done));
     };
@@ -98,6 +101,7 @@ FormWindow* filterForm(Context& ctx, int32_t tableNo, BrowseClass::FormDone done
     w->bind(name, FIL::FILTERNAVN.no, "@s50");
     w->bindText(filter, FIL::FILTERSTRENG.no);
     w->bindText(description, FIL::BESKRIVELSE.no);
+    nr->setAlignment(Qt::AlignRight);
     w->setFirstField(nr);
 
     auto build = [&form, filter] {
@@ -109,6 +113,8 @@ FormWindow* filterForm(Context& ctx, int32_t tableNo, BrowseClass::FormDone done
     // The right button lands on the text's viewport.
     installLookup(filter->viewport(), build);
     w->start(std::move(done));
+    if (QPushButton* ok = w->okButton())
+        ok->setText(QStringLiteral("Lagre post"));
     return w;
 }
 

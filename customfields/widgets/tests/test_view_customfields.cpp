@@ -264,6 +264,7 @@ TEST_F(CustomFieldsViewTest, DefinitionRegisterListsATabsTableAndTheFormEnablesB
     FormWindow* f = lastForm();
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->windowTitle(), "Nytt egendefinert felt");
+    EXPECT_EQ(f->okButton()->text(), "Lagre post");
     auto* format = f->body()->findChild<QLineEdit*>("FELTFORMAT");
     auto* width = f->body()->findChild<QLineEdit*>("OPPSLAGPOSW");
     auto* group = f->body()->findChild<QLineEdit*>("OPPSLAGKODEVERKGR");
@@ -321,6 +322,7 @@ TEST_F(CustomFieldsViewTest, FilterRegisterSavesUnderItsTabAndBuildsOnTheText)
     FormWindow* f = lastForm();
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->windowTitle(), "Nytt standardfilter");
+    EXPECT_EQ(f->okButton()->text(), "Lagre post");
     auto edits = f->body()->findChildren<QLineEdit*>();
     edits[0]->setText("4");
     edits[1]->setText("Månedlige");
