@@ -21,6 +21,8 @@ void BrowseClass::setTab(int index)
     if (index < 0 || index >= static_cast<int>(tabs_.size()))
         return;
     tab_ = index;
+    if (tabChanging)
+        tabChanging(index);
     model_->setSort(index + 1);
 }
 

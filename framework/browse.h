@@ -62,6 +62,9 @@ class BrowseClass {
     // A register opened for choosing a record: change means select.
     bool selectMode = false;
     UpdateProcedure updateProcedure;
+    // Called with the tab's index before its order is read: a tab whose range is a value the
+    // buffer must hold (the table number of a register of definitions) puts it there.
+    std::function<void(int index)> tabChanging;
     std::function<void()> printProcedure;
 
     // What the view hears of.

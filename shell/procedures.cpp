@@ -1,6 +1,8 @@
 #include "shell/procedures.h"
 
 #include "codesets/view/codesets_view.h"
+#include "customfields/widgets/egendefbrowse.h"
+#include "customfields/widgets/filterbrowse.h"
 #include "data/view/data_view.h"
 #include "data/view/parameterbilde.h"
 #include "shell/frame.h"
@@ -15,6 +17,8 @@ void addProcedures(Frame& frame)
                        [](Context& c) { desktop::IMPORTEKSPORTKODEVERK(c); });
     frame.addProcedure("BACKUP", [](Context& c) { desktop::BACKUP(c); });
     frame.addProcedure("LAGFILER", [](Context& c) { desktop::LAGFILER(c); });
+    frame.addProcedure("EGENDEFBROWSE", EGENDEFBROWSE);
+    frame.addProcedure("FILTERBROWSE", FILTERBROWSE);
 }
 
 } // namespace tavlo::tlma

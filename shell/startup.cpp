@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "codesets/tlko.h"
+#include "customfields/tldr.h"
 #include "data/context.h"
 #include "data/datafolder.h"
 #include "data/globals.h"
@@ -80,12 +81,14 @@ void initModules(ErrorClass& errors, INIClass* settings)
     // Each initialiser runs once and starts the modules it uses itself.
     TLFI::INIT(errors, settings);
     TLKO::INIT(errors, settings);
+    TLDR::INIT(errors, settings);
     if (started().empty())
-        started() = {"tlfi", "tlko"};
+        started() = {"tlfi", "tlko", "tldr"};
 }
 
 void killModules()
 {
+    TLDR::KILL();
     TLKO::KILL();
     TLFI::KILL();
 }

@@ -6,15 +6,18 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "data/context.h"
 #include "framework/fieldtext.h"
+#include "framework/text.h"
 #include "framework/widgets/contextwindows.h"
 
 namespace tavlo {
@@ -60,11 +63,49 @@ void FormWindow::bind(QLineEdit* edit, int field, std::string picture)
     });
 }
 
+namespace {
+
+bool ticked(const Record& r, int field)
+{
+    switch (r.decl().fields[field].type) {
+    case FieldType::TEXT: {
+        const std::string_view v = text::trim(r.str(field));
+        return !v.empty() && v != "0";
+    }
+    default: return r.num(field) != 0;
+    }
+}
+
+void setTicked(Record& r, int field, bool on)
+{
+    switch (r.decl().fields[field].type) {
+    case FieldType::TEXT: r.setStr(field, on ? "1" : ""); break;
+    case FieldType::DEC: r.setNum(field, on ? 100 : 0); break; // hundredths
+    default: r.setNum(field, on ? 1 : 0);
+    }
+}
+
+} // namespace
+
 void FormWindow::bind(QCheckBox* box, int field)
 {
     bindings_.push_back({box, field, false, {}});
     connect(box, &QCheckBox::toggled, this,
-            [this, field](bool on) { form_->record().setNum(field, on ? 1 : 0); });
+            [this, field](bool on) { setTicked(form_->record(), field, on); });
+}
+
+void FormWindow::bind(QSpinBox* box, int field)
+{
+    bindings_.push_back({box, field, false, {}});
+    connect(box, &QSpinBox::valueChanged, this,
+            [this, field](int v) { form_->record().setNum(field, v); });
+}
+
+void FormWindow::bind(QComboBox* box, int field)
+{
+    bindings_.push_back({box, field, false, {}});
+    connect(box, &QComboBox::currentTextChanged, this,
+            [this, field](const QString& v) { form_->record().setStr(field, v.toStdString()); });
 }
 
 void FormWindow::bindMemo(QPlainTextEdit* edit, int memo)
@@ -97,7 +138,7 @@ void FormWindow::showFields(const std::vector<int>& fields)
                 QString::fromStdString(r.str(b.field)));
         } else if (auto* box = qobject_cast<QCheckBox*>(b.control)) {
             QSignalBlocker quiet(box);
-            box->setChecked(r.num(b.field) != 0);
+            box->setChecked(ticked(r, b.field));
         } else if (auto* line = qobject_cast<QLineEdit*>(b.control)) {
             line->setText(QString::fromStdString(showField(r, b.field, b.picture)));
         }
@@ -123,7 +164,13 @@ void FormWindow::showFields()
             }
         } else if (auto* box = qobject_cast<QCheckBox*>(b.control)) {
             QSignalBlocker quiet(box);
-            box->setChecked(r.num(b.field) != 0);
+            box->setChecked(ticked(r, b.field));
+        } else if (auto* spin = qobject_cast<QSpinBox*>(b.control)) {
+            QSignalBlocker quiet(spin);
+            spin->setValue(static_cast<int>(r.num(b.field)));
+        } else if (auto* list = qobject_cast<QComboBox*>(b.control)) {
+            QSignalBlocker quiet(list);
+            list->setCurrentIndex(list->findText(QString::fromStdString(r.str(b.field))));
         } else {
             static_cast<QLineEdit*>(b.control)->setText(
                 QString::fromStdString(showField(r, b.field, b.picture)));
@@ -139,6 +186,10 @@ bool FormWindow::commitFields(bool quiet)
         if (b.memo) {
             r.setMemo(b.field,
                       static_cast<QPlainTextEdit*>(b.control)->toPlainText().toStdString());
+            continue;
+        }
+        if (auto* spin = qobject_cast<QSpinBox*>(b.control)) {
+            spin->interpretText(); // what is typed but not yet taken
             continue;
         }
         QWidget* edit = nullptr;
@@ -206,6 +257,10 @@ void FormWindow::start(Done done)
             e->setReadOnly(true);
         for (auto* e : body_->findChildren<QPlainTextEdit*>())
             e->setReadOnly(true);
+        for (auto* e : body_->findChildren<QAbstractSpinBox*>())
+            e->setReadOnly(true);
+        for (auto* e : body_->findChildren<QComboBox*>())
+            e->setEnabled(false);
         for (auto* b : body_->findChildren<QAbstractButton*>())
             if (b->isCheckable())
                 b->setEnabled(false);

@@ -13,9 +13,11 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
 
 namespace tavlo {
 
@@ -40,7 +42,12 @@ class FormWindow : public QWidget {
     // Binds a control to a field (or memo) of the form's record: it shows the record's value and
     // what the user types goes back into the record.
     void bind(QLineEdit* edit, int field, std::string picture = {});
+    // A check box on a number is 1 or 0 (on a decimal 1,00 or 0), on a text "1" or empty.
     void bind(QCheckBox* box, int field);
+    // A whole number; what the user types reaches the record as the value changes.
+    void bind(QSpinBox* box, int field);
+    // A drop list of the texts a text field may hold.
+    void bind(QComboBox* box, int field);
     void bindMemo(QPlainTextEdit* edit, int memo);
     // A text field of several lines.
     void bindText(QPlainTextEdit* edit, int field);

@@ -1,0 +1,52 @@
+#include "customfields/tldr.h"
+
+#include "data/context.h"
+#include "framework/iniclass.h"
+
+namespace TLDR {
+namespace {
+tavlo::ErrorClass* errors = nullptr;
+tavlo::INIClass* shared = nullptr;
+bool initialised = false;
+
+tavlo::INIClass& own()
+{
+    static tavlo::INIClass file;
+    return file;
+}
+} // namespace
+
+void INIT(tavlo::ErrorClass& e, tavlo::INIClass* settings)
+{
+    if (initialised)
+        return;
+    initialised = true;
+    errors = &e;
+    shared = settings;
+    if (!shared)
+        own().Init("tldr.INI");
+    TLFI::INIT(e, settings);
+}
+
+void KILL()
+{
+    if (!initialised)
+        return;
+    initialised = false;
+    if (!shared)
+        own().Kill();
+    errors = nullptr;
+    shared = nullptr;
+    TLFI::KILL();
+}
+
+tavlo::ErrorClass& errorManager()
+{
+    return errors ? *errors : TLFI::errorManager();
+}
+
+tavlo::INIClass& settings()
+{
+    return shared ? *shared : own();
+}
+} // namespace TLDR
