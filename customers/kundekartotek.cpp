@@ -1,0 +1,258 @@
+#include "customers/kundekartotek.h"
+
+#include <algorithm>
+
+#include "data/context.h"
+#include "data/filterproc.h"
+#include "data/globals.h"
+#include "data/lookups.h"
+#include "framework/filterexpr.h"
+#include "framework/picture.h"
+#include "framework/text.h"
+#include "framework/viewmanager.h"
+
+namespace tavlo {
+
+namespace {
+
+constexpr int kKundeTabell = 1; // the customers' number among the tables that have filters
+constexpr const char* kListFilterId = "2";
+
+std::string clipped(const std::string& s)
+{
+    const auto end = s.find_last_not_of(' ');
+    const auto start = s.find_first_not_of(' ');
+    return end == std::string::npos ? std::string() : s.substr(start, end - start + 1);
+}
+
+// A text inside a quoted filter constant: a quote is doubled, so a name like "O'Neil" is
+// searched for and not read as the end of the constant.
+std::string quoted(const std::string& s)
+{
+    std::string out;
+    for (char c : s) {
+        out += c;
+        if (c == '\'')
+            out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+KundeKartotek::KundeKartotek(Context& ctx) : ctx_(ctx)
+{
+    auto view = std::make_unique<ViewManager>();
+    view->INIT(ctx, Tbl::KUNDE);
+    view->ADDSORTORDER(KUN::KeyKundeId);
+    view->ADDSORTORDER(KUN::KeyNavn);
+    view->ADDSORTORDER(KUN::KeyAdresse);
+    view->ADDSORTORDER(KUN::KeyPostNr);
+    view->SETSORT(view->ADDSORTORDER(KUN::KeyKundeGruppe_Navn));
+    view->ADDRANGE(KUN::KUNDEGRUPPE.no);
+    view->SETSORT(1);
+    std::vector<PagedTableModel::Column> columns{
+        {KUN::KUNDEID.no, "Kundenr", "@n_8B", {}},
+        {KUN::NAVN.no, "Navn", "@s50", {}},
+        {KUN::ADRESSE.no, "Adresse", "@s50", {}},
+        {KUN::POSTNR.no, "Poststed", "@n04B", Qt::AlignLeft},
+        {KUN::KUNDEGRUPPE.no, "Kundegruppe", "@n_5B", Qt::AlignLeft},
+        {KUN::TELEFON.no, "Telefon", "@s20", {}},
+        {KUN::FAKS.no, "Faks", "@s20", {}},
+        {KUN::MOBIL.no, "Mobil", "@s20", {}},
+        {KUN::EMAIL.no, "E-mail", "@s127", {}},
+        {KUN::BETALINGSBETINGELSER.no, "Bet.", "@n_5B", {}}};
+    owned_ = std::make_unique<BrowseClass>(
+        ctx, std::move(view), std::move(columns),
+        std::vector<std::string>{"Kundenr", "Navn", "Adresse", "Postnr", "Kundegruppe"});
+    browse_ = owned_.get();
+    browse_->tabChanging = [this](int) {
+        ctx_.rec(Tbl::KUNDE).set(KUN::KUNDEGRUPPE, kundegruppe_);
+    };
+    browse_->model().rowMark = [](const Record& r) { return tagged(r.get(KUN::KUNDEID)) ? 1 : 0; };
+}
+
+void KundeKartotek::open()
+{
+    GLQ::TAG_KUNDE.clear();
+    counter_ = 0;
+    browse_->setTab(TabNavn);
+    working_.clear();
+    description_.clear();
+    std::string description;
+    if (GLO::FAST_FILTERID_KUNDE != 0 &&
+        SETFILTER(ctx_, kKundeTabell, GLO::FAST_FILTERID_KUNDE, working_, description) == 1) {
+        description_ = description;
+        applyFilter();
+    }
+    reread();
+}
+
+void KundeKartotek::setTab(int tab)
+{
+    browse_->setTab(tab);
+    reread();
+}
+
+void KundeKartotek::setNavn(const std::string& text)
+{
+    navn_ = text;
+    reread();
+}
+
+void KundeKartotek::setKundegruppe(int32_t group)
+{
+    kundegruppe_ = group;
+    reread();
+}
+
+std::string KundeKartotek::kundegruppeTekst()
+{
+    return kundegruppeFormat(ctx_, kundegruppe_);
+}
+
+bool KundeKartotek::avgrensning()
+{
+    if (LAGFILTER(ctx_, kKundeTabell, working_) != 1)
+        return false;
+    description_.clear();
+    return applyFilter();
+}
+
+bool KundeKartotek::hentFilter()
+{
+    std::string description = description_;
+    if (HENTFILTER(ctx_, kKundeTabell, working_, description) == 0)
+        return false;
+    const std::string before = description_;
+    description_ = description;
+    if (!applyFilter()) {
+        description_ = before;
+        return false;
+    }
+    return true;
+}
+
+bool KundeKartotek::applyFilter()
+{
+    const std::string filter = clipped(working_);
+    if (filter.empty())
+        return false;
+    const FilterExpr expr = FilterExpr::parse(filter, table(Tbl::KUNDE));
+    if (!expr.ok() || !expr.evaluate(ctx_.rec(Tbl::KUNDE)).has_value()) {
+        say(ctx_, "Filteret inneholder feil og kan ikke brukes:|" + filter, "Feil",
+            Icon::Exclamation);
+        return false;
+    }
+    active_ = filter;
+    if (clipped(description_).empty())
+        description_ = filter;
+    reread();
+    return true;
+}
+
+void KundeKartotek::fjernAvgrensning()
+{
+    active_.clear();
+    description_.clear();
+    reread();
+}
+
+std::string KundeKartotek::listFilter(int tab) const
+{
+    std::string f = active_;
+    const std::string name = clipped(navn_);
+    if (tab == TabNavn && !name.empty()) {
+        const std::string search =
+            "INSTRING('" + quoted(text::upper(name)) + "',UPPER(KUN:Navn),1,1)";
+        f = f.empty() ? search : f + " AND " + search;
+    }
+    return f;
+}
+
+void KundeKartotek::reread()
+{
+    // A named filter belongs to one sort order: each order gets its own, so that the name
+    // search never reaches another tab.
+    ViewManager& view = browse_->view();
+    for (int tab = 0; tab < static_cast<int>(browse_->tabs().size()); ++tab) {
+        view.SETSORT(tab + 1);
+        view.SETFILTER(listFilter(tab), kListFilterId);
+    }
+    browse_->setTab(browse_->tab());
+}
+
+void KundeKartotek::toggleTag(int32_t kundeId)
+{
+    auto& tags = GLQ::TAG_KUNDE;
+    auto it = std::find_if(tags.begin(), tags.end(),
+                           [kundeId](const TagEntry& t) { return t.id == kundeId; });
+    if (it != tags.end())
+        tags.erase(it);
+    else
+        tags.push_back({kundeId, ++counter_});
+}
+
+bool KundeKartotek::tagged(int32_t kundeId)
+{
+    const auto& tags = GLQ::TAG_KUNDE;
+    return std::any_of(tags.begin(), tags.end(),
+                       [kundeId](const TagEntry& t) { return t.id == kundeId; });
+}
+
+bool KundeKartotek::merkAlle()
+{
+    GLQ::TAG_KUNDE.clear();
+    counter_ = 0;
+    // The list's buffer is read through here too; it gets its record back afterwards.
+    FileManager& kun = ctx_.access(Tbl::KUNDE);
+    const Record keep = kun.rec();
+    bool ok = true;
+    {
+        ViewManager all;
+        all.INIT(ctx_, Tbl::KUNDE);
+        all.SETSORT(all.ADDSORTORDER(KUN::KeyKundeId));
+        all.SETFILTER(listFilter(browse_->tab()), kListFilterId);
+        if (all.OPEN() != LEVEL_BENIGN) {
+            ok = false;
+        } else {
+            all.RESET();
+            int rc;
+            while ((rc = all.NEXT()) == LEVEL_BENIGN)
+                GLQ::TAG_KUNDE.push_back({kun.rec().get(KUN::KUNDEID), ++counter_});
+            if (rc != LEVEL_NOTIFY)
+                ok = false;
+            all.CLOSE();
+        }
+    }
+    kun.rec() = keep;
+    if (!ok)
+        say(ctx_, "Det oppso feil under merking av alle poster", "Feil", Icon::Exclamation);
+    browse_->model().refresh();
+    return ok;
+}
+
+void KundeKartotek::fjernAvmerkinger()
+{
+    GLQ::TAG_KUNDE.clear();
+    counter_ = 0;
+    browse_->model().refresh();
+}
+
+std::string KundeKartotek::postnrFormat(Context& ctx, int32_t postnr)
+{
+    std::string text;
+    int32_t code = postnr;
+    VISKODA(ctx, 101, code, text);
+    return picture::format("@n04", int64_t{postnr}) + " " + text;
+}
+
+std::string KundeKartotek::kundegruppeFormat(Context& ctx, int32_t group)
+{
+    std::string text;
+    int32_t code = group;
+    VISKODA(ctx, 103, code, text);
+    return text;
+}
+
+} // namespace tavlo

@@ -1,0 +1,78 @@
+#pragma once
+// The customer register's rules: five sort orders as tabs, the name search of the "Navn" tab,
+// the group range, the marks in GLQ::TAG_KUNDE and the saved filters. The window only binds.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "framework/browse.h"
+
+namespace tavlo {
+
+class Context;
+
+class KundeKartotek {
+  public:
+    enum Tab { TabKundenr, TabNavn, TabAdresse, TabPostnr, TabKundegruppe };
+
+    explicit KundeKartotek(Context& ctx);
+
+    BrowseClass& browse() { return *browse_; }
+    // For a list widget that must own the list's rules; these rules go on using them.
+    std::unique_ptr<BrowseClass> releaseBrowse() { return std::move(owned_); }
+    Context& context() { return ctx_; }
+
+    // Empties the marks, shows the "Navn" tab and applies the fixed filter of the register
+    // when it still exists.
+    void open();
+
+    void setTab(int tab);
+    // The name search and the group range; both re-read the list.
+    void setNavn(const std::string& text);
+    const std::string& navn() const { return navn_; }
+    void setKundegruppe(int32_t group);
+    int32_t kundegruppe() const { return kundegruppe_; }
+    std::string kundegruppeTekst();
+
+    // "Avgrensning": the filter builder on the working filter, then applied.
+    bool avgrensning();
+    // A saved filter chosen from the pick list, then applied.
+    bool hentFilter();
+    // The working filter made active: false when it is blank or refused.
+    bool applyFilter();
+    // "Fjern avgrensning".
+    void fjernAvgrensning();
+
+    std::string& workingFilter() { return working_; }
+    const std::string& activeFilter() const { return active_; }
+    // What the line above the list shows.
+    const std::string& description() const { return description_; }
+    // The filter the list is read with on a tab: the active one and, on "Navn", the search.
+    std::string listFilter(int tab) const;
+
+    // Space on a row: marks the customer or takes the mark away.
+    void toggleTag(int32_t kundeId);
+    static bool tagged(int32_t kundeId);
+    // "Merk alle poster": every customer of the list, numbered in customer-number order.
+    bool merkAlle();
+    // "Fjern alle avmerkinger".
+    void fjernAvmerkinger();
+
+    // The texts of the "Poststed" and "Kundegruppe" columns.
+    static std::string postnrFormat(Context& ctx, int32_t postnr);
+    static std::string kundegruppeFormat(Context& ctx, int32_t group);
+
+  private:
+    // The filters of every order rebuilt, then the current tab read from the top.
+    void reread();
+
+    Context& ctx_;
+    std::unique_ptr<BrowseClass> owned_;
+    BrowseClass* browse_;
+    std::string working_, active_, description_;
+    std::string navn_;
+    int32_t kundegruppe_ = 0;
+    int32_t counter_ = 0;
+};
+
+} // namespace tavlo
