@@ -1,6 +1,7 @@
 #include "shell/procedures.h"
 
 #include "codesets/view/codesets_view.h"
+#include "customers/view/customers_view.h"
 #include "customfields/widgets/egendefbrowse.h"
 #include "customfields/widgets/filterbrowse.h"
 #include "data/view/data_view.h"
@@ -18,6 +19,7 @@ void addProcedures(Frame& frame)
     frame.addProcedure("BACKUP", [](Context& c) { desktop::BACKUP(c); });
     frame.addProcedure("LAGFILER", [](Context& c) { desktop::LAGFILER(c); });
     frame.addProcedure("EGENDEFBROWSE", EGENDEFBROWSE);
+    frame.addProcedure("KUNDEKARTOTEK", [](Context& c) { desktop::KUNDEKARTOTEK(c); });
     frame.addProcedure("FILTERBROWSE", FILTERBROWSE);
 }
 
