@@ -1,0 +1,71 @@
+#pragma once
+// The customer form's rules and the contact form's: captions, the main contact, the texts
+// beside the codes, the copy of a changed customer into its billing bases, and the contact's
+// copies of the customer's numbers. Headless; the windows bind to these.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "framework/browse.h"
+#include "framework/decimal.h"
+#include "framework/windowmanager.h"
+
+namespace tavlo {
+
+// The customer's fields that its billing bases carry a copy of (and the discount, which they
+// cannot take over), as they were when the form opened.
+struct KundeKopi {
+    std::string navn, adresse, adresse2;
+    int32_t postnr = 0;
+    int32_t betalingsbetingelser = 0;
+    Decimal rabatt;
+
+    static KundeKopi of(const Record& kunde);
+    bool operator==(const KundeKopi&) const = default;
+};
+
+class KundeForm : public WindowManager {
+  public:
+    explicit KundeForm(Context& ctx, int request = GlobalRequest);
+
+    // init() and the customer's values as they are now, for the billing bases later.
+    int start();
+    std::string caption() const;
+
+    // "Marker hovedkontakt": this contact becomes the main one, or none when it was already.
+    void markHovedkontakt(int32_t kontaktId);
+    void fjernHovedkontakt();
+    bool isHovedkontakt(int32_t kontaktId);
+
+    // The texts beside the post number and the group: empty for a code without a match.
+    std::string poststed();
+    std::string kundegruppeTekst();
+
+    // After the form has completed: when the name, address, post number, payment terms or
+    // discount changed, offers to rewrite the customer's billing bases. The number rewritten.
+    int oppdaterGrunnlag();
+
+    // The customer's contacts, the main contact's row marked 1.
+    std::unique_ptr<BrowseClass> kontakter();
+
+  protected:
+    void primeFields() override;
+    int validateRecord() override;
+
+  private:
+    KundeKopi opened_, written_;
+    int32_t kundeId_ = 0;
+};
+
+class KontaktForm : public WindowManager {
+  public:
+    enum Felt { Telefon, Mobil, Faks, Epost };
+
+    // The customer is the one in the KUN buffer.
+    explicit KontaktForm(Context& ctx, int request = GlobalRequest);
+    std::string caption();
+    // The customer's value into the contact; a filled field only after Yes. False when left.
+    bool kopier(Felt felt);
+};
+
+} // namespace tavlo

@@ -1,0 +1,196 @@
+// The customer form's rules and the contact form's: the main contact, what a changed customer
+// does to its billing bases, and the contact's copies of the customer's numbers.
+#include "customers/kundeform.h"
+#include "data/tests/fixture.h"
+#include "framework/date.h"
+#include "framework/filemanager.h"
+
+using namespace tavlo;
+
+namespace {
+
+class KundeFormTest : public tavlo::testing::DataFolderTest {
+  protected:
+    void SetUp() override
+    {
+        DataFolderTest::SetUp();
+        ctx = std::make_unique<Context>(&errors);
+        kundeId = addCustomer(*ctx, "Fjord AS");
+        auto& kun = ctx->access(Tbl::KUNDE);
+        kun.OPEN();
+        kun.rec().set(KUN::KUNDEID, kundeId);
+        ASSERT_EQ(kun.FETCH(KUN::KeyKundeId), LEVEL_BENIGN);
+        kun.rec().set(KUN::ADRESSE, "Kaien 1");
+        kun.rec().set(KUN::POSTNR, 5003);
+        kun.rec().set(KUN::BETALINGSBETINGELSER, 14);
+        ASSERT_EQ(kun.UPDATE(), LEVEL_BENIGN);
+    }
+    void TearDown() override
+    {
+        ctx.reset();
+        DataFolderTest::TearDown();
+    }
+    // A billing basis of a customer whose copied fields are stale.
+    int32_t addGrunnlag(int32_t kunde)
+    {
+        auto& gru = ctx->access(Tbl::GRUNNLAG);
+        gru.OPEN();
+        gru.rec().clear();
+        gru.rec().set(GRU::KUNDEID, kunde);
+        gru.rec().set(GRU::KUNDENAVN, "Gammelt navn");
+        gru.rec().set(GRU::POSTNR, 1);
+        gru.rec().set(GRU::POSTSTED, "Gammelt sted");
+        EXPECT_EQ(gru.INSERT(), LEVEL_BENIGN);
+        const int32_t id = gru.rec().get(GRU::GRUNNLAGID);
+        gru.CLOSE();
+        return id;
+    }
+    Record grunnlag(int32_t id)
+    {
+        auto& gru = ctx->access(Tbl::GRUNNLAG);
+        gru.OPEN();
+        gru.rec().clear();
+        gru.rec().set(GRU::GRUNNLAGID, id);
+        EXPECT_EQ(gru.FETCH(GRU::KeyGrunnlagId), LEVEL_BENIGN);
+        Record r = gru.rec();
+        gru.CLOSE();
+        return r;
+    }
+    // The customer as stored into the buffer, as the register loads it for the form.
+    void load()
+    {
+        auto& kun = ctx->access(Tbl::KUNDE);
+        kun.OPEN();
+        kun.rec().set(KUN::KUNDEID, kundeId);
+        ASSERT_EQ(kun.FETCH(KUN::KeyKundeId), LEVEL_BENIGN);
+    }
+    // Changes the customer through the form and saves it.
+    int change(const std::function<void(Record&)>& edit)
+    {
+        load();
+        KundeForm form(*ctx, ChangeRecord);
+        EXPECT_EQ(form.start(), LEVEL_BENIGN);
+        edit(form.record());
+        form.ok();
+
+        EXPECT_EQ(form.response(), RequestCompleted);
+        return form.oppdaterGrunnlag();
+    }
+
+    std::unique_ptr<Context> ctx;
+    int32_t kundeId = 0;
+};
+
+} // namespace
+
+TEST_F(KundeFormTest, MarkingTheMainContactTwiceClearsIt)
+{
+    KundeForm form(*ctx, ChangeRecord);
+    ASSERT_EQ(form.start(), LEVEL_BENIGN);
+    EXPECT_EQ(form.caption(), "Endre/vise kunde");
+    form.markHovedkontakt(7);
+    EXPECT_EQ(form.record().get(KUN::HOVEDKONTAKT), 7);
+    form.markHovedkontakt(8);
+    EXPECT_EQ(form.record().get(KUN::HOVEDKONTAKT), 8);
+    form.markHovedkontakt(8);
+    EXPECT_EQ(form.record().get(KUN::HOVEDKONTAKT), 0);
+    form.markHovedkontakt(7);
+    form.fjernHovedkontakt();
+    EXPECT_EQ(form.record().get(KUN::HOVEDKONTAKT), 0);
+    form.cancel();
+}
+
+TEST_F(KundeFormTest, ANewCustomerIsRegisteredTodayAndTheCodeTextsFollowTheFields)
+{
+    addCode(*ctx, 101, 5003, "BERGEN");
+    KundeForm form(*ctx, InsertRecord);
+    ASSERT_EQ(form.start(), LEVEL_BENIGN);
+    EXPECT_EQ(form.caption(), "Ny kunde");
+    EXPECT_EQ(form.record().get(KUN::REGISTRERINGSDATO), date::today());
+    EXPECT_NE(form.record().get(KUN::KUNDEID), 0);
+    form.record().set(KUN::POSTNR, 5003);
+    EXPECT_EQ(form.poststed(), "BERGEN");
+    form.record().set(KUN::POSTNR, 9999);
+    EXPECT_EQ(form.poststed(), "");
+    EXPECT_EQ(form.record().get(KUN::POSTNR), 9999) << "a code without a match stays as typed";
+    EXPECT_TRUE(answers.shown.empty());
+    form.cancel();
+}
+
+TEST_F(KundeFormTest, ADiscountChangeRewritesEveryBasisAndWarnsAboutTheDiscount)
+{
+    const int32_t a = addGrunnlag(kundeId);
+    const int32_t b = addGrunnlag(kundeId);
+    const int32_t other = addGrunnlag(addCustomer(*ctx, "Annen"));
+    answers.answer(BUTTON_YES);
+    EXPECT_EQ(change([](Record& r) { r.set(KUN::RABATT, Decimal::fromCents(1000)); }), 2);
+    ASSERT_EQ(answers.shown.size(), 3u);
+    EXPECT_EQ(answers.shown[0].caption, "Oppdater grunnlag?");
+    EXPECT_EQ(answers.shown[0].defaultButton, unsigned(BUTTON_YES));
+    EXPECT_EQ(answers.shown[1].caption, "Advarsel");
+    EXPECT_EQ(answers.shown[2].caption, "Info");
+    EXPECT_EQ(answers.shown[2].text, "2 fakturagrunnlag er oppdatert");
+    for (int32_t id : {a, b}) {
+        const Record g = grunnlag(id);
+        EXPECT_EQ(g.get(GRU::KUNDENAVN), "Fjord AS");
+        EXPECT_EQ(g.get(GRU::ADRESSE), "Kaien 1");
+        EXPECT_EQ(g.get(GRU::POSTNR), 5003);
+        EXPECT_EQ(g.get(GRU::BETALINGSBETINGELSE), 14);
+        EXPECT_EQ(g.get(GRU::POSTSTED), "Gammelt sted");
+    }
+    EXPECT_EQ(grunnlag(other).get(GRU::KUNDENAVN), "Gammelt navn");
+}
+
+TEST_F(KundeFormTest, NoOnTheQuestionOrNoBasesLeavesEverythingUnsaid)
+{
+    // No bases: nothing is asked however much changed.
+    EXPECT_EQ(change([](Record& r) { r.set(KUN::NAVN, "Fjord og Fjell AS"); }), 0);
+    EXPECT_TRUE(answers.shown.empty());
+
+    const int32_t a = addGrunnlag(kundeId);
+    // A change to a field the bases do not copy asks nothing.
+    EXPECT_EQ(change([](Record& r) { r.set(KUN::TELEFON, "55 00 00 00"); }), 0);
+    EXPECT_TRUE(answers.shown.empty());
+
+    answers.answer(BUTTON_NO);
+    EXPECT_EQ(change([](Record& r) {
+                  r.set(KUN::NAVN, "Fjell AS");
+                  r.set(KUN::RABATT, Decimal::fromCents(500));
+              }),
+              0);
+    EXPECT_EQ(answers.shown.size(), 1u);
+    EXPECT_EQ(grunnlag(a).get(GRU::KUNDENAVN), "Gammelt navn");
+}
+
+TEST_F(KundeFormTest, TheContactCopiesAskOnlyBeforeOverwriting)
+{
+    load();
+    auto& kun = ctx->rec(Tbl::KUNDE);
+    kun.set(KUN::TELEFON, "55 12 34 56");
+    kun.set(KUN::MOBIL, "");
+    kun.set(KUN::EMAIL, "post@fjord.no");
+    ctx->rec(Tbl::KONTAKT).clear();
+    ctx->rec(Tbl::KONTAKT).set(KON::KUNDEID, kundeId);
+    KontaktForm form(*ctx, InsertRecord);
+    ASSERT_EQ(form.init(), LEVEL_BENIGN);
+    EXPECT_EQ(form.caption(), "Ny kontaktperson  (New)");
+
+    EXPECT_TRUE(form.kopier(KontaktForm::Telefon));
+    EXPECT_EQ(form.record().get(KON::TELEFON), "55 12 34 56");
+    EXPECT_TRUE(answers.shown.empty());
+
+    form.record().set(KON::EMAIL, "ola@fjord.no");
+    answers.answer(BUTTON_NO);
+    EXPECT_FALSE(form.kopier(KontaktForm::Epost));
+    EXPECT_EQ(form.record().get(KON::EMAIL), "ola@fjord.no");
+    ASSERT_EQ(answers.shown.size(), 1u);
+    EXPECT_EQ(answers.shown[0].text, "Vil du overskrive allerede angitt E-post adresse?");
+    EXPECT_EQ(answers.shown[0].defaultButton, unsigned(BUTTON_NO));
+
+    // An empty customer value empties the contact's after Yes.
+    form.record().set(KON::MOBIL, "900 00 000");
+    answers.answer(BUTTON_YES);
+    EXPECT_TRUE(form.kopier(KontaktForm::Mobil));
+    EXPECT_EQ(form.record().get(KON::MOBIL), "");
+    form.cancel();
+}
