@@ -96,6 +96,9 @@ class KundekartotekWindow : public QWidget {
         setObjectName(QString::fromLatin1(kWindowName));
 
         // The list widget owns the browse rules; the register's rules keep a reference.
+        rules_->browse().updateProcedure = [](Context& c, BrowseClass::FormDone done) {
+            openKundeForm(c, std::move(done));
+        };
         list_ = new BrowseWidget(takeBrowse(), this);
         list_->setObjectName(QStringLiteral("kunder"));
         delegate_ = new KundeDelegate(ctx, list_->table());
