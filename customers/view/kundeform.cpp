@@ -80,6 +80,8 @@ QWidget* kontaktPage(FormWindow* w, KundeForm& rules)
     auto* kontakter = new BrowseWidget(std::move(list), page);
     kontakter->setObjectName(QStringLiteral("kontakter"));
     kontakter->table()->setItemDelegate(new HovedkontaktDelegate(kontakter->table()));
+    // Room for a handful of contacts however small the form opens.
+    kontakter->table()->setMinimumHeight(kontakter->fontMetrics().height() * 12);
 
     auto* buttons = new QHBoxLayout;
     if (!rules.readOnly()) {

@@ -2,16 +2,19 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 
 #include "customers/view/customers_view.h"
 #include "data/tests/fixture.h"
 #include "framework/widgets/browsewidget.h"
 #include "framework/widgets/contextwindows.h"
+#include "framework/widgets/formwindow.h"
 
 using namespace tavlo;
 
@@ -50,6 +53,18 @@ class KundekartotekWindowTest : public tavlo::testing::DataFolderTest {
         return id;
     }
     QWidget* window() const { return contextwindows::windows(*ctx).front(); }
+    QWidget* top() const { return contextwindows::windows(*ctx).back(); }
+    void addContact(int32_t kunde, const std::string& name, const std::string& telefon)
+    {
+        auto& kon = ctx->access(Tbl::KONTAKT);
+        kon.OPEN();
+        kon.rec().clear();
+        kon.rec().set(KON::KUNDEID, kunde);
+        kon.rec().set(KON::NAVN, name);
+        kon.rec().set(KON::TELEFON, telefon);
+        EXPECT_EQ(kon.INSERT(), LEVEL_BENIGN);
+        kon.CLOSE();
+    }
     BrowseWidget* list() const { return window()->findChild<BrowseWidget*>("kunder"); }
     QStringList column(int c) const
     {
@@ -153,4 +168,74 @@ TEST_F(KundekartotekWindowTest, TheFilterButtonsShowTheDescriptionAndTheRefusal)
     EXPECT_EQ(column(1), (QStringList{"Andersen", "Hansen"}));
     QTest::mouseClick(w->findChild<QPushButton*>("fjernAvmerkinger"), Qt::LeftButton);
     EXPECT_TRUE(GLQ::TAG_KUNDE.empty());
+}
+
+TEST_F(KundekartotekWindowTest, TheFormMarksTheMainContactInRedAndHidesAnEmptyExtraTab)
+{
+    const int id = add("Hansen", 5003, 2);
+    addContact(id, "Kari", "");
+    addContact(id, "Ola", "");
+    desktop::KUNDEKARTOTEK(*ctx);
+    list()->browse().model().setCurrentRow(0);
+    ASSERT_TRUE(list()->browse().activate(ChangeRecord));
+    QWidget* form = top();
+    ASSERT_EQ(form->objectName(), "KundeForm");
+    EXPECT_EQ(form->windowTitle(), "Endre/vise kunde");
+    EXPECT_EQ(form->findChild<QLabel*>("postnrtekst")->text(), "BERGEN");
+    EXPECT_EQ(form->findChild<QLabel*>("kundegruppetekst")->text(), "Storkunder");
+    auto* tabs = form->findChild<QTabWidget*>("faner");
+    QStringList names;
+    for (int i = 0; i < tabs->count(); ++i)
+        names << tabs->tabText(i);
+    EXPECT_FALSE(names.contains("Ekstra"));
+
+    auto* kontakter = form->findChild<BrowseWidget*>("kontakter");
+    ASSERT_TRUE(kontakter);
+    QApplication::processEvents(); // the list takes as many rows as it has room for
+    auto& m = kontakter->browse().model();
+    ASSERT_EQ(m.rowCount(), 2);
+    m.setCurrentRow(1);
+    auto* mark = form->findChild<QPushButton*>("hovedkontakt");
+    QTest::mouseClick(mark, Qt::LeftButton);
+    EXPECT_EQ(m.data(m.index(1, 0), PagedTableModel::MarkRole), 1);
+    EXPECT_EQ(m.data(m.index(0, 0), PagedTableModel::MarkRole), 0);
+    QTest::mouseClick(mark, Qt::LeftButton);
+    EXPECT_EQ(m.data(m.index(1, 0), PagedTableModel::MarkRole), 0);
+    QTest::mouseClick(mark, Qt::LeftButton);
+
+    QTest::mouseClick(qobject_cast<FormWindow*>(form)->okButton(), Qt::LeftButton);
+    QApplication::processEvents();
+    auto& kun = ctx->access(Tbl::KUNDE);
+    kun.rec().set(KUN::KUNDEID, id);
+    ASSERT_EQ(kun.FETCH(KUN::KeyKundeId), LEVEL_BENIGN);
+    EXPECT_NE(kun.rec().get(KUN::HOVEDKONTAKT), 0);
+    EXPECT_TRUE(answers.shown.empty());
+}
+
+TEST_F(KundekartotekWindowTest, TheContactFormCopiesTheCustomersNumber)
+{
+    const int id = add("Hansen", 0, 0);
+    auto& kun = ctx->access(Tbl::KUNDE);
+    kun.OPEN();
+    kun.rec().set(KUN::KUNDEID, id);
+    ASSERT_EQ(kun.FETCH(KUN::KeyKundeId), LEVEL_BENIGN);
+    kun.rec().set(KUN::TELEFON, "55 12 34 56");
+    ASSERT_EQ(kun.UPDATE(), LEVEL_BENIGN);
+    addContact(id, "Kari", "22 22 22 22");
+    desktop::KUNDEKARTOTEK(*ctx);
+    list()->browse().model().setCurrentRow(0);
+    ASSERT_TRUE(list()->browse().activate(ChangeRecord));
+    auto* kontakter = top()->findChild<BrowseWidget*>("kontakter");
+    kontakter->browse().model().setCurrentRow(0);
+    ASSERT_TRUE(kontakter->browse().activate(ChangeRecord));
+    QWidget* form = top();
+    ASSERT_EQ(form->objectName(), "KONTAKTFORM");
+    EXPECT_EQ(form->windowTitle(), "Endre/vise kontaktperson  (Hansen)");
+    auto* telefon = form->findChild<QLineEdit*>("telefon");
+    EXPECT_EQ(telefon->text(), "22 22 22 22");
+    answers.answer(BUTTON_YES);
+    QTest::mouseClick(form->findChild<QPushButton*>("kopiertelefon"), Qt::LeftButton);
+    EXPECT_EQ(telefon->text(), "55 12 34 56");
+    ASSERT_EQ(answers.shown.size(), 1u);
+    EXPECT_EQ(answers.shown[0].text, "Vil du overskrive allerede angitt telefonnummer?");
 }
