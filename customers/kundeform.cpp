@@ -171,6 +171,74 @@ std::unique_ptr<BrowseClass> KundeForm::kontakter()
     return list;
 }
 
+std::unique_ptr<BrowseClass> KundeForm::fakturaer()
+{
+    Context& ctx = context();
+    ctx.rec(Tbl::FAKTURA).set(FAK::KUNDEID, record().get(KUN::KUNDEID));
+    auto view = std::make_unique<ViewManager>();
+    view->INIT(ctx, Tbl::FAKTURA);
+    view->SETSORT(view->ADDSORTORDER(FAK::KeyKundeId_FakturaDato));
+    view->ADDRANGE(FAK::KUNDEID.no);
+    auto list = std::make_unique<BrowseClass>(
+        ctx, std::move(view),
+        std::vector<PagedTableModel::Column>{{FAK::FAKTURAID.no, "Ordrenr", "@n_8", {}},
+                                             {FAK::FAKTURADATO.no, "Fakturadato", "@d06.B", {}},
+                                             {FAK::FORFALLSDATO.no, "Forfallsdato", "@d06.B", {}},
+                                             {FAK::BETALTDATO.no, "Betalt dato", "@d06.B", {}},
+                                             {FAK::FAKTURASTATUS.no, "Status", "@n_5", {}},
+                                             {FAK::TOTALSUM.no, "Totalsum", "@n-14.`2", {}}},
+        std::vector<std::string>{"Fakturadato"});
+    list->model().rowMark = [](const Record& r) { return r.get(FAK::FAKTURASTATUS); };
+    Record& kunde = record();
+    list->tabChanging = [&ctx, &kunde](int) {
+        ctx.rec(Tbl::FAKTURA).set(FAK::KUNDEID, kunde.get(KUN::KUNDEID));
+    };
+    return list;
+}
+
+void KundeForm::setFakturaPeriode(BrowseClass& list, int32_t fra, int32_t til)
+{
+    ViewManager& view = list.view();
+    view.SETFILTER(fra ? "FAK:FakturaDato >= " + std::to_string(fra) : std::string(), "10");
+    view.SETFILTER(til ? "FAK:FakturaDato <= " + std::to_string(til) : std::string(), "11");
+    list.setTab(list.tab());
+}
+
+KundeForm::Summer KundeForm::fakturaSummer(BrowseClass& list)
+{
+    Summer sum;
+    // Read through a view of its own, so that the list's position and buffer stay.
+    Context& ctx = context();
+    FileManager& fak = ctx.access(Tbl::FAKTURA);
+    const Record keep = fak.rec();
+    ViewManager all;
+    all.INIT(ctx, Tbl::FAKTURA);
+    all.SETSORT(all.ADDSORTORDER(FAK::KeyKundeId_FakturaDato));
+    all.ADDRANGE(FAK::KUNDEID.no);
+    all.SETFILTER(list.view().filterText());
+    fak.rec().set(FAK::KUNDEID, record().get(KUN::KUNDEID));
+    if (all.OPEN() == LEVEL_BENIGN) {
+        all.RESET();
+        while (all.NEXT() == LEVEL_BENIGN) {
+            const Decimal total = fak.rec().get(FAK::TOTALSUM);
+            sum.total += total;
+            if (fak.rec().get(FAK::BETALTDATO) != 0)
+                sum.betalt += total;
+        }
+        all.CLOSE();
+    }
+    fak.rec() = keep;
+    return sum;
+}
+
+FakturaStatus fakturaStatus(Context& ctx, int32_t status)
+{
+    if (!SETKODA(ctx, 105, status))
+        return {"???", std::nullopt};
+    const Record& koda = ctx.rec(Tbl::KODEVERK_ALIAS);
+    return {koda.get(KODA::TEKST), koda.get(KODA::LONG2)};
+}
+
 KontaktForm::KontaktForm(Context& ctx, int request)
     : WindowManager(ctx, "KONTAKTFORM", Tbl::KONTAKT, request)
 {

@@ -4,6 +4,7 @@
 // copies of the customer's numbers. Headless; the windows bind to these.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "framework/browse.h"
@@ -48,6 +49,16 @@ class KundeForm : public WindowManager {
     // The customer's contacts, the main contact's row marked 1.
     std::unique_ptr<BrowseClass> kontakter();
 
+    // The customer's invoices by date, each row marked with its status code.
+    std::unique_ptr<BrowseClass> fakturaer();
+    // The period of the invoice list (0: open at that end); the list is read anew.
+    void setFakturaPeriode(BrowseClass& list, int32_t fra, int32_t til);
+    struct Summer {
+        Decimal betalt, total;
+    };
+    // Over every invoice the list's view holds: the total, and the part already paid.
+    Summer fakturaSummer(BrowseClass& list);
+
   protected:
     void primeFields() override;
     int validateRecord() override;
@@ -56,6 +67,13 @@ class KundeForm : public WindowManager {
     KundeKopi opened_, written_;
     int32_t kundeId_ = 0;
 };
+
+// An invoice status as the lists show it: the text of its code, and its colour (BGR) or none.
+struct FakturaStatus {
+    std::string tekst;
+    std::optional<int32_t> farge;
+};
+FakturaStatus fakturaStatus(Context& ctx, int32_t status);
 
 class KontaktForm : public WindowManager {
   public:

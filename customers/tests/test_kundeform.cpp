@@ -162,6 +162,52 @@ TEST_F(KundeFormTest, NoOnTheQuestionOrNoBasesLeavesEverythingUnsaid)
     EXPECT_EQ(grunnlag(a).get(GRU::KUNDENAVN), "Gammelt navn");
 }
 
+TEST_F(KundeFormTest, TheInvoiceTabShowsThePeriodWithItsSumsAndUnknownStatuses)
+{
+    addCode(*ctx, 105, 1, "Betalt", [](Record& r) { r.set(KOD::LONG2, 255); });
+    auto& fak = ctx->access(Tbl::FAKTURA);
+    fak.OPEN();
+    auto invoice = [&](int32_t kunde, int32_t dato, int32_t betalt, int32_t status, int64_t sum) {
+        fak.rec().clear();
+        fak.rec().set(FAK::KUNDEID, kunde);
+        fak.rec().set(FAK::FAKTURADATO, dato);
+        fak.rec().set(FAK::BETALTDATO, betalt);
+        fak.rec().set(FAK::FAKTURASTATUS, status);
+        fak.rec().set(FAK::TOTALSUM, Decimal::fromCents(sum));
+        EXPECT_EQ(fak.INSERT(), LEVEL_BENIGN);
+    };
+    invoice(kundeId, 80000, 80010, 1, 10000);
+    invoice(kundeId, 80100, 0, 9, 2550);
+    invoice(kundeId, 80200, 80210, 1, 500);
+    invoice(addCustomer(*ctx, "Annen"), 80100, 80110, 1, 99900);
+    fak.CLOSE();
+
+    load();
+    KundeForm form(*ctx, ViewRecord);
+    ASSERT_EQ(form.start(), LEVEL_BENIGN);
+    auto list = form.fakturaer();
+    list->setTab(0);
+    EXPECT_EQ(list->model().rowCount(), 3);
+    KundeForm::Summer sum = form.fakturaSummer(*list);
+    EXPECT_EQ(sum.total, Decimal::fromCents(13050));
+    EXPECT_EQ(sum.betalt, Decimal::fromCents(10500));
+
+    form.setFakturaPeriode(*list, 80100, 80150);
+    ASSERT_EQ(list->model().rowCount(), 1);
+    sum = form.fakturaSummer(*list);
+    EXPECT_EQ(sum.total, Decimal::fromCents(2550));
+    EXPECT_EQ(sum.betalt, Decimal());
+    EXPECT_EQ(list->model().data(list->model().index(0, 0), PagedTableModel::MarkRole), 9);
+    EXPECT_EQ(fakturaStatus(*ctx, 9).tekst, "???");
+    EXPECT_FALSE(fakturaStatus(*ctx, 9).farge.has_value());
+    EXPECT_EQ(fakturaStatus(*ctx, 1).tekst, "Betalt");
+    EXPECT_EQ(fakturaStatus(*ctx, 1).farge, 255);
+
+    form.setFakturaPeriode(*list, 80100, 0);
+    EXPECT_EQ(list->model().rowCount(), 2);
+    form.cancel();
+}
+
 TEST_F(KundeFormTest, TheContactCopiesAskOnlyBeforeOverwriting)
 {
     load();

@@ -16,8 +16,10 @@
 #include "customfields/widgets/egendefinertefelt.h"
 #include "data/context.h"
 #include "data/lookups.h"
+#include "framework/picture.h"
 #include "framework/widgets/browsewidget.h"
 #include "framework/widgets/formwindow.h"
+#include "framework/widgets/hentdato.h"
 #include "framework/widgets/lookupkeys.h"
 
 namespace tavlo::desktop {
@@ -144,6 +146,85 @@ QWidget* okonomiPage(FormWindow* w)
     return page;
 }
 
+// The invoice's status as text, the row in the status's colour, selected or not.
+class FakturaDelegate : public QStyledItemDelegate {
+  public:
+    FakturaDelegate(Context& ctx, QObject* parent) : QStyledItemDelegate(parent), ctx_(ctx) {}
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const FakturaStatus s = fakturaStatus(ctx_, index.data(PagedTableModel::MarkRole).toInt());
+        if (index.column() == kStatusColumn)
+            option->text = QString::fromStdString(s.tekst);
+        if (s.farge && *s.farge >= 0) {
+            const int32_t c = *s.farge;
+            const QColor colour(c & 0xff, (c >> 8) & 0xff, (c >> 16) & 0xff);
+            option->palette.setColor(QPalette::Text, colour);
+            option->palette.setColor(QPalette::Highlight, colour);
+        }
+    }
+
+  private:
+    static constexpr int kStatusColumn = 4;
+    Context& ctx_;
+};
+
+// The customer's invoices for a period, with the period's total and what of it is paid.
+QWidget* fakturaPage(KundeForm& rules)
+{
+    auto* page = new QWidget;
+    auto owned = rules.fakturaer();
+    // Invoices are written in the invoice register; here they are only looked at.
+    owned->buttons = {false, false, false, false, false};
+    auto* fakturaer = new BrowseWidget(std::move(owned), page);
+    fakturaer->setObjectName(QStringLiteral("fakturaer"));
+    fakturaer->table()->setItemDelegate(new FakturaDelegate(rules.context(), fakturaer->table()));
+    fakturaer->table()->setMinimumHeight(fakturaer->fontMetrics().height() * 12);
+    BrowseClass& list = fakturaer->browse();
+
+    auto* fra = numberEntry(page, "fakturafradato", 10);
+    auto* til = numberEntry(page, "fakturatildato", 10);
+    auto* betalt = numberEntry(page, "betaltsum", 14);
+    auto* total = numberEntry(page, "totalsumfakturaer", 14);
+    for (QLineEdit* e : {betalt, total})
+        e->setReadOnly(true);
+    auto date = [](QLineEdit* e) {
+        return picture::parseDate("@d06.B", e->text().toStdString()).value_or(0);
+    };
+    auto reread = [&rules, &list, fra, til, betalt, total, date] {
+        const int32_t f = date(fra), t = date(til);
+        fra->setText(QString::fromStdString(picture::formatDate("@d06.B", f)));
+        til->setText(QString::fromStdString(picture::formatDate("@d06.B", t)));
+        rules.setFakturaPeriode(list, f, t);
+        const KundeForm::Summer sum = rules.fakturaSummer(list);
+        betalt->setText(QString::fromStdString(picture::format("@n-14.`2", sum.betalt)));
+        total->setText(QString::fromStdString(picture::format("@n-14.`2", sum.total)));
+    };
+    for (QLineEdit* e : {fra, til}) {
+        QObject::connect(e, &QLineEdit::editingFinished, page, reread);
+        installLookup(e, [e, reread, date] {
+            e->setText(QString::fromStdString(picture::formatDate("@d06.B", HENTDATO(date(e)))));
+            reread();
+        });
+    }
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(new QLabel(QStringLiteral("Periode:"), page));
+    bottom->addWidget(fra);
+    bottom->addWidget(til);
+    bottom->addStretch(1);
+    bottom->addWidget(new QLabel(QStringLiteral("Sum (Betalt):"), page));
+    bottom->addWidget(betalt);
+    bottom->addWidget(new QLabel(QStringLiteral("Total:"), page));
+    bottom->addWidget(total);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(fakturaer, 1);
+    layout->addLayout(bottom);
+    reread();
+    return page;
+}
+
 // What the customer form keeps beside its window: the texts beside the codes.
 struct KundeSkjema {
     std::array<std::string, 10> texts{};
@@ -235,6 +316,7 @@ void openKundeForm(Context& ctx, std::function<void(int response, RowRef inserte
     tabs->setObjectName(QStringLiteral("faner"));
     tabs->addTab(kontaktPage(w, rules), QStringLiteral("Kontakter"));
     tabs->addTab(okonomiPage(w), QStringLiteral("Økonomi"));
+    tabs->addTab(fakturaPage(rules), QStringLiteral("Faktura"));
     auto* ekstra = new QWidget;
     ekstra->setObjectName(QStringLiteral("ekstra"));
     ekstra->setMinimumSize(560, 240);

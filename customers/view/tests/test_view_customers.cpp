@@ -75,13 +75,14 @@ class KundekartotekWindowTest : public tavlo::testing::DataFolderTest {
         return out;
     }
     // What the list draws in a cell: the text its delegate puts in place of the model's.
-    QString drawn(int row, int c) const
+    QString drawn(int row, int c) const { return drawn(list(), row, c); }
+    static QString drawn(BrowseWidget* list, int row, int c)
     {
         // initStyleOption is protected; the delegate's own override still runs.
         struct Open : QStyledItemDelegate {
             using QStyledItemDelegate::initStyleOption;
         };
-        auto* table = list()->table();
+        auto* table = list->table();
         const QModelIndex index = table->model()->index(row, c);
         QStyleOptionViewItem o;
         o.initFrom(table);
@@ -175,6 +176,14 @@ TEST_F(KundekartotekWindowTest, TheFormMarksTheMainContactInRedAndHidesAnEmptyEx
     const int id = add("Hansen", 5003, 2);
     addContact(id, "Kari", "");
     addContact(id, "Ola", "");
+    auto& fak = ctx->access(Tbl::FAKTURA);
+    fak.OPEN();
+    fak.rec().clear();
+    fak.rec().set(FAK::KUNDEID, id);
+    fak.rec().set(FAK::FAKTURASTATUS, 7);
+    fak.rec().set(FAK::TOTALSUM, Decimal::fromCents(123450));
+    ASSERT_EQ(fak.INSERT(), LEVEL_BENIGN);
+    fak.CLOSE();
     desktop::KUNDEKARTOTEK(*ctx);
     list()->browse().model().setCurrentRow(0);
     ASSERT_TRUE(list()->browse().activate(ChangeRecord));
@@ -188,6 +197,11 @@ TEST_F(KundekartotekWindowTest, TheFormMarksTheMainContactInRedAndHidesAnEmptyEx
     for (int i = 0; i < tabs->count(); ++i)
         names << tabs->tabText(i);
     EXPECT_FALSE(names.contains("Ekstra"));
+    EXPECT_TRUE(names.contains("Faktura"));
+    QApplication::processEvents();
+    auto* fakturaer = form->findChild<BrowseWidget*>("fakturaer");
+    EXPECT_EQ(drawn(fakturaer, 0, 4), "???");
+    EXPECT_EQ(form->findChild<QLineEdit*>("totalsumfakturaer")->text().trimmed(), "1.234,50");
 
     auto* kontakter = form->findChild<BrowseWidget*>("kontakter");
     ASSERT_TRUE(kontakter);
