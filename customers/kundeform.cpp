@@ -196,6 +196,28 @@ std::unique_ptr<BrowseClass> KundeForm::fakturaer()
     return list;
 }
 
+std::unique_ptr<BrowseClass> KundeForm::grunnlag()
+{
+    Context& ctx = context();
+    ctx.rec(Tbl::GRUNNLAG).set(GRU::KUNDEID, record().get(KUN::KUNDEID));
+    auto view = std::make_unique<ViewManager>();
+    view->INIT(ctx, Tbl::GRUNNLAG);
+    view->SETSORT(view->ADDSORTORDER(GRU::KeyKundeId_FakturaDato));
+    view->ADDRANGE(GRU::KUNDEID.no);
+    auto list = std::make_unique<BrowseClass>(
+        ctx, std::move(view),
+        std::vector<PagedTableModel::Column>{
+            {GRU::TEKST.no, "Tekst", "@s100", {}},
+            {GRU::BETALINGSBETINGELSE.no, "Betalingsbet.", "@n_5B", {}},
+            {GRU::TOTALSUM.no, "Totalsum", "@n-14.`2", {}}},
+        std::vector<std::string>{"Fakturadato"});
+    Record& kunde = record();
+    list->tabChanging = [&ctx, &kunde](int) {
+        ctx.rec(Tbl::GRUNNLAG).set(GRU::KUNDEID, kunde.get(KUN::KUNDEID));
+    };
+    return list;
+}
+
 void KundeForm::setFakturaPeriode(BrowseClass& list, int32_t fra, int32_t til)
 {
     ViewManager& view = list.view();

@@ -49,6 +49,8 @@ class KundeForm : public WindowManager {
     // The customer's contacts, the main contact's row marked 1.
     std::unique_ptr<BrowseClass> kontakter();
 
+    // The customer's billing bases by invoice date.
+    std::unique_ptr<BrowseClass> grunnlag();
     // The customer's invoices by date, each row marked with its status code.
     std::unique_ptr<BrowseClass> fakturaer();
     // The period of the invoice list (0: open at that end); the list is read anew.

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "codesets/tlko.h"
+#include "customers/tlku.h"
 #include "customfields/tldr.h"
 #include "data/context.h"
 #include "data/datafolder.h"
@@ -82,12 +83,14 @@ void initModules(ErrorClass& errors, INIClass* settings)
     TLFI::INIT(errors, settings);
     TLKO::INIT(errors, settings);
     TLDR::INIT(errors, settings);
+    TLKU::INIT(errors, settings);
     if (started().empty())
-        started() = {"tlfi", "tlko", "tldr"};
+        started() = {"tlfi", "tlko", "tldr", "tlku"};
 }
 
 void killModules()
 {
+    TLKU::KILL();
     TLDR::KILL();
     TLKO::KILL();
     TLFI::KILL();

@@ -1,6 +1,7 @@
 // The customer form's rules and the contact form's: the main contact, what a changed customer
 // does to its billing bases, and the contact's copies of the customer's numbers.
 #include "customers/kundeform.h"
+#include "customers/tlku.h"
 #include "data/tests/fixture.h"
 #include "framework/date.h"
 #include "framework/filemanager.h"
@@ -160,6 +161,29 @@ TEST_F(KundeFormTest, NoOnTheQuestionOrNoBasesLeavesEverythingUnsaid)
               0);
     EXPECT_EQ(answers.shown.size(), 1u);
     EXPECT_EQ(grunnlag(a).get(GRU::KUNDENAVN), "Gammelt navn");
+}
+
+TEST_F(KundeFormTest, TheBillingBasesTabListsThisCustomersOnly)
+{
+    addGrunnlag(kundeId);
+    addGrunnlag(addCustomer(*ctx, "Annen"));
+    addGrunnlag(kundeId);
+    load();
+    KundeForm form(*ctx, ViewRecord);
+    ASSERT_EQ(form.start(), LEVEL_BENIGN);
+    auto list = form.grunnlag();
+    list->setTab(0);
+    EXPECT_EQ(list->model().rowCount(), 2);
+    form.cancel();
+}
+
+TEST(Tlku, InitialisesOnce)
+{
+    ErrorClass errors, other;
+    TLKU::INIT(errors, nullptr);
+    TLKU::INIT(other, nullptr); // a second call does nothing
+    EXPECT_EQ(&TLKU::errorManager(), &errors);
+    TLKU::KILL();
 }
 
 TEST_F(KundeFormTest, TheInvoiceTabShowsThePeriodWithItsSumsAndUnknownStatuses)

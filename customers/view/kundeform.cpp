@@ -225,6 +225,20 @@ QWidget* fakturaPage(KundeForm& rules)
     return page;
 }
 
+// The customer's billing bases, for looking at: they are written in the billing register.
+QWidget* grunnlagPage(KundeForm& rules)
+{
+    auto* page = new QWidget;
+    auto owned = rules.grunnlag();
+    owned->buttons = {false, false, false, false, false};
+    auto* grunnlag = new BrowseWidget(std::move(owned), page);
+    grunnlag->setObjectName(QStringLiteral("grunnlag"));
+    grunnlag->table()->setMinimumHeight(grunnlag->fontMetrics().height() * 12);
+    (new QVBoxLayout(page))->addWidget(grunnlag, 1);
+    grunnlag->browse().setTab(0);
+    return page;
+}
+
 // What the customer form keeps beside its window: the texts beside the codes.
 struct KundeSkjema {
     std::array<std::string, 10> texts{};
@@ -317,6 +331,7 @@ void openKundeForm(Context& ctx, std::function<void(int response, RowRef inserte
     tabs->addTab(kontaktPage(w, rules), QStringLiteral("Kontakter"));
     tabs->addTab(okonomiPage(w), QStringLiteral("Økonomi"));
     tabs->addTab(fakturaPage(rules), QStringLiteral("Faktura"));
+    tabs->addTab(grunnlagPage(rules), QStringLiteral("Grunnlag"));
     auto* ekstra = new QWidget;
     ekstra->setObjectName(QStringLiteral("ekstra"));
     ekstra->setMinimumSize(560, 240);
