@@ -183,8 +183,15 @@ class KundekartotekWindow : public QWidget {
         item("&Ny kunde\tInsert", [this] { list_->browse().activate(InsertRecord); });
         item("&Endre/vise kunde\tCtrl+Enter", [this] { list_->browse().activate(ChangeRecord); });
         item("&Slette kunde\tDelete", [this] { list_->browse().activate(DeleteRecord); });
-        item("&Merk alle poster\tCtrl++", [this] { merkAlle(); });
-        item("&Fjern avmerkinger\tCtrl+-", [this] { rules_->fjernAvmerkinger(); });
+        QAction* alle = item("&Merk alle poster\tCtrl++", [this] { merkAlle(); });
+        QAction* ingen = item("&Fjern avmerkinger\tCtrl+-", [this] { rules_->fjernAvmerkinger(); });
+        // The list's own keys (Insert, Delete, Ctrl+Enter) are the list's; these two are not.
+        alle->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Plus));
+        ingen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+        for (QAction* a : {alle, ingen}) {
+            a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            addAction(a);
+        }
         menu->addSeparator();
         item("&Avgrensning", [this] { avgrensning(); });
         item("Fjern a&vgrensning", [this] { fjernAvgrensning(); });

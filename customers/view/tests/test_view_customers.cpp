@@ -253,3 +253,30 @@ TEST_F(KundekartotekWindowTest, TheContactFormCopiesTheCustomersNumber)
     ASSERT_EQ(answers.shown.size(), 1u);
     EXPECT_EQ(answers.shown[0].text, "Vil du overskrive allerede angitt telefonnummer?");
 }
+
+TEST_F(KundekartotekWindowTest, TheExtraTabHoldsTheCustomersDefinedFields)
+{
+    {
+        auto& egn = ctx->access(Tbl::EGENDEF);
+        egn.OPEN();
+        egn.rec().clear();
+        egn.rec().set(EGN::TABELLNR, 1);
+        egn.rec().set(EGN::FELTNAVN, "Heltall 1");
+        egn.rec().set(EGN::LEDETEKST, "Antall ansatte");
+        egn.rec().set(EGN::FELTPOSW, 40);
+        egn.rec().set(EGN::FELTPOSH, 12);
+        ASSERT_EQ(egn.INSERT(), LEVEL_BENIGN);
+        egn.CLOSE();
+    }
+    add("Hansen", 0, 0);
+    desktop::KUNDEKARTOTEK(*ctx);
+    list()->browse().model().setCurrentRow(0);
+    ASSERT_TRUE(list()->browse().activate(ChangeRecord));
+    auto* tabs = top()->findChild<QTabWidget*>("faner");
+    QStringList names;
+    for (int i = 0; i < tabs->count(); ++i)
+        names << tabs->tabText(i);
+    EXPECT_EQ(names,
+              (QStringList{"Kontakter", "Økonomi", "Faktura", "Grunnlag", "Ekstra", "Notater"}));
+    EXPECT_TRUE(top()->findChild<QWidget*>("ekstra")->findChild<QWidget*>("201"));
+}
