@@ -205,13 +205,14 @@ class KundekartotekWindow : public QWidget {
         layout->addWidget(list_, 1);
         layout->addLayout(buttons);
         resize(900, 520);
+        // Before the window is shown, so that it opens where it was saved.
+        restoreWindowPosition(ctx_, this, kWindowName);
     }
 
     KundeKartotek& rules() { return *rules_; }
 
     void start()
     {
-        restoreWindowPosition(ctx_, this, kWindowName);
         rules_->open();
         list_->tabBar()->setCurrentIndex(KundeKartotek::TabNavn);
         list_->table()->showCurrent();
