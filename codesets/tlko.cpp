@@ -1,52 +1,38 @@
 #include "codesets/tlko.h"
 
 #include "data/context.h"
-#include "framework/iniclass.h"
+#include "framework/modulestate.h"
 
 namespace TLKO {
 namespace {
-tavlo::ErrorClass* errors = nullptr;
-tavlo::INIClass* shared = nullptr;
-bool initialised = false;
-
-tavlo::INIClass& own()
+tavlo::ModuleState& state()
 {
-    static tavlo::INIClass file;
-    return file;
+    static tavlo::ModuleState s("tlko.INI");
+    return s;
 }
 } // namespace
 
 void INIT(tavlo::ErrorClass& e, tavlo::INIClass* settings)
 {
-    if (initialised)
+    if (!state().init(e, settings))
         return;
-    initialised = true;
-    errors = &e;
-    shared = settings;
-    if (!shared)
-        own().Init("tlko.INI");
     TLFI::INIT(e, settings);
 }
 
 void KILL()
 {
-    if (!initialised)
+    if (!state().kill())
         return;
-    initialised = false;
-    if (!shared)
-        own().Kill();
-    errors = nullptr;
-    shared = nullptr;
     TLFI::KILL();
 }
 
 tavlo::ErrorClass& errorManager()
 {
-    return errors ? *errors : TLFI::errorManager();
+    return state().errorManager();
 }
 
 tavlo::INIClass& settings()
 {
-    return shared ? *shared : own();
+    return state().settings();
 }
 } // namespace TLKO
