@@ -3,10 +3,8 @@
 #include <algorithm>
 
 #include "data/context.h"
-#include "data/filterproc.h"
 #include "data/globals.h"
 #include "data/lookups.h"
-#include "framework/filterexpr.h"
 #include "framework/picture.h"
 #include "framework/text.h"
 #include "framework/viewmanager.h"
@@ -18,29 +16,10 @@ namespace {
 constexpr int kKundeTabell = 1; // the customers' number among the tables that have filters
 constexpr const char* kListFilterId = "2";
 
-std::string clipped(const std::string& s)
-{
-    const auto end = s.find_last_not_of(' ');
-    const auto start = s.find_first_not_of(' ');
-    return end == std::string::npos ? std::string() : s.substr(start, end - start + 1);
-}
-
-// A text inside a quoted filter constant: a quote is doubled, so a name like "O'Neil" is
-// searched for and not read as the end of the constant.
-std::string quoted(const std::string& s)
-{
-    std::string out;
-    for (char c : s) {
-        out += c;
-        if (c == '\'')
-            out += c;
-    }
-    return out;
-}
-
 } // namespace
 
-KundeKartotek::KundeKartotek(Context& ctx) : ctx_(ctx)
+KundeKartotek::KundeKartotek(Context& ctx)
+    : ctx_(ctx), filter_(ctx, kKundeTabell, Tbl::KUNDE, [this] { reread(); })
 {
     auto view = std::make_unique<ViewManager>();
     view->INIT(ctx, Tbl::KUNDE);
@@ -77,14 +56,7 @@ void KundeKartotek::open()
     GLQ::TAG_KUNDE.clear();
     counter_ = 0;
     browse_->setTab(TabNavn);
-    working_.clear();
-    description_.clear();
-    std::string description;
-    if (GLO::FAST_FILTERID_KUNDE != 0 &&
-        SETFILTER(ctx_, kKundeTabell, GLO::FAST_FILTERID_KUNDE, working_, description) == 1) {
-        description_ = description;
-        applyFilter();
-    }
+    filter_.applyFixed(GLO::FAST_FILTERID_KUNDE);
     reread();
 }
 
@@ -111,60 +83,13 @@ std::string KundeKartotek::kundegruppeTekst()
     return kundegruppeFormat(ctx_, kundegruppe_);
 }
 
-bool KundeKartotek::avgrensning()
-{
-    if (LAGFILTER(ctx_, kKundeTabell, working_) != 1)
-        return false;
-    description_.clear();
-    return applyFilter();
-}
-
-bool KundeKartotek::hentFilter()
-{
-    std::string description = description_;
-    if (HENTFILTER(ctx_, kKundeTabell, working_, description) == 0)
-        return false;
-    const std::string before = description_;
-    description_ = description;
-    if (!applyFilter()) {
-        description_ = before;
-        return false;
-    }
-    return true;
-}
-
-bool KundeKartotek::applyFilter()
-{
-    const std::string filter = clipped(working_);
-    if (filter.empty())
-        return false;
-    const FilterExpr expr = FilterExpr::parse(filter, table(Tbl::KUNDE));
-    if (!expr.ok() || !expr.evaluate(ctx_.rec(Tbl::KUNDE)).has_value()) {
-        say(ctx_, "Filteret inneholder feil og kan ikke brukes:|" + filter, "Feil",
-            Icon::Exclamation);
-        return false;
-    }
-    active_ = filter;
-    if (clipped(description_).empty())
-        description_ = filter;
-    reread();
-    return true;
-}
-
-void KundeKartotek::fjernAvgrensning()
-{
-    active_.clear();
-    description_.clear();
-    reread();
-}
-
 std::string KundeKartotek::listFilter(int tab) const
 {
-    std::string f = active_;
+    std::string f = filter_.active();
     const std::string name = clipped(navn_);
     if (tab == TabNavn && !name.empty()) {
         const std::string search =
-            "INSTRING('" + quoted(text::upper(name)) + "',UPPER(KUN:Navn),1,1)";
+            "INSTRING('" + quotedConstant(text::upper(name)) + "',UPPER(KUN:Navn),1,1)";
         f = f.empty() ? search : f + " AND " + search;
     }
     return f;

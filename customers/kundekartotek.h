@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "data/registerfilter.h"
 #include "framework/browse.h"
 
 namespace tavlo {
@@ -34,19 +35,16 @@ class KundeKartotek {
     int32_t kundegruppe() const { return kundegruppe_; }
     std::string kundegruppeTekst();
 
-    // "Avgrensning": the filter builder on the working filter, then applied.
-    bool avgrensning();
-    // A saved filter chosen from the pick list, then applied.
-    bool hentFilter();
-    // The working filter made active: false when it is blank or refused.
-    bool applyFilter();
-    // "Fjern avgrensning".
-    void fjernAvgrensning();
+    // "Avgrensning", the saved filters' pick list, "Fjern avgrensning".
+    bool avgrensning() { return filter_.avgrensning(); }
+    bool hentFilter() { return filter_.hentFilter(); }
+    bool applyFilter() { return filter_.apply(); }
+    void fjernAvgrensning() { filter_.fjern(); }
 
-    std::string& workingFilter() { return working_; }
-    const std::string& activeFilter() const { return active_; }
+    std::string& workingFilter() { return filter_.working(); }
+    const std::string& activeFilter() const { return filter_.active(); }
     // What the line above the list shows.
-    const std::string& description() const { return description_; }
+    const std::string& description() const { return filter_.description(); }
     // The filter the list is read with on a tab: the active one and, on "Navn", the search.
     std::string listFilter(int tab) const;
 
@@ -69,7 +67,7 @@ class KundeKartotek {
     Context& ctx_;
     std::unique_ptr<BrowseClass> owned_;
     BrowseClass* browse_;
-    std::string working_, active_, description_;
+    RegisterFilter filter_;
     std::string navn_;
     int32_t kundegruppe_ = 0;
     int32_t counter_ = 0;

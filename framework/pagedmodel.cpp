@@ -114,7 +114,7 @@ Qt::ItemFlags PagedTableModel::flags(const QModelIndex& index) const
 
 QString PagedTableModel::cell(const Column& c, const Record& r) const
 {
-    const std::string s = showField(r, c.field, c.picture);
+    const std::string s = c.text ? c.text(r) : showField(r, c.field, c.picture);
     // The alignment places the text in its column; a picture's padding would only shift it.
     return QString::fromUtf8(std::string(text::trim(s)));
 }

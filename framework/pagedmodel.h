@@ -27,10 +27,21 @@ class PagedTableModel : public QAbstractTableModel {
     static constexpr int MarkRole = Qt::UserRole + 1;
 
     struct Column {
+        Column() = default;
+        Column(int field, QString heading, std::string picture = {},
+               Qt::Alignment alignment = {},
+               std::function<std::string(const Record&)> text = {})
+            : field(field), heading(std::move(heading)), picture(std::move(picture)),
+              alignment(alignment), text(std::move(text))
+        {
+        }
         int field = 0; // field number in the view's table
         QString heading;
         std::string picture;          // framework/picture.h; empty: the field type's usual picture
         Qt::Alignment alignment = {}; // none: numbers right, dates and texts left
+        // A text made from the row's record instead of the field's (a code's text, a value
+        // shown only when another field allows it); taken once, when the row is read.
+        std::function<std::string(const Record&)> text;
     };
 
     // Takes the view as the caller built it (sort orders, ranges, filters) and opens it: the

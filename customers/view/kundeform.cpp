@@ -18,6 +18,7 @@
 #include "data/lookups.h"
 #include "framework/picture.h"
 #include "framework/widgets/browsewidget.h"
+#include "framework/widgets/formfields.h"
 #include "framework/widgets/formwindow.h"
 #include "framework/widgets/hentdato.h"
 #include "framework/widgets/lookupkeys.h"
@@ -42,34 +43,6 @@ class HovedkontaktDelegate : public QStyledItemDelegate {
         }
     }
 };
-
-QLineEdit* entry(QWidget* parent, const char* name, int chars, int maxLength = 0)
-{
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
-    e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QLatin1Char('M')) * chars);
-    if (maxLength)
-        e->setMaxLength(maxLength);
-    return e;
-}
-
-QLineEdit* numberEntry(QWidget* parent, const char* name, int chars)
-{
-    auto* e = entry(parent, name, chars);
-    e->setMaximumWidth(e->minimumWidth());
-    e->setAlignment(Qt::AlignRight);
-    return e;
-}
-
-void addRow(QFormLayout* form, const char* label, QWidget* field, QLayout* row = nullptr)
-{
-    auto* l = new QLabel(QString::fromUtf8(label), field->parentWidget());
-    l->setBuddy(field);
-    if (row)
-        form->addRow(l, row);
-    else
-        form->addRow(l, field);
-}
 
 // The customer's contact persons: the list, its buttons and the main contact's mark.
 QWidget* kontaktPage(FormWindow* w, KundeForm& rules)

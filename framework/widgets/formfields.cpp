@@ -1,0 +1,37 @@
+#include "framework/widgets/formfields.h"
+
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace tavlo {
+
+QLineEdit* entry(QWidget* parent, const char* name, int chars, int maxLength)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QLatin1Char('M')) * chars);
+    if (maxLength)
+        e->setMaxLength(maxLength);
+    return e;
+}
+
+QLineEdit* numberEntry(QWidget* parent, const char* name, int chars)
+{
+    auto* e = entry(parent, name, chars);
+    e->setMaximumWidth(e->minimumWidth());
+    e->setAlignment(Qt::AlignRight);
+    return e;
+}
+
+void addRow(QFormLayout* form, const char* label, QWidget* field, QLayout* row)
+{
+    auto* l = new QLabel(QString::fromUtf8(label), field->parentWidget());
+    l->setBuddy(field);
+    if (row)
+        form->addRow(l, row);
+    else
+        form->addRow(l, field);
+}
+
+} // namespace tavlo
