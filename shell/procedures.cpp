@@ -6,6 +6,7 @@
 #include "customfields/widgets/filterbrowse.h"
 #include "data/view/data_view.h"
 #include "data/view/parameterbilde.h"
+#include "products/view/products_view.h"
 #include "shell/frame.h"
 
 namespace tavlo::tlma {
@@ -20,6 +21,7 @@ void addProcedures(Frame& frame)
     frame.addProcedure("LAGFILER", [](Context& c) { desktop::LAGFILER(c); });
     frame.addProcedure("EGENDEFBROWSE", EGENDEFBROWSE);
     frame.addProcedure("KUNDEKARTOTEK", [](Context& c) { desktop::KUNDEKARTOTEK(c); });
+    frame.addProcedure("PRODUKTKARTOTEK", [](Context& c) { desktop::PRODUKTKARTOTEK(c); });
     frame.addProcedure("FILTERBROWSE", FILTERBROWSE);
 }
 

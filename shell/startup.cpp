@@ -6,6 +6,7 @@
 
 #include "codesets/tlko.h"
 #include "customers/tlku.h"
+#include "products/tlpr.h"
 #include "customfields/tldr.h"
 #include "data/context.h"
 #include "data/datafolder.h"
@@ -84,13 +85,15 @@ void initModules(ErrorClass& errors, INIClass* settings)
     TLKO::INIT(errors, settings);
     TLDR::INIT(errors, settings);
     TLKU::INIT(errors, settings);
+    TLPR::INIT(errors, settings);
     if (started().empty())
-        started() = {"tlfi", "tlko", "tldr", "tlku"};
+        started() = {"tlfi", "tlko", "tldr", "tlku", "tlpr"};
 }
 
 void killModules()
 {
     TLKU::KILL();
+    TLPR::KILL();
     TLDR::KILL();
     TLKO::KILL();
     TLFI::KILL();

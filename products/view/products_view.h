@@ -1,0 +1,19 @@
+#pragma once
+// The products' windows.
+#include <functional>
+
+#include "data/store.h"
+
+namespace tavlo {
+class Context;
+namespace desktop {
+
+// The product register "Produktkartotek". With `selected`, the register is opened for choosing
+// a product in the caller's context: it ends with RequestCompleted and the chosen product in the
+// PRODUKT buffer (memos too), or RequestCancelled when closed without a choice.
+void PRODUKTKARTOTEK(Context& ctx, std::function<void(int response)> selected = {});
+// The register's update procedure: the product form for GlobalRequest on the PRO buffer.
+void openProduktForm(Context& ctx, std::function<void(int response, RowRef inserted)> done);
+
+} // namespace desktop
+} // namespace tavlo
