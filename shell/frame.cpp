@@ -91,7 +91,7 @@ void Frame::start(const std::string& name)
 {
     auto found = procedures_.find(name);
     if (found == procedures_.end()) {
-        say(errors_, name + " kommer i en senere versjon av Tavlo.", "Info", Icon::Information);
+        say(errors_, comingLater(name), "Info", Icon::Information);
         return;
     }
     contextwindows::startInContext(found->second, &errors_);

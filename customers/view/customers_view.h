@@ -8,8 +8,10 @@ namespace tavlo {
 class Context;
 namespace desktop {
 
-// The customer register "Kundekartotek".
-void KUNDEKARTOTEK(Context& ctx);
+// The customer register "Kundekartotek". With `selected`, the register is opened for choosing
+// a customer in the caller's context: it ends with RequestCompleted and the chosen customer in
+// the KUNDE buffer, or RequestCancelled when closed without a choice.
+void KUNDEKARTOTEK(Context& ctx, std::function<void(int response)> selected = {});
 // The register's update procedure: the customer form for GlobalRequest on the KUN buffer.
 void openKundeForm(Context& ctx, std::function<void(int response, RowRef inserted)> done);
 // The contact list's update procedure; the customer is the one in the KUN buffer.

@@ -119,6 +119,22 @@ QWidget* okonomiPage(FormWindow* w)
     return page;
 }
 
+// The buttons of a list whose forms come with a later version: each says so.
+QHBoxLayout* laterButtons(QWidget* page, Context& ctx,
+                          std::initializer_list<std::pair<const char*, const char*>> buttons)
+{
+    auto* row = new QHBoxLayout;
+    for (const auto& [text, procedure] : buttons) {
+        auto* b = new QPushButton(QString::fromUtf8(text), page);
+        const std::string name = procedure;
+        QObject::connect(b, &QPushButton::clicked, page,
+                         [&ctx, name] { sayComingLater(ctx, name); });
+        row->addWidget(b);
+    }
+    row->addStretch(1);
+    return row;
+}
+
 // The invoice's status as text, the row in the status's colour, selected or not.
 class FakturaDelegate : public QStyledItemDelegate {
   public:
@@ -149,7 +165,7 @@ QWidget* fakturaPage(KundeForm& rules)
 {
     auto* page = new QWidget;
     auto owned = rules.fakturaer();
-    // Invoices are written in the invoice register; here they are only looked at.
+    // The list's own keys stay off until the invoice form is there to open.
     owned->buttons = {false, false, false, false, false};
     auto* fakturaer = new BrowseWidget(std::move(owned), page);
     fakturaer->setObjectName(QStringLiteral("fakturaer"));
@@ -194,11 +210,17 @@ QWidget* fakturaPage(KundeForm& rules)
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(fakturaer, 1);
     layout->addLayout(bottom);
+    if (!rules.readOnly())
+        layout->addLayout(laterButtons(page, rules.context(),
+                                       {{"Ny faktura", "FAKTURAFORM"},
+                                        {"Endre/vise faktura", "FAKTURAFORM"},
+                                        {"Slett faktura", "FAKTURAFORM"},
+                                        {"Skriv ut faktura", "VELGFAKTURARAPPORT"}}));
     reread();
     return page;
 }
 
-// The customer's billing bases, for looking at: they are written in the billing register.
+// The customer's billing bases; their form comes with the billing module.
 QWidget* grunnlagPage(KundeForm& rules)
 {
     auto* page = new QWidget;
@@ -207,7 +229,13 @@ QWidget* grunnlagPage(KundeForm& rules)
     auto* grunnlag = new BrowseWidget(std::move(owned), page);
     grunnlag->setObjectName(QStringLiteral("grunnlag"));
     grunnlag->table()->setMinimumHeight(grunnlag->fontMetrics().height() * 12);
-    (new QVBoxLayout(page))->addWidget(grunnlag, 1);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(grunnlag, 1);
+    if (!rules.readOnly())
+        layout->addLayout(laterButtons(page, rules.context(),
+                                       {{"Nytt grunnlag", "GRUNNLAGFORM"},
+                                        {"Endre/vise grunnlag", "GRUNNLAGFORM"},
+                                        {"Slett grunnlag", "GRUNNLAGFORM"}}));
     grunnlag->browse().setTab(0);
     return page;
 }

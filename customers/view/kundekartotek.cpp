@@ -88,8 +88,8 @@ class KundeDelegate : public QStyledItemDelegate {
 
 class KundekartotekWindow : public QWidget {
   public:
-    explicit KundekartotekWindow(Context& ctx)
-        : ctx_(ctx), rules_(std::make_unique<KundeKartotek>(ctx))
+    KundekartotekWindow(Context& ctx, std::function<void(int)> selected)
+        : ctx_(ctx), rules_(std::make_unique<KundeKartotek>(ctx)), selected_(std::move(selected))
     {
         setAttribute(Qt::WA_DeleteOnClose);
         setWindowTitle(QStringLiteral("Kundekartotek"));
@@ -98,6 +98,11 @@ class KundekartotekWindow : public QWidget {
         // The list widget owns the browse rules; the register's rules keep a reference.
         rules_->browse().updateProcedure = [](Context& c, BrowseClass::FormDone done) {
             openKundeForm(c, std::move(done));
+        };
+        rules_->browse().selectMode = static_cast<bool>(selected_);
+        rules_->browse().closeRegister = [this](int response) {
+            finish(response);
+            close();
         };
         list_ = new BrowseWidget(takeBrowse(), this);
         list_->setObjectName(QStringLiteral("kunder"));
@@ -170,7 +175,12 @@ class KundekartotekWindow : public QWidget {
                 [this] { avgrensning(); });
         connect(button("Fjern avgrensning", "fjernAvgrensning"), &QPushButton::clicked, this,
                 [this] { fjernAvgrensning(); });
+        connect(button("Generer fakturaer", "generer"), &QPushButton::clicked, this,
+                [this] { genererFakturaer(); });
         buttons->addStretch(1);
+        QPushButton* velg = button("Velg kunde", "velg");
+        velg->setVisible(rules_->browse().selectMode);
+        list_->connectButton(velg, SelectRecord);
         connect(button("Avslutt", "avslutt"), &QPushButton::clicked, this, &QWidget::close);
 
         auto* menuBar = new QMenuBar(this);
@@ -196,6 +206,8 @@ class KundekartotekWindow : public QWidget {
         item("&Avgrensning", [this] { avgrensning(); });
         item("Fjern a&vgrensning", [this] { fjernAvgrensning(); });
         menu->addSeparator();
+        item("&Generer fakturaer", [this] { genererFakturaer(); });
+        menu->addSeparator();
         item("&Lagre vindusposisjon", [this] { saveWindowPosition(ctx_, this, kWindowName); });
 
         auto* layout = new QVBoxLayout(this);
@@ -208,6 +220,8 @@ class KundekartotekWindow : public QWidget {
         // Before the window is shown, so that it opens where it was saved.
         restoreWindowPosition(ctx_, this, kWindowName);
     }
+
+    ~KundekartotekWindow() override { finish(RequestCancelled); }
 
     KundeKartotek& rules() { return *rules_; }
 
@@ -243,6 +257,15 @@ class KundekartotekWindow : public QWidget {
         // here and keep using them through the widget.
         return rules_->releaseBrowse();
     }
+
+    // The caller of a select hears once how the register ended.
+    void finish(int response)
+    {
+        if (auto f = std::exchange(selected_, nullptr))
+            f(response);
+    }
+
+    void genererFakturaer() { sayComingLater(ctx_, "GENERERNYEFAKTURAER"); }
 
     void followTab()
     {
@@ -292,6 +315,7 @@ class KundekartotekWindow : public QWidget {
 
     Context& ctx_;
     std::unique_ptr<KundeKartotek> rules_;
+    std::function<void(int)> selected_;
     BrowseWidget* list_;
     KundeDelegate* delegate_;
     QLineEdit* description_;
@@ -304,9 +328,9 @@ class KundekartotekWindow : public QWidget {
 
 } // namespace
 
-void KUNDEKARTOTEK(Context& ctx)
+void KUNDEKARTOTEK(Context& ctx, std::function<void(int response)> selected)
 {
-    auto* w = new KundekartotekWindow(ctx);
+    auto* w = new KundekartotekWindow(ctx, std::move(selected));
     contextwindows::show(ctx, w);
     w->start();
 }

@@ -280,3 +280,32 @@ TEST_F(KundekartotekWindowTest, TheExtraTabHoldsTheCustomersDefinedFields)
               (QStringList{"Kontakter", "Økonomi", "Faktura", "Grunnlag", "Ekstra", "Notater"}));
     EXPECT_TRUE(top()->findChild<QWidget*>("ekstra")->findChild<QWidget*>("201"));
 }
+
+TEST_F(KundekartotekWindowTest, SelectModeEndsWithTheChosenCustomerAndLaterCommandsSaySo)
+{
+    add("Hansen", 5003, 2);
+    add("Andersen", 0, 0);
+    std::vector<int> responses;
+    desktop::KUNDEKARTOTEK(*ctx, [&](int response) { responses.push_back(response); });
+    auto* velg = window()->findChild<QPushButton*>("velg");
+    ASSERT_TRUE(velg);
+    EXPECT_FALSE(velg->isHidden());
+    list()->browse().model().setCurrentRow(1);
+    QTest::mouseClick(velg, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(responses, std::vector<int>{RequestCompleted});
+    EXPECT_EQ(ctx->rec(Tbl::KUNDE).get(KUN::NAVN), "Hansen");
+    EXPECT_TRUE(contextwindows::windows(*ctx).isEmpty());
+
+    desktop::KUNDEKARTOTEK(*ctx, [&](int response) { responses.push_back(response); });
+    window()->close();
+    QApplication::processEvents();
+    EXPECT_EQ(responses, (std::vector<int>{RequestCompleted, RequestCancelled}));
+
+    // Opened from the menu: nothing to select; invoice generation comes later.
+    desktop::KUNDEKARTOTEK(*ctx);
+    EXPECT_TRUE(window()->findChild<QPushButton*>("velg")->isHidden());
+    QTest::mouseClick(window()->findChild<QPushButton*>("generer"), Qt::LeftButton);
+    ASSERT_EQ(answers.shown.size(), 1u);
+    EXPECT_EQ(answers.shown[0].text, "GENERERNYEFAKTURAER kommer i en senere versjon av Tavlo.");
+}
