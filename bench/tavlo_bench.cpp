@@ -4,7 +4,8 @@
 // prepared statements, keyset paging, rollback journal and full sync. Besides inserts, walks and
 // locates on customers it times the first page of a filtered invoice register (100,000 invoices),
 // deleting a customer with 1,000 contacts, and opening, paging and locating in a register of
-// 1,000,000 invoices through the list's model (the invoices take about a minute to store).
+// 1,000,000 invoices through the list's model (the invoices take about a minute to store), and
+// the customer register over 100,000 customers: opening it, the name search, marking them all.
 //
 //   tavlo-bench [--quick] [--dir FOLDER] [--keep] [--only NAME]
 //
@@ -32,6 +33,7 @@
 #include <vector>
 
 #include "bench/common.h"
+#include "bench/customers_bench.h"
 #include "data/context.h"
 #include "data/globals.h"
 #include "framework/answer.h"
@@ -1067,6 +1069,12 @@ int main(int argc, char** argv)
     }
     if (wanted("cascade_delete"))
         benchCascadeDelete(dir, customers);
+    if (wanted("customers_open") || wanted("customers_search") || wanted("customers_search_rare") ||
+        wanted("customers_mark_all"))
+        benchCustomers(dir, customers,
+                       {wanted("customers_open"),
+                        wanted("customers_search") || wanted("customers_search_rare"),
+                        wanted("customers_mark_all")});
     if (wanted("register_open") || wanted("register_page") || wanted("register_locate"))
         benchRegister(dir, wanted("register_open"), wanted("register_page"),
                       wanted("register_locate"));
