@@ -4,7 +4,8 @@
 // prepared statements, keyset paging, rollback journal and full sync. Besides inserts, walks and
 // locates on customers it times the first page of a filtered invoice register (100,000 invoices),
 // deleting a customer with 1,000 contacts, and opening, paging and locating in a register of
-// 1,000,000 invoices through the list's model (the invoices take about a minute to store).
+// 1,000,000 invoices through the list's model (the invoices take about a minute to store), and
+// the customer register over 100,000 customers: opening it, the name search, marking them all.
 //
 //   tavlo-bench [--quick] [--dir FOLDER] [--keep] [--only NAME]
 //
@@ -31,6 +32,8 @@
 #include <variant>
 #include <vector>
 
+#include "bench/common.h"
+#include "bench/customers_bench.h"
 #include "data/context.h"
 #include "data/globals.h"
 #include "framework/answer.h"
@@ -43,131 +46,12 @@
 namespace {
 
 using namespace tavlo;
-using Clock = std::chrono::steady_clock;
+using namespace tavlo::bench;
 namespace fs = std::filesystem;
 
 constexpr int kBatchRows = 100000;
 constexpr int kLocates = 1000;
-constexpr int kPage = 20;
 constexpr int kReadRuns = 3; // reads are timed best of three
-
-double msSince(Clock::time_point t0)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
-
-[[noreturn]] void die(const std::string& what)
-{
-    std::fprintf(stderr, "tavlo-bench: %s\n", what.c_str());
-    std::exit(1);
-}
-
-void report(const char* name, double ours, double baseline)
-{
-    std::printf("bench %s ours=%.2f baseline=%.2f ratio=%.2f\n", name, ours, baseline,
-                baseline > 0 ? ours / baseline : 0.0);
-    std::fflush(stdout);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Test data: varied, Norwegian-looking customers, the same rows for both sides.
-
-struct Customer {
-    int32_t regdato;
-    std::string navn, adresse, adresse2, telefon, mobil, faks, email, div;
-    int32_t postnr, betaling, levering, gruppe;
-    int64_t kreditt, rabatt; // hundredths
-};
-
-const char* const kFirst[] = {
-    "Kari",    "Ola",   "Åse",   "Øystein",  "Bjørn",  "Håkon",  "Søren",   "Ingrid",
-    "Nils",    "Marit", "Anne",  "Per",      "Liv",    "Tor",    "Solveig", "Jørgen",
-    "Kjersti", "Ægir",  "Eirik", "Ragnhild", "Sigurd", "Tone",   "Geir",    "Hege",
-    "Lars",    "Mona",  "Rune",  "Siri",     "Trond",  "Vigdis",
-};
-const char* const kLast[] = {
-    "Hansen", "Johansen",  "Olsen",  "Larsen", "Andersen", "Pedersen", "Nilsen",    "Kristiansen",
-    "Jensen", "Karlsen",   "Berg",   "Haugen", "Hagen",    "Dahl",     "Jørgensen", "Halvorsen",
-    "Lund",   "Sørensen",  "Moen",   "Strand", "Solberg",  "Eide",     "Bakken",    "Lie",
-    "Nygård", "Sæther",    "Aas",    "Næss",   "Rønning",  "Strøm",    "Ødegård",   "Bøe",
-    "Aune",   "Tveit",     "Brekke", "Øvrebø", "Åsheim",   "Vik",      "Haug",      "Myklebust",
-    "Ruud",   "Birkeland", "Lien",   "Holm",   "Sandvik",  "Helland",
-};
-const char* const kTrade[] = {
-    "Bygg",          "Rør og Varme", "Elektro",    "Transport", "Regnskap",
-    "Maling",        "Snekkeri",     "Frisør",     "Bakeri",    "Data",
-    "Tak og Fasade", "Eiendom",      "Rådgivning", "Blomster",  "Sjømat",
-};
-const char* const kForm[] = {"AS", "AS", "AS", "ENK", "ASA", "DA"};
-const char* const kStreet[] = {
-    "Storgata",         "Kirkegata",     "Strandveien", "Skolegata",  "Fjellveien",  "Bjørkeveien",
-    "Granveien",        "Sjøgata",       "Havnegata",   "Løkkeveien", "Åsveien",     "Kongens gate",
-    "Dronningens gate", "Industriveien", "Bryggen",     "Ørneveien",  "Ærfuglveien",
-};
-
-template <std::size_t N> const char* pick(std::mt19937& rng, const char* const (&list)[N])
-{
-    return list[rng() % N];
-}
-
-std::string asciiLower(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
-std::string digits(std::mt19937& rng, int n)
-{
-    std::string s;
-    for (int i = 0; i < n; ++i) {
-        if (i && i % 2 == 0)
-            s += ' ';
-        s += static_cast<char>('0' + rng() % 10);
-    }
-    return s;
-}
-
-std::vector<Customer> makeCustomers(int n, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    std::vector<Customer> out;
-    out.reserve(n);
-    for (int i = 0; i < n; ++i) {
-        Customer c;
-        std::string last = pick(rng, kLast);
-        if (rng() % 10 < 6) {
-            c.navn = std::string(pick(rng, kFirst)) + " ";
-            if (rng() % 4 == 0)
-                c.navn += std::string(1, static_cast<char>('A' + rng() % 26)) + ". ";
-            c.navn += last;
-        } else {
-            c.navn = last + " " + pick(rng, kTrade) + " " + pick(rng, kForm);
-        }
-        c.adresse = std::string(pick(rng, kStreet)) + " " + std::to_string(1 + rng() % 180);
-        if (rng() % 5 == 0)
-            c.adresse += static_cast<char>('A' + rng() % 4);
-        c.adresse2 = rng() % 6 == 0 ? "Postboks " + std::to_string(1 + rng() % 9000) : "";
-        c.postnr = static_cast<int32_t>(1 + rng() % 9990);
-        c.telefon = digits(rng, 8);
-        c.mobil = rng() % 2 ? std::string(rng() % 2 ? "9" : "4") + digits(rng, 7) : "";
-        c.faks = rng() % 8 == 0 ? digits(rng, 8) : "";
-        c.email =
-            rng() % 3 ? asciiLower(last.substr(0, 4)) + std::to_string(i) + "@example.no" : "";
-        c.div = rng() % 4 == 0 ? "Ring før levering. Faktura pr. e-post, " +
-                                     std::to_string(10 + rng() % 20) + " dager."
-                               : "";
-        c.regdato = static_cast<int32_t>(74000 + rng() % 7000);
-        c.betaling = static_cast<int32_t>(1 + rng() % 4);
-        c.levering = static_cast<int32_t>(1 + rng() % 3);
-        c.gruppe = static_cast<int32_t>(rng() % 12);
-        c.kreditt = static_cast<int64_t>(rng() % 500) * 100000;
-        c.rabatt = static_cast<int64_t>(rng() % 26) * 100;
-        out.push_back(std::move(c));
-    }
-    return out;
-}
 
 // What a user types in a locator: the start of a name, often in lower case.
 std::vector<std::string> makePrefixes(const std::vector<Customer>& customers, int n, unsigned seed)
@@ -184,26 +68,6 @@ std::vector<std::string> makePrefixes(const std::vector<Customer>& customers, in
 
 // ---------------------------------------------------------------------------------------------
 // Our side: tavlo::Context and the KUNDE manager, as feature code uses them.
-
-void fill(Record& r, const Customer& c)
-{
-    r.clear();
-    r.set(KUN::REGISTRERINGSDATO, c.regdato);
-    r.set(KUN::NAVN, c.navn);
-    r.set(KUN::ADRESSE, c.adresse);
-    r.set(KUN::ADRESSE2, c.adresse2);
-    r.set(KUN::POSTNR, c.postnr);
-    r.set(KUN::TELEFON, c.telefon);
-    r.set(KUN::MOBIL, c.mobil);
-    r.set(KUN::FAKS, c.faks);
-    r.set(KUN::EMAIL, c.email);
-    r.set(KUN::BETALINGSBETINGELSER, c.betaling);
-    r.set(KUN::LEVERINGSMATE, c.levering);
-    r.set(KUN::KUNDEGRUPPE, c.gruppe);
-    r.set(KUN::KREDITTGRENSE, Decimal::fromCents(c.kreditt));
-    r.set(KUN::RABATT, Decimal::fromCents(c.rabatt));
-    r.set(KUN::DIV, c.div);
-}
 
 // One procedure's hold on KUNDE in a data folder.
 struct Ours {
@@ -502,13 +366,6 @@ void benchInsertOne(const std::string& dir, const std::vector<Customer>& custome
                 tOurs / n, tBase / n);
 }
 
-double threadCpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
 struct Timing {
     double wall = 1e300, cpu = 1e300; // ms
     void keepBest(const Timing& o)
@@ -664,12 +521,6 @@ void benchLocateName(const std::string& dir, const std::vector<std::string>& pre
 // ---------------------------------------------------------------------------------------------
 // Invoices and contacts: registers with a filter, and deleting a customer with its contacts.
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 const char* const kInvoiceForm[] = {"AS", "AS", "as", "As", "ASA", "ENK", "DA", "ANS"};
 const char* const kTown[] = {"Oslo",  "Bergen",  "Trondheim",    "Stavanger", "Tromsø",
                              "Bodø",  "Ålesund", "Kristiansand", "Drammen",   "Hamar",
@@ -679,8 +530,6 @@ const char* const kWork[] = {
     "Timer etter avtale",    "Reparasjon av tak",          "Årsoppgjør og rådgivning",
     "Maling av fasade",      "Utskifting av sikringsskap",
 };
-const char* const kRole[] = {"Daglig leder", "Økonomi", "Innkjøp",        "Prosjektleder",
-                             "Styreleder",   "Selger",  "Regnskapsfører", ""};
 
 // Invoices as a small business writes them over twenty years: a third of the customer names hold
 // "as" in some case, half the invoices are unpaid, amounts from a few hundred kroner upwards.
@@ -728,249 +577,6 @@ std::vector<Record> makeInvoices(int n, int customers, unsigned seed)
         out.push_back(std::move(r));
     }
     return out;
-}
-
-std::vector<Record> makeContacts(int n, int32_t kundeid, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    std::vector<Record> out;
-    out.reserve(n);
-    for (int i = 0; i < n; ++i) {
-        Record r(table(Tbl::KONTAKT));
-        std::string last = pick(rng, kLast);
-        r.set(KON::KONTAKTID, i + 1);
-        r.set(KON::KUNDEID, kundeid);
-        r.set(KON::NAVN, std::string(pick(rng, kFirst)) + " " + last);
-        r.set(KON::ADRESSE,
-              std::string(pick(rng, kStreet)) + " " + std::to_string(1 + rng() % 180));
-        r.set(KON::POSTNR, static_cast<int32_t>(1 + rng() % 9990));
-        r.set(KON::TELEFON, digits(rng, 8));
-        r.set(KON::MOBIL, rng() % 2 ? "9" + digits(rng, 7) : "");
-        r.set(KON::EMAIL, asciiLower(last.substr(0, 4)) + std::to_string(i) + "@example.no");
-        r.set(KON::ROLLESTILLING, pick(rng, kRole));
-        out.push_back(std::move(r));
-    }
-    return out;
-}
-
-// Our side: a context holding tables open, as the procedure behind a register or a form does.
-struct Hold {
-    Context ctx;
-    ProcedureScope scope{ctx, "BENCH"};
-    std::vector<Tbl> tables;
-
-    Hold(const std::string& folder, std::vector<Tbl> held) : tables(std::move(held))
-    {
-        fs::create_directories(folder);
-        setDataFolder(folder);
-        for (Tbl t : tables) {
-            ctx.access(t).OPEN();
-            if (ctx.access(t).USEFILE() != LEVEL_BENIGN)
-                die(table(t).fileName + " does not open in " + folder);
-        }
-    }
-    ~Hold()
-    {
-        for (Tbl t : tables)
-            ctx.access(t).CLOSE();
-    }
-
-    // Adds the records in one transaction, numbered by the manager.
-    void insertAll(Tbl t, const std::vector<Record>& rows)
-    {
-        FileManager& m = ctx.access(t);
-        StoreError err;
-        if (!m.file()->begin(err))
-            die("begin: " + err.text);
-        for (const Record& r : rows) {
-            m.rec().copyFrom(r);
-            if (m.INSERT() != LEVEL_BENIGN)
-                die("INSERT failed: " + ctx.errorState().currentErrorText);
-        }
-        if (!m.file()->commit(err))
-            die("commit: " + err.text);
-    }
-};
-
-// The plain side's tables follow the declaration, so they have our columns and indexes by
-// construction; texts get NOCASE, the nearest built-in rule, and there is no revision column.
-std::string plainSchema(const TableDecl& t, const std::string& schema)
-{
-    auto q = [](const std::string& id) { return "\"" + id + "\""; };
-    std::string sql = "CREATE TABLE " + q(schema) + "." + q(t.name) + " (";
-    for (const auto& f : t.fields)
-        sql +=
-            q(f.column) + (f.type == FieldType::TEXT ? " TEXT COLLATE NOCASE NOT NULL DEFAULT '', "
-                                                     : " INTEGER NOT NULL DEFAULT 0, ");
-    for (const auto& m : t.memos)
-        sql += q(m.column) + " TEXT NOT NULL DEFAULT '', ";
-    sql.resize(sql.size() - 2);
-    sql += ");\n";
-    for (const auto& k : t.keys) {
-        std::string cols, notEmpty;
-        for (const auto& c : k.components) {
-            const FieldDecl& f = t.fields[c.field];
-            cols += (cols.empty() ? "" : ", ") + q(f.column) + (c.ascending ? "" : " DESC");
-            notEmpty += (notEmpty.empty() ? "" : " OR ") + q(f.column) +
-                        (f.type == FieldType::TEXT ? " <> ''" : " <> 0");
-        }
-        sql += std::string("CREATE ") + (k.unique ? "UNIQUE " : "") + "INDEX " + q(schema) + "." +
-               q(t.name + "_" + k.name.substr(k.name.find(':') + 1)) + " ON " + q(t.name) + " (" +
-               cols + ")" + (k.notIndexed ? " WHERE " + notEmpty : "") + ";\n";
-    }
-    return sql;
-}
-
-// A row as a program that shows it would hold it: every column.
-struct PlainRow {
-    int64_t rowid = 0;
-    std::vector<int64_t> nums;
-    std::vector<std::string> texts;
-};
-
-// Plain SQLite on one database file, others attached to it as the job needs; rollback journal
-// and full sync on every one.
-class Plain {
-  public:
-    explicit Plain(const std::string& path)
-    {
-        if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                            nullptr) != SQLITE_OK)
-            die("cannot open " + path);
-        sqlite3_busy_timeout(db_, 2000);
-        exec("PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL");
-    }
-    ~Plain()
-    {
-        for (auto& [name, s] : stmts_)
-            sqlite3_finalize(s);
-        sqlite3_close(db_);
-    }
-    Plain(const Plain&) = delete;
-    Plain& operator=(const Plain&) = delete;
-
-    sqlite3* db() const { return db_; }
-
-    void attach(const std::string& path, const std::string& schema)
-    {
-        exec("ATTACH DATABASE '" + path + "' AS " + schema + "; PRAGMA " + schema +
-             ".journal_mode=DELETE; PRAGMA " + schema + ".synchronous=FULL");
-    }
-
-    void exec(const std::string& sql)
-    {
-        if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
-            die(std::string(sqlite3_errmsg(db_)) + " in " + sql.substr(0, 200));
-    }
-
-    // Prepared once and kept, as a careful program keeps the statements it runs often.
-    sqlite3_stmt* stmt(const std::string& sql)
-    {
-        auto it = stmts_.find(sql);
-        if (it != stmts_.end())
-            return it->second;
-        sqlite3_stmt* s = nullptr;
-        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &s, nullptr) != SQLITE_OK)
-            die(std::string(sqlite3_errmsg(db_)) + " in " + sql);
-        stmts_.emplace(sql, s);
-        return s;
-    }
-
-    void run(sqlite3_stmt* s)
-    {
-        if (sqlite3_step(s) != SQLITE_DONE)
-            die(sqlite3_errmsg(db_));
-        sqlite3_reset(s);
-    }
-
-    // Adds the records in one transaction with the numbers they carry.
-    void insertAll(const std::string& schema, const std::vector<Record>& rows)
-    {
-        if (rows.empty())
-            return;
-        const TableDecl& t = rows.front().decl();
-        std::string sql = "INSERT INTO " + schema + "." + t.name + " VALUES (";
-        for (std::size_t i = 0; i < t.fields.size() + t.memos.size(); ++i)
-            sql += i ? ", ?" : "?";
-        sqlite3_stmt* s = stmt(sql + ")");
-        run(stmt("BEGIN IMMEDIATE"));
-        for (const Record& r : rows) {
-            int col = 1;
-            for (std::size_t f = 0; f < t.fields.size(); ++f, ++col) {
-                if (t.fields[f].type == FieldType::TEXT)
-                    sqlite3_bind_text(s, col, r.str(static_cast<int>(f)).c_str(), -1,
-                                      SQLITE_STATIC);
-                else
-                    sqlite3_bind_int64(s, col, r.num(static_cast<int>(f)));
-            }
-            for (std::size_t m = 0; m < t.memos.size(); ++m, ++col)
-                sqlite3_bind_text(s, col, r.memo(static_cast<int>(m)).c_str(), -1, SQLITE_STATIC);
-            run(s);
-        }
-        run(stmt("COMMIT"));
-    }
-
-    // Runs a query of rowid and every column, into rows.
-    int rows(sqlite3_stmt* s, const TableDecl& t, std::vector<PlainRow>& out)
-    {
-        int got = 0;
-        while (sqlite3_step(s) == SQLITE_ROW) {
-            if (got == static_cast<int>(out.size()))
-                out.emplace_back();
-            PlainRow& r = out[got++];
-            r.rowid = sqlite3_column_int64(s, 0);
-            r.nums.clear();
-            r.texts.resize(t.memos.size() + t.fields.size());
-            std::size_t nt = 0;
-            int col = 1;
-            for (const auto& f : t.fields) {
-                if (f.type == FieldType::TEXT) {
-                    auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
-                    r.texts[nt++].assign(p ? p : "",
-                                         static_cast<std::size_t>(sqlite3_column_bytes(s, col)));
-                } else {
-                    r.nums.push_back(sqlite3_column_int64(s, col));
-                }
-                ++col;
-            }
-            for (std::size_t m = 0; m < t.memos.size(); ++m, ++col) {
-                auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
-                r.texts[nt++].assign(p ? p : "",
-                                     static_cast<std::size_t>(sqlite3_column_bytes(s, col)));
-            }
-        }
-        sqlite3_reset(s);
-        return got;
-    }
-
-  private:
-    sqlite3* db_ = nullptr;
-    std::map<std::string, sqlite3_stmt*> stmts_;
-};
-
-// How the database answers a query: its plan, steps joined by "; ".
-std::string queryPlan(sqlite3* db, const std::string& sql)
-{
-    sqlite3_stmt* s = nullptr;
-    if (sql.empty() ||
-        sqlite3_prepare_v2(db, ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &s, nullptr) != SQLITE_OK)
-        return "?";
-    std::string plan;
-    while (sqlite3_step(s) == SQLITE_ROW) {
-        auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, 3));
-        plan += (plan.empty() ? "" : "; ") + std::string(p ? p : "");
-    }
-    sqlite3_finalize(s);
-    return plan;
-}
-
-// The text of a statement that our store prepared on a connection, found by a piece of it.
-std::string preparedSql(sqlite3* db, const char* piece)
-{
-    for (sqlite3_stmt* s = sqlite3_next_stmt(db, nullptr); s; s = sqlite3_next_stmt(db, s))
-        if (const char* sql = sqlite3_sql(s); sql && std::strstr(sql, piece))
-            return sql;
-    return {};
 }
 
 constexpr int kInvoices = 100000;
@@ -1220,22 +826,6 @@ std::unique_ptr<PagedTableModel> openRegister(Context& ctx)
     return std::make_unique<PagedTableModel>(std::move(view), invoiceColumns());
 }
 
-std::vector<int32_t> shownIds(const PagedTableModel& m)
-{
-    std::vector<int32_t> ids;
-    for (int r = 0; r < m.rowCount(); ++r)
-        ids.push_back(m.data(m.index(r, 0)).toString().toInt());
-    return ids;
-}
-
-std::vector<int32_t> plainIds(const std::vector<PlainRow>& rows, int got)
-{
-    std::vector<int32_t> ids;
-    for (int r = 0; r < got; ++r)
-        ids.push_back(static_cast<int32_t>(rows[r].nums[0])); // FAKTURAID
-    return ids;
-}
-
 const char* const kRegisterColumns = "SELECT rowid, * FROM FAKTURA ";
 const std::string kRegisterFirst =
     std::string(kRegisterColumns) + "ORDER BY FAKTURADATO, rowid LIMIT " + std::to_string(kPage);
@@ -1479,6 +1069,12 @@ int main(int argc, char** argv)
     }
     if (wanted("cascade_delete"))
         benchCascadeDelete(dir, customers);
+    if (wanted("customers_open") || wanted("customers_search") || wanted("customers_search_rare") ||
+        wanted("customers_mark_all"))
+        benchCustomers(dir, customers,
+                       {wanted("customers_open"),
+                        wanted("customers_search") || wanted("customers_search_rare"),
+                        wanted("customers_mark_all")});
     if (wanted("register_open") || wanted("register_page") || wanted("register_locate"))
         benchRegister(dir, wanted("register_open"), wanted("register_page"),
                       wanted("register_locate"));

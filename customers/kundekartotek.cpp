@@ -16,6 +16,13 @@ namespace {
 constexpr int kKundeTabell = 1; // the customers' number among the tables that have filters
 constexpr const char* kListFilterId = "2";
 
+// The marks stay in customer-number order (merkAlle adds them so), so that every row drawn finds
+// its mark by halving instead of reading through all of them.
+bool byId(const TagEntry& t, int32_t kundeId)
+{
+    return t.id < kundeId;
+}
+
 } // namespace
 
 KundeKartotek::KundeKartotek(Context& ctx)
@@ -110,19 +117,18 @@ void KundeKartotek::reread()
 void KundeKartotek::toggleTag(int32_t kundeId)
 {
     auto& tags = GLQ::TAG_KUNDE;
-    auto it = std::find_if(tags.begin(), tags.end(),
-                           [kundeId](const TagEntry& t) { return t.id == kundeId; });
-    if (it != tags.end())
+    auto it = std::lower_bound(tags.begin(), tags.end(), kundeId, byId);
+    if (it != tags.end() && it->id == kundeId)
         tags.erase(it);
     else
-        tags.push_back({kundeId, ++counter_});
+        tags.insert(it, {kundeId, ++counter_});
 }
 
 bool KundeKartotek::tagged(int32_t kundeId)
 {
     const auto& tags = GLQ::TAG_KUNDE;
-    return std::any_of(tags.begin(), tags.end(),
-                       [kundeId](const TagEntry& t) { return t.id == kundeId; });
+    auto it = std::lower_bound(tags.begin(), tags.end(), kundeId, byId);
+    return it != tags.end() && it->id == kundeId;
 }
 
 bool KundeKartotek::merkAlle()

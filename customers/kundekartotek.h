@@ -48,7 +48,8 @@ class KundeKartotek {
     // The filter the list is read with on a tab: the active one and, on "Navn", the search.
     std::string listFilter(int tab) const;
 
-    // Space on a row: marks the customer or takes the mark away.
+    // Space on a row: marks the customer or takes the mark away. The marks stay in
+    // customer-number order; each keeps the number it was marked with.
     void toggleTag(int32_t kundeId);
     static bool tagged(int32_t kundeId);
     // "Merk alle poster": every customer of the list, numbered in customer-number order.

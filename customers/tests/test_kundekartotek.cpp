@@ -121,7 +121,7 @@ TEST_F(KundeKartotekTest, MarkingAllFollowsTheFilterInCustomerNumberOrder)
     // Space takes a mark away and gives a new one the next number.
     k.toggleTag(b);
     k.toggleTag(b);
-    EXPECT_EQ(tags(), (std::vector<std::pair<int32_t, int32_t>>{{d, 1}, {a, 3}, {b, 4}}));
+    EXPECT_EQ(tags(), (std::vector<std::pair<int32_t, int32_t>>{{d, 1}, {b, 4}, {a, 3}}));
     EXPECT_TRUE(KundeKartotek::tagged(a));
 
     // The name search narrows the marking as it narrows the list.
@@ -133,6 +133,43 @@ TEST_F(KundeKartotekTest, MarkingAllFollowsTheFilterInCustomerNumberOrder)
     EXPECT_TRUE(GLQ::TAG_KUNDE.empty());
     k.toggleTag(d);
     EXPECT_EQ(tags(), (std::vector<std::pair<int32_t, int32_t>>{{d, 1}}));
+    EXPECT_TRUE(answers.shown.empty());
+}
+
+TEST_F(KundeKartotekTest, MarksGivenOutOfOrderAreFoundAndKeepTheirNumbers)
+{
+    Context ctx(&errors);
+    std::vector<int> id;
+    for (const char* name : {"Eli", "Dag", "Cato", "Bo", "Arne"})
+        id.push_back(add(ctx, name));
+    KundeKartotek k(ctx);
+    k.open();
+    for (int i : {3, 0, 4, 1})
+        k.toggleTag(id[i]);
+    EXPECT_EQ(tags(), (std::vector<std::pair<int32_t, int32_t>>{
+                          {id[0], 2}, {id[1], 4}, {id[3], 1}, {id[4], 3}}));
+    for (int i : {0, 1, 3, 4})
+        EXPECT_TRUE(KundeKartotek::tagged(id[i])) << i;
+    EXPECT_FALSE(KundeKartotek::tagged(id[2]));
+    EXPECT_FALSE(KundeKartotek::tagged(0));
+    EXPECT_FALSE(KundeKartotek::tagged(id[4] + 1));
+
+    // Taking a mark from the middle and giving one between keeps the others' numbers.
+    k.toggleTag(id[3]);
+    k.toggleTag(id[2]);
+    k.toggleTag(id[0]);
+    EXPECT_EQ(tags(),
+              (std::vector<std::pair<int32_t, int32_t>>{{id[1], 4}, {id[2], 5}, {id[4], 3}}));
+    EXPECT_FALSE(KundeKartotek::tagged(id[3]));
+
+    // The list draws its rows with the marks ("Arne" to "Eli" on the "Navn" tab).
+    PagedTableModel& m = k.browse().model();
+    m.refresh();
+    ASSERT_EQ(m.rowCount(), 5);
+    std::vector<int> marks;
+    for (int row = 0; row < m.rowCount(); ++row)
+        marks.push_back(m.data(m.index(row, 0), PagedTableModel::MarkRole).toInt());
+    EXPECT_EQ(marks, (std::vector<int>{1, 0, 1, 1, 0}));
     EXPECT_TRUE(answers.shown.empty());
 }
 
