@@ -64,6 +64,12 @@ void KundeForm::fjernHovedkontakt()
     record().set(KUN::HOVEDKONTAKT, 0);
 }
 
+void KundeForm::kontaktSlettet(int32_t kontaktId)
+{
+    if (isHovedkontakt(kontaktId))
+        fjernHovedkontakt();
+}
+
 bool KundeForm::isHovedkontakt(int32_t kontaktId)
 {
     return kontaktId != 0 && record().get(KUN::HOVEDKONTAKT) == kontaktId;

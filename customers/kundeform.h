@@ -37,6 +37,8 @@ class KundeForm : public WindowManager {
     void markHovedkontakt(int32_t kontaktId);
     void fjernHovedkontakt();
     bool isHovedkontakt(int32_t kontaktId);
+    // A contact deleted from the list: the customer keeps no main contact that is gone.
+    void kontaktSlettet(int32_t kontaktId);
 
     // The texts beside the post number and the group: empty for a code without a match.
     std::string poststed();

@@ -49,8 +49,14 @@ QWidget* kontaktPage(FormWindow* w, KundeForm& rules)
 {
     auto* page = new QWidget;
     auto list = rules.kontakter();
-    list->updateProcedure = [](Context& c, BrowseClass::FormDone done) {
-        KONTAKTFORM(c, std::move(done));
+    list->updateProcedure = [&rules](Context& c, BrowseClass::FormDone done) {
+        const int request = GlobalRequest;
+        const int32_t id = c.rec(Tbl::KONTAKT).get(KON::KONTAKTID);
+        KONTAKTFORM(c, [&rules, request, id, done = std::move(done)](int response, RowRef at) {
+            if (request == DeleteRecord && response == RequestCompleted)
+                rules.kontaktSlettet(id);
+            done(response, at);
+        });
     };
     auto* kontakter = new BrowseWidget(std::move(list), page);
     kontakter->setObjectName(QStringLiteral("kontakter"));

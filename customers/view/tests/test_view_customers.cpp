@@ -224,6 +224,22 @@ TEST_F(KundekartotekWindowTest, TheFormMarksTheMainContactInRedAndHidesAnEmptyEx
     ASSERT_EQ(kun.FETCH(KUN::KeyKundeId), LEVEL_BENIGN);
     EXPECT_NE(kun.rec().get(KUN::HOVEDKONTAKT), 0);
     EXPECT_TRUE(answers.shown.empty());
+
+    // Deleting the main contact leaves the customer without one, not with one that is gone.
+    list()->browse().model().setCurrentRow(0);
+    ASSERT_TRUE(list()->browse().activate(ChangeRecord));
+    form = top();
+    QApplication::processEvents();
+    kontakter = form->findChild<BrowseWidget*>("kontakter");
+    kontakter->browse().model().setCurrentRow(1);
+    answers.answer(BUTTON_YES);
+    ASSERT_TRUE(kontakter->browse().activate(DeleteRecord));
+    EXPECT_EQ(kontakter->browse().model().rowCount(), 1);
+    QTest::mouseClick(qobject_cast<FormWindow*>(form)->okButton(), Qt::LeftButton);
+    QApplication::processEvents();
+    kun.rec().set(KUN::KUNDEID, id);
+    ASSERT_EQ(kun.FETCH(KUN::KeyKundeId), LEVEL_BENIGN);
+    EXPECT_EQ(kun.rec().get(KUN::HOVEDKONTAKT), 0);
 }
 
 TEST_F(KundekartotekWindowTest, TheContactFormCopiesTheCustomersNumber)
