@@ -37,12 +37,15 @@ KundeKartotek::KundeKartotek(Context& ctx)
     view->SETSORT(view->ADDSORTORDER(KUN::KeyKundeGruppe_Navn));
     view->ADDRANGE(KUN::KUNDEGRUPPE.no);
     view->SETSORT(1);
+    Context* c = &ctx;
     std::vector<PagedTableModel::Column> columns{
         {KUN::KUNDEID.no, "Kundenr", "@n_8B", {}},
         {KUN::NAVN.no, "Navn", "@s50", {}},
         {KUN::ADRESSE.no, "Adresse", "@s50", {}},
-        {KUN::POSTNR.no, "Poststed", "@n04B", Qt::AlignLeft},
-        {KUN::KUNDEGRUPPE.no, "Kundegruppe", "@n_5B", Qt::AlignLeft},
+        {KUN::POSTNR.no, "Poststed", "@s24", Qt::AlignLeft,
+         [c](const Record& r) { return postnrFormat(*c, r.get(KUN::POSTNR)); }},
+        {KUN::KUNDEGRUPPE.no, "Kundegruppe", "@s20", Qt::AlignLeft,
+         [c](const Record& r) { return kundegruppeFormat(*c, r.get(KUN::KUNDEGRUPPE)); }},
         {KUN::TELEFON.no, "Telefon", "@s20", {}},
         {KUN::FAKS.no, "Faks", "@s20", {}},
         {KUN::MOBIL.no, "Mobil", "@s20", {}},
@@ -56,6 +59,14 @@ KundeKartotek::KundeKartotek(Context& ctx)
         ctx_.rec(Tbl::KUNDE).set(KUN::KUNDEGRUPPE, kundegruppe_);
     };
     browse_->model().rowMark = [](const Record& r) { return tagged(r.get(KUN::KUNDEID)) ? 1 : 0; };
+    // Every row read looks up code texts: with the codes open for as long as the register is,
+    // each lookup is a read and not an open and close of the file.
+    ctx_.access(Tbl::KODEVERK_ALIAS).OPEN();
+}
+
+KundeKartotek::~KundeKartotek()
+{
+    ctx_.access(Tbl::KODEVERK_ALIAS).CLOSE();
 }
 
 void KundeKartotek::open()
@@ -172,6 +183,8 @@ void KundeKartotek::fjernAvmerkinger()
 
 std::string KundeKartotek::postnrFormat(Context& ctx, int32_t postnr)
 {
+    if (postnr == 0)
+        return {};
     std::string text;
     int32_t code = postnr;
     VISKODA(ctx, 101, code, text);

@@ -17,6 +17,9 @@ class KundeKartotek {
     enum Tab { TabKundenr, TabNavn, TabAdresse, TabPostnr, TabKundegruppe };
 
     explicit KundeKartotek(Context& ctx);
+    ~KundeKartotek();
+    KundeKartotek(const KundeKartotek&) = delete;
+    KundeKartotek& operator=(const KundeKartotek&) = delete;
 
     BrowseClass& browse() { return *browse_; }
     // For a list widget that must own the list's rules; these rules go on using them.

@@ -7,9 +7,9 @@
 namespace tavlo {
 namespace {
 
-// One fetch by the primary key on an alias table; a miss clears the buffer. The table is opened
-// around the fetch: a caller that has it open keeps its count, and one that has not is not ended
-// by a use-before-open error.
+// One fetch by the primary key on an alias table, left in its buffer; a miss clears the buffer.
+// The table is opened around the fetch: a caller that has it open keeps its count, and one that
+// has not is not ended by a use-before-open error.
 bool fetch(Context& ctx, Tbl alias, KeyRef key, const std::function<void(Record&)>& setKey)
 {
     auto& m = ctx.access(alias);
@@ -19,7 +19,11 @@ bool fetch(Context& ctx, Tbl alias, KeyRef key, const std::function<void(Record&
     bool found = m.TRYFETCH(key) == LEVEL_BENIGN;
     if (!found)
         m.rec().clear();
+    // Closing gives a caller that holds the table open its earlier record back; what was
+    // fetched is what the buffer must hold afterwards.
+    const Record got = m.rec();
     m.CLOSE();
+    m.rec() = got;
     return found;
 }
 

@@ -54,10 +54,10 @@ PagedTableModel::PagedTableModel(ViewManager& view, std::vector<Column> columns,
                      decl.name.c_str(), c.field, qPrintable(c.heading));
             continue;
         }
-        if (!c.alignment) {
-            c.alignment = (isNumber(decl.fields[c.field].type) ? Qt::AlignRight : Qt::AlignLeft) |
-                          Qt::AlignVCenter;
-        }
+        if (!(c.alignment & Qt::AlignHorizontal_Mask))
+            c.alignment |= isNumber(decl.fields[c.field].type) ? Qt::AlignRight : Qt::AlignLeft;
+        if (!(c.alignment & Qt::AlignVertical_Mask))
+            c.alignment |= Qt::AlignVCenter; // level with the rows' other cells
         columns_.push_back(std::move(c));
     }
     view_->OPEN();

@@ -19,6 +19,9 @@ class ProduktKartotek {
     enum Kolonne { KolProduktnr, KolNavn, KolGruppe, KolPris, KolRabatt, KolMva, KolLager, KolEnhet };
 
     explicit ProduktKartotek(Context& ctx);
+    ~ProduktKartotek();
+    ProduktKartotek(const ProduktKartotek&) = delete;
+    ProduktKartotek& operator=(const ProduktKartotek&) = delete;
 
     BrowseClass& browse() { return *browse_; }
     // For a list widget that must own the list's rules; these rules go on using them.

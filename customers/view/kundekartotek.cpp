@@ -2,7 +2,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QHBoxLayout>
-#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,8 +28,6 @@ namespace tavlo::desktop {
 namespace {
 
 constexpr const char* kWindowName = "KUNDEKARTOTEK";
-constexpr int kPostnrColumn = 3;
-constexpr int kGruppeColumn = 4;
 
 QIcon tagIcon(bool on)
 {
@@ -49,11 +46,10 @@ QIcon tagIcon(bool on)
     return QIcon(pm);
 }
 
-// The mark in the first column, and the post office and group texts in place of their codes.
+// The mark in the first column.
 class KundeDelegate : public QStyledItemDelegate {
   public:
-    KundeDelegate(Context& ctx, QObject* parent) : QStyledItemDelegate(parent), ctx_(ctx) {}
-    void forget() { texts_.clear(); }
+    using QStyledItemDelegate::QStyledItemDelegate;
 
   protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
@@ -64,26 +60,8 @@ class KundeDelegate : public QStyledItemDelegate {
             option->icon = index.data(PagedTableModel::MarkRole).toInt() ? on : off;
             option->features |= QStyleOptionViewItem::HasDecoration;
             option->decorationSize = QSize(14, 14);
-        } else if (index.column() == kPostnrColumn || index.column() == kGruppeColumn) {
-            const int32_t code = option->text.trimmed().toInt();
-            option->text = code == 0 ? QString() : text(index.column(), code);
         }
     }
-
-  private:
-    QString text(int column, int32_t code) const
-    {
-        const qint64 key = (qint64(column) << 32) | quint32(code);
-        auto it = texts_.constFind(key);
-        if (it != texts_.constEnd())
-            return *it;
-        const std::string t = column == kPostnrColumn
-                                  ? KundeKartotek::postnrFormat(ctx_, code)
-                                  : KundeKartotek::kundegruppeFormat(ctx_, code);
-        return *texts_.insert(key, QString::fromStdString(t));
-    }
-    Context& ctx_;
-    mutable QHash<qint64, QString> texts_;
 };
 
 class KundekartotekWindow : public QWidget {
@@ -106,12 +84,9 @@ class KundekartotekWindow : public QWidget {
         };
         list_ = new BrowseWidget(takeBrowse(), this);
         list_->setObjectName(QStringLiteral("kunder"));
-        delegate_ = new KundeDelegate(ctx, list_->table());
-        list_->table()->setItemDelegate(delegate_);
+        list_->table()->setItemDelegate(new KundeDelegate(list_->table()));
         list_->table()->setIconSize(QSize(14, 14));
         list_->table()->installEventFilter(this);
-        connect(&list_->browse().model(), &QAbstractItemModel::modelReset, this,
-                [this] { delegate_->forget(); });
 
         auto* caption = new QLabel(QStringLiteral("Kunder"), this);
         QFont bold = caption->font();
@@ -317,7 +292,6 @@ class KundekartotekWindow : public QWidget {
     std::unique_ptr<KundeKartotek> rules_;
     std::function<void(int)> selected_;
     BrowseWidget* list_;
-    KundeDelegate* delegate_;
     QLineEdit* description_;
     QLineEdit* navn_;
     QLabel* navnLabel_;

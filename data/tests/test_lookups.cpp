@@ -39,6 +39,17 @@ TEST_F(LookupTest, CodesByGroupAndNumber)
     EXPECT_EQ(answers.shown[0].text, "Kode 9999 finnes ikke i kodeverksgruppe 101");
     EXPECT_EQ(answers.shown[0].caption, "Feil");
     EXPECT_EQ(code, 0);
+
+    // A caller holding the codes open (a register, for its rows' texts) gets the code fetched
+    // too, not the record it held before.
+    auto& koda = ctx.access(Tbl::KODEVERK_ALIAS);
+    ASSERT_EQ(koda.OPEN(), LEVEL_BENIGN);
+    code = 5003;
+    VISKODA(ctx, 101, code, text);
+    EXPECT_EQ(text, "Bergen");
+    EXPECT_TRUE(SETKODA(ctx, 101, 5003));
+    EXPECT_EQ(koda.rec().get(KODA::TEKST), "Bergen");
+    koda.CLOSE();
 }
 
 TEST_F(LookupTest, ReferencesLeaveTheFormsRecordAlone)
