@@ -62,9 +62,9 @@ TEST_F(FrameTest, TwoStartsOpenTwoIndependentWindowsAndLaterOnesSaySo)
     EXPECT_EQ(frame.area()->subWindowList().size(), 2);
     EXPECT_EQ(contextwindows::runningContexts(), 2);
 
-    frame.findAction("&Produktkartotek")->trigger();
+    frame.findAction("&Fakturakartotek")->trigger();
     ASSERT_EQ(answers.shown.size(), 1u);
-    EXPECT_EQ(answers.shown[0].text, "PRODUKTKARTOTEK kommer i en senere versjon av Tavlo.");
+    EXPECT_EQ(answers.shown[0].text, "FAKTURAKARTOTEK kommer i en senere versjon av Tavlo.");
 
     frame.close();
     QApplication::processEvents();
