@@ -38,6 +38,7 @@ class KundeKartotek {
     int32_t kundegruppe() const { return kundegruppe_; }
     std::string kundegruppeTekst();
 
+    RegisterFilter& filter() { return filter_; }
     // "Avgrensning", the saved filters' pick list, "Fjern avgrensning".
     bool avgrensning() { return filter_.avgrensning(); }
     bool hentFilter() { return filter_.hentFilter(); }

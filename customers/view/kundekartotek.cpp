@@ -5,8 +5,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -18,7 +16,7 @@
 #include "data/context.h"
 #include "data/globals.h"
 #include "data/lookups.h"
-#include "data/view/data_view.h"
+#include "data/view/registerwindow.h"
 #include "framework/widgets/browsewidget.h"
 #include "framework/widgets/contextwindows.h"
 #include "framework/widgets/lookupkeys.h"
@@ -27,7 +25,6 @@ namespace tavlo::desktop {
 
 namespace {
 
-constexpr const char* kWindowName = "KUNDEKARTOTEK";
 
 QIcon tagIcon(bool on)
 {
@@ -64,44 +61,22 @@ class KundeDelegate : public QStyledItemDelegate {
     }
 };
 
-class KundekartotekWindow : public QWidget {
+class KundekartotekWindow : public RegisterWindow {
   public:
-    KundekartotekWindow(Context& ctx, std::function<void(int)> selected)
-        : ctx_(ctx), rules_(std::make_unique<KundeKartotek>(ctx)), selected_(std::move(selected))
+    KundekartotekWindow(Context& ctx, std::unique_ptr<KundeKartotek> rules,
+                        std::function<void(int)> selected)
+        : RegisterWindow(ctx,
+                         {QStringLiteral("Kundekartotek"), "KUNDEKARTOTEK",
+                          QStringLiteral("Kunder"), "kunder", QStringLiteral("&Kunde")},
+                         rules->releaseBrowse(), rules->filter(), std::move(selected)),
+          rules_(std::move(rules))
     {
-        setAttribute(Qt::WA_DeleteOnClose);
-        setWindowTitle(QStringLiteral("Kundekartotek"));
-        setObjectName(QString::fromLatin1(kWindowName));
-
-        // The list widget owns the browse rules; the register's rules keep a reference.
-        rules_->browse().updateProcedure = [](Context& c, BrowseClass::FormDone done) {
+        list()->browse().updateProcedure = [](Context& c, BrowseClass::FormDone done) {
             openKundeForm(c, std::move(done));
         };
-        rules_->browse().selectMode = static_cast<bool>(selected_);
-        rules_->browse().closeRegister = [this](int response) {
-            finish(response);
-            close();
-        };
-        list_ = new BrowseWidget(takeBrowse(), this);
-        list_->setObjectName(QStringLiteral("kunder"));
-        list_->table()->setItemDelegate(new KundeDelegate(list_->table()));
-        list_->table()->setIconSize(QSize(14, 14));
-        list_->table()->installEventFilter(this);
-
-        auto* caption = new QLabel(QStringLiteral("Kunder"), this);
-        QFont bold = caption->font();
-        bold.setBold(true);
-        caption->setFont(bold);
-        description_ = new QLineEdit(this);
-        description_->setObjectName(QStringLiteral("beskrivelse"));
-        description_->setReadOnly(true);
-        installLookup(description_, [this] {
-            if (rules_->hentFilter())
-                shown();
-        });
-        auto* top = new QHBoxLayout;
-        top->addWidget(caption);
-        top->addWidget(description_, 1);
+        list()->table()->setItemDelegate(new KundeDelegate(list()->table()));
+        list()->table()->setIconSize(QSize(14, 14));
+        list()->table()->installEventFilter(this);
 
         // The name search on the "Navn" tab, the group range on "Kundegruppe".
         navn_ = new QLineEdit(this);
@@ -113,61 +88,29 @@ class KundekartotekWindow : public QWidget {
         });
         navnLabel_ = new QLabel(QStringLiteral("Søk i &navn:"), this);
         navnLabel_->setBuddy(navn_);
-        gruppe_ = new QLineEdit(this);
-        gruppe_->setObjectName(QStringLiteral("kundegruppe"));
-        gruppe_->setAlignment(Qt::AlignRight);
-        gruppe_->setMaximumWidth(gruppe_->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 6);
-        connect(gruppe_, &QLineEdit::returnPressed, this,
-                [this] { setGroup(gruppe_->text().trimmed().toInt()); });
-        installLookup(gruppe_, [this] { setGroup(HENTKODA(ctx_, 103, rules_->kundegruppe())); });
-        gruppeLabel_ = new QLabel(QStringLiteral("&Kundegruppe:"), this);
-        gruppeLabel_->setBuddy(gruppe_);
-        gruppeTekst_ = new QLabel(this);
-        gruppeTekst_->setObjectName(QStringLiteral("kundegruppetekst"));
+        gruppe_ = codeRange(
+            "&Kundegruppe:", "kundegruppe", 103, [this] { return rules_->kundegruppe(); },
+            [this](int32_t g) { rules_->setKundegruppe(g); },
+            [this] { return rules_->kundegruppeTekst(); });
         auto* search = new QHBoxLayout;
         search->addWidget(navnLabel_);
         search->addWidget(navn_, 1);
-        search->addWidget(gruppeLabel_);
-        search->addWidget(gruppe_);
-        search->addWidget(gruppeTekst_, 1);
-        connect(list_->tabBar(), &QTabBar::currentChanged, this, [this] { followTab(); });
+        search->addWidget(gruppe_.label);
+        search->addWidget(gruppe_.entry);
+        search->addWidget(gruppe_.text, 1);
+        rows()->addLayout(search);
+        connect(list()->tabBar(), &QTabBar::currentChanged, this, [this] { followTab(); });
 
-        auto* buttons = new QHBoxLayout;
-        auto button = [this, buttons](const char* text, const char* name) {
-            auto* b = new QPushButton(QString::fromUtf8(text), this);
-            b->setObjectName(QString::fromLatin1(name));
-            buttons->addWidget(b);
-            return b;
-        };
-        list_->connectButton(button("Ny kunde", "ny"), InsertRecord);
-        list_->connectButton(button("Endre/vise kunde", "endre"), ChangeRecord);
-        list_->connectButton(button("Slett kunde", "slett"), DeleteRecord);
+        requestButton("Ny kunde", "ny", InsertRecord);
+        requestButton("Endre/vise kunde", "endre", ChangeRecord);
+        requestButton("Slett kunde", "slett", DeleteRecord);
         connect(button("Merk alle poster", "merkAlle"), &QPushButton::clicked, this,
                 [this] { merkAlle(); });
         connect(button("Fjern alle avmerkinger", "fjernAvmerkinger"), &QPushButton::clicked, this,
                 [this] { rules_->fjernAvmerkinger(); });
-        connect(button("Avgrensning", "avgrensning"), &QPushButton::clicked, this,
-                [this] { avgrensning(); });
-        connect(button("Fjern avgrensning", "fjernAvgrensning"), &QPushButton::clicked, this,
-                [this] { fjernAvgrensning(); });
-        connect(button("Generer fakturaer", "generer"), &QPushButton::clicked, this,
-                [this] { genererFakturaer(); });
-        buttons->addStretch(1);
-        QPushButton* velg = button("Velg kunde", "velg");
-        velg->setVisible(rules_->browse().selectMode);
-        list_->connectButton(velg, SelectRecord);
-        connect(button("Avslutt", "avslutt"), &QPushButton::clicked, this, &QWidget::close);
-
-        auto* menuBar = new QMenuBar(this);
-        QMenu* menu = menuBar->addMenu(QStringLiteral("&Kunde"));
-        auto item = [this, menu](const char* text, std::function<void()> run) {
-            QAction* a = menu->addAction(QString::fromUtf8(text));
-            connect(a, &QAction::triggered, this, std::move(run));
-            return a;
-        };
-        item("&Ny kunde\tInsert", [this] { list_->browse().activate(InsertRecord); });
-        item("&Endre/vise kunde\tCtrl+Enter", [this] { list_->browse().activate(ChangeRecord); });
-        item("&Slette kunde\tDelete", [this] { list_->browse().activate(DeleteRecord); });
+        item("&Ny kunde\tInsert", [this] { list()->browse().activate(InsertRecord); });
+        item("&Endre/vise kunde\tCtrl+Enter", [this] { list()->browse().activate(ChangeRecord); });
+        item("&Slette kunde\tDelete", [this] { list()->browse().activate(DeleteRecord); });
         QAction* alle = item("&Merk alle poster\tCtrl++", [this] { merkAlle(); });
         QAction* ingen = item("&Fjern avmerkinger\tCtrl+-", [this] { rules_->fjernAvmerkinger(); });
         // The list's own keys (Insert, Delete, Ctrl+Enter) are the list's; these two are not.
@@ -177,35 +120,19 @@ class KundekartotekWindow : public QWidget {
             a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
             addAction(a);
         }
-        menu->addSeparator();
-        item("&Avgrensning", [this] { avgrensning(); });
-        item("Fjern a&vgrensning", [this] { fjernAvgrensning(); });
-        menu->addSeparator();
+        filterCommands();
+        connect(button("Generer fakturaer", "generer"), &QPushButton::clicked, this,
+                [this] { genererFakturaer(); });
+        separator();
         item("&Generer fakturaer", [this] { genererFakturaer(); });
-        menu->addSeparator();
-        item("&Lagre vindusposisjon", [this] { saveWindowPosition(ctx_, this, kWindowName); });
-
-        auto* layout = new QVBoxLayout(this);
-        layout->setMenuBar(menuBar);
-        layout->addLayout(top);
-        layout->addLayout(search);
-        layout->addWidget(list_, 1);
-        layout->addLayout(buttons);
-        resize(900, 520);
-        // Before the window is shown, so that it opens where it was saved.
-        restoreWindowPosition(ctx_, this, kWindowName);
+        finish("Velg kunde", 900, 520);
     }
-
-    ~KundekartotekWindow() override { finish(RequestCancelled); }
-
-    KundeKartotek& rules() { return *rules_; }
 
     void start()
     {
         rules_->open();
-        list_->tabBar()->setCurrentIndex(KundeKartotek::TabNavn);
-        list_->table()->showCurrent();
-        gruppeTekst_->setText(QString::fromStdString(rules_->kundegruppeTekst()));
+        list()->tabBar()->setCurrentIndex(KundeKartotek::TabNavn);
+        list()->table()->showCurrent();
         followTab();
         shown();
     }
@@ -213,11 +140,11 @@ class KundekartotekWindow : public QWidget {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == list_->table() && event->type() == QEvent::KeyPress &&
+        if (watched == list()->table() && event->type() == QEvent::KeyPress &&
             static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
-            PagedTableModel& m = list_->browse().model();
+            PagedTableModel& m = list()->browse().model();
             if (m.currentRow() >= 0 && m.loadRecord(m.currentRow()) == LEVEL_BENIGN) {
-                rules_->toggleTag(ctx_.rec(Tbl::KUNDE).get(KUN::KUNDEID));
+                rules_->toggleTag(context().rec(Tbl::KUNDE).get(KUN::KUNDEID));
                 m.refresh();
             }
             return true;
@@ -226,39 +153,15 @@ class KundekartotekWindow : public QWidget {
     }
 
   private:
-    std::unique_ptr<BrowseClass> takeBrowse()
-    {
-        // BrowseWidget wants the list's rules for its own; the register's rules own them until
-        // here and keep using them through the widget.
-        return rules_->releaseBrowse();
-    }
-
-    // The caller of a select hears once how the register ended.
-    void finish(int response)
-    {
-        if (auto f = std::exchange(selected_, nullptr))
-            f(response);
-    }
-
-    void genererFakturaer() { sayComingLater(ctx_, "GENERERNYEFAKTURAER"); }
+    void genererFakturaer() { sayComingLater(context(), "GENERERNYEFAKTURAER"); }
 
     void followTab()
     {
-        const int tab = list_->browse().tab();
+        const int tab = list()->browse().tab();
         navn_->setVisible(tab == KundeKartotek::TabNavn);
         navnLabel_->setVisible(tab == KundeKartotek::TabNavn);
-        for (QWidget* w : {static_cast<QWidget*>(gruppe_), static_cast<QWidget*>(gruppeLabel_),
-                           static_cast<QWidget*>(gruppeTekst_)})
-            w->setVisible(tab == KundeKartotek::TabKundegruppe);
-        list_->updateButtons();
-    }
-
-    void setGroup(int32_t group)
-    {
-        rules_->setKundegruppe(group);
-        gruppe_->setText(group ? QString::number(group) : QString());
-        gruppeTekst_->setText(QString::fromStdString(rules_->kundegruppeTekst()));
-        list_->updateButtons();
+        gruppe_.show(tab == KundeKartotek::TabKundegruppe);
+        list()->updateButtons();
     }
 
     void merkAlle()
@@ -268,43 +171,18 @@ class KundekartotekWindow : public QWidget {
         QApplication::restoreOverrideCursor();
     }
 
-    void avgrensning()
-    {
-        if (rules_->avgrensning())
-            shown();
-    }
-
-    void fjernAvgrensning()
-    {
-        rules_->fjernAvgrensning();
-        shown();
-    }
-
-    // The filter's description, and the buttons for the rows the list now has.
-    void shown()
-    {
-        description_->setText(QString::fromStdString(rules_->description()));
-        description_->setCursorPosition(0);
-        list_->updateButtons();
-    }
-
-    Context& ctx_;
     std::unique_ptr<KundeKartotek> rules_;
-    std::function<void(int)> selected_;
-    BrowseWidget* list_;
-    QLineEdit* description_;
     QLineEdit* navn_;
     QLabel* navnLabel_;
-    QLineEdit* gruppe_;
-    QLabel* gruppeLabel_;
-    QLabel* gruppeTekst_;
+    CodeRange gruppe_{};
 };
 
 } // namespace
 
 void KUNDEKARTOTEK(Context& ctx, std::function<void(int response)> selected)
 {
-    auto* w = new KundekartotekWindow(ctx, std::move(selected));
+    auto* w =
+        new KundekartotekWindow(ctx, std::make_unique<KundeKartotek>(ctx), std::move(selected));
     contextwindows::show(ctx, w);
     w->start();
 }

@@ -95,6 +95,22 @@ protected:
         return id;
     }
 
+    // A product; `more` sets any other field first. Its number.
+    int addProduct(Context& ctx, const std::string& name,
+                   const std::function<void(Record&)>& more = {})
+    {
+        auto& pro = ctx.access(Tbl::PRODUKT);
+        pro.OPEN();
+        pro.rec().clear();
+        pro.rec().set(PRO::NAVN, name);
+        if (more)
+            more(pro.rec());
+        EXPECT_EQ(pro.INSERT(), LEVEL_BENIGN);
+        const int id = pro.rec().get(PRO::PRODUKTID);
+        pro.CLOSE();
+        return id;
+    }
+
     // A saved filter, through the record store.
     void addFilter(Context& ctx, int table, int no, const std::string& name,
                    const std::string& expression, const std::string& description)

@@ -28,16 +28,7 @@ class ProduktTest : public tavlo::testing::DataFolderTest {
     }
     int add(Context& ctx, const std::string& name, const std::function<void(Record&)>& more = {})
     {
-        auto& pro = ctx.access(Tbl::PRODUKT);
-        pro.OPEN();
-        pro.rec().clear();
-        pro.rec().set(PRO::NAVN, name);
-        if (more)
-            more(pro.rec());
-        EXPECT_EQ(pro.INSERT(), LEVEL_BENIGN);
-        const int id = pro.rec().get(PRO::PRODUKTID);
-        pro.CLOSE();
-        return id;
+        return addProduct(ctx, name, more);
     }
     static std::vector<int32_t> shown(ProduktKartotek& k)
     {

@@ -44,16 +44,7 @@ class ProduktWindowTest : public tavlo::testing::DataFolderTest {
     }
     int add(const std::string& name, const std::function<void(Record&)>& more = {})
     {
-        auto& pro = ctx->access(Tbl::PRODUKT);
-        pro.OPEN();
-        pro.rec().clear();
-        pro.rec().set(PRO::NAVN, name);
-        if (more)
-            more(pro.rec());
-        EXPECT_EQ(pro.INSERT(), LEVEL_BENIGN);
-        const int id = pro.rec().get(PRO::PRODUKTID);
-        pro.CLOSE();
-        return id;
+        return addProduct(*ctx, name, more);
     }
     Record stored(int32_t id)
     {

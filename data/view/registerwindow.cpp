@@ -1,0 +1,180 @@
+#include "data/view/registerwindow.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "data/context.h"
+#include "data/lookups.h"
+#include "data/registerfilter.h"
+#include "data/view/data_view.h"
+#include "framework/browse.h"
+#include "framework/widgets/browsewidget.h"
+#include "framework/widgets/lookupkeys.h"
+
+namespace tavlo {
+
+RegisterWindow::RegisterWindow(Context& ctx, const Setup& setup, std::unique_ptr<BrowseClass> list,
+                               RegisterFilter& filter, std::function<void(int)> selected)
+    : ctx_(ctx), filter_(filter), selected_(std::move(selected)), name_(setup.name)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(setup.title);
+    setObjectName(QString::fromLatin1(setup.name));
+
+    list->selectMode = static_cast<bool>(selected_);
+    list->closeRegister = [this](int response) {
+        ended(response);
+        close();
+    };
+    list_ = new BrowseWidget(std::move(list), this);
+    list_->setObjectName(QString::fromLatin1(setup.list));
+
+    auto* caption = new QLabel(setup.caption, this);
+    QFont bold = caption->font();
+    bold.setBold(true);
+    caption->setFont(bold);
+    description_ = new QLineEdit(this);
+    description_->setObjectName(QStringLiteral("beskrivelse"));
+    description_->setReadOnly(true);
+    installLookup(description_, [this] {
+        if (filter_.hentFilter())
+            shown();
+    });
+    auto* top = new QHBoxLayout;
+    top->addWidget(caption);
+    top->addWidget(description_, 1);
+
+    auto* menuBar = new QMenuBar(this);
+    menu_ = menuBar->addMenu(setup.menu);
+    buttons_ = new QHBoxLayout;
+    rows_ = new QVBoxLayout;
+    layout_ = new QVBoxLayout(this);
+    layout_->setMenuBar(menuBar);
+    layout_->addLayout(top);
+    layout_->addLayout(rows_);
+}
+
+RegisterWindow::~RegisterWindow()
+{
+    ended(RequestCancelled);
+}
+
+void RegisterWindow::ended(int response)
+{
+    if (auto f = std::exchange(selected_, nullptr))
+        f(response);
+}
+
+void RegisterWindow::CodeRange::show(bool on) const
+{
+    for (QWidget* w : {static_cast<QWidget*>(label), static_cast<QWidget*>(entry),
+                       static_cast<QWidget*>(text)})
+        w->setVisible(on);
+}
+
+RegisterWindow::CodeRange RegisterWindow::codeRange(const char* label, const char* name,
+                                                    int32_t group, std::function<int32_t()> get,
+                                                    std::function<void(int32_t)> set,
+                                                    std::function<std::string()> text)
+{
+    CodeRange r{new QLabel(QString::fromUtf8(label), this), new QLineEdit(this), new QLabel(this)};
+    r.entry->setObjectName(QString::fromLatin1(name));
+    r.entry->setAlignment(Qt::AlignRight);
+    r.entry->setMaximumWidth(r.entry->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 6);
+    r.label->setBuddy(r.entry);
+    r.text->setObjectName(QString::fromLatin1(name) + QStringLiteral("tekst"));
+    auto apply = [this, r, set, text](int32_t code) {
+        set(code);
+        r.entry->setText(code ? QString::number(code) : QString());
+        r.text->setText(QString::fromStdString(text()));
+        list_->updateButtons();
+    };
+    connect(r.entry, &QLineEdit::returnPressed, this,
+            [r, apply] { apply(r.entry->text().trimmed().toInt()); });
+    installLookup(r.entry, [this, group, get, apply] { apply(HENTKODA(ctx_, group, get())); });
+    r.text->setText(QString::fromStdString(text()));
+    return r;
+}
+
+QPushButton* RegisterWindow::button(const char* text, const char* name)
+{
+    auto* b = new QPushButton(QString::fromUtf8(text), this);
+    b->setObjectName(QString::fromLatin1(name));
+    buttons_->addWidget(b);
+    return b;
+}
+
+QPushButton* RegisterWindow::requestButton(const char* text, const char* name, int action)
+{
+    QPushButton* b = button(text, name);
+    list_->connectButton(b, action);
+    return b;
+}
+
+QAction* RegisterWindow::item(const char* text, std::function<void()> run)
+{
+    QAction* a = menu_->addAction(QString::fromUtf8(text));
+    connect(a, &QAction::triggered, this, std::move(run));
+    return a;
+}
+
+void RegisterWindow::separator()
+{
+    menu_->addSeparator();
+}
+
+void RegisterWindow::filterCommands()
+{
+    connect(button("Avgrensning", "avgrensning"), &QPushButton::clicked, this,
+            [this] { avgrensning(); });
+    connect(button("Fjern avgrensning", "fjernAvgrensning"), &QPushButton::clicked, this,
+            [this] { fjernAvgrensning(); });
+    separator();
+    item("&Avgrensning", [this] { avgrensning(); });
+    item("Fjern a&vgrensning", [this] { fjernAvgrensning(); });
+}
+
+void RegisterWindow::finish(const char* selectText, int width, int height)
+{
+    separator();
+    item("&Lagre vindusposisjon", [this] { desktop::saveWindowPosition(ctx_, this, name_); });
+
+    buttons_->addStretch(1);
+    QPushButton* velg = button(selectText, "velg");
+    velg->setVisible(list_->browse().selectMode);
+    list_->connectButton(velg, SelectRecord);
+    connect(button("Avslutt", "avslutt"), &QPushButton::clicked, this, &QWidget::close);
+
+    layout_->addWidget(list_, 1);
+    layout_->addLayout(buttons_);
+    resize(width, height);
+    // Before the window is shown, so that it opens where it was saved.
+    desktop::restoreWindowPosition(ctx_, this, name_);
+}
+
+void RegisterWindow::avgrensning()
+{
+    if (filter_.avgrensning())
+        shown();
+}
+
+void RegisterWindow::fjernAvgrensning()
+{
+    filter_.fjern();
+    shown();
+}
+
+void RegisterWindow::shown()
+{
+    description_->setText(QString::fromStdString(filter_.description()));
+    description_->setCursorPosition(0);
+    list_->updateButtons();
+}
+
+} // namespace tavlo
