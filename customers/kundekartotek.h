@@ -38,17 +38,8 @@ class KundeKartotek {
     int32_t kundegruppe() const { return kundegruppe_; }
     std::string kundegruppeTekst();
 
+    // The saved filters: "Avgrensning", the pick list, "Fjern avgrensning", the fixed filter.
     RegisterFilter& filter() { return filter_; }
-    // "Avgrensning", the saved filters' pick list, "Fjern avgrensning".
-    bool avgrensning() { return filter_.avgrensning(); }
-    bool hentFilter() { return filter_.hentFilter(); }
-    bool applyFilter() { return filter_.apply(); }
-    void fjernAvgrensning() { filter_.fjern(); }
-
-    std::string& workingFilter() { return filter_.working(); }
-    const std::string& activeFilter() const { return filter_.active(); }
-    // What the line above the list shows.
-    const std::string& description() const { return filter_.description(); }
     // The filter the list is read with on a tab: the active one and, on "Navn", the search.
     std::string listFilter(int tab) const;
 

@@ -112,8 +112,8 @@ TEST_F(KundeKartotekTest, MarkingAllFollowsTheFilterInCustomerNumberOrder)
     k.open();
     EXPECT_TRUE(GLQ::TAG_KUNDE.empty());
 
-    k.workingFilter() = "KUN:BetalingsBetingelser <> 30";
-    ASSERT_TRUE(k.applyFilter());
+    k.filter().working() = "KUN:BetalingsBetingelser <> 30";
+    ASSERT_TRUE(k.filter().apply());
     EXPECT_EQ(shown(k), (std::vector<int32_t>{a, b, d}));
     ASSERT_TRUE(k.merkAlle());
     EXPECT_EQ(tags(), (std::vector<std::pair<int32_t, int32_t>>{{d, 1}, {b, 2}, {a, 3}}));
@@ -180,28 +180,28 @@ TEST_F(KundeKartotekTest, AFaultyFilterIsRefusedAndTheActiveOneStays)
     const int b = add(ctx, "B", [](Record& r) { r.set(KUN::POSTNR, 7010); });
     KundeKartotek k(ctx);
     k.open();
-    k.workingFilter() = "  KUN:PostNr = 7010  ";
-    ASSERT_TRUE(k.applyFilter());
-    EXPECT_EQ(k.activeFilter(), "KUN:PostNr = 7010");
-    EXPECT_EQ(k.description(), "KUN:PostNr = 7010");
+    k.filter().working() = "  KUN:PostNr = 7010  ";
+    ASSERT_TRUE(k.filter().apply());
+    EXPECT_EQ(k.filter().active(), "KUN:PostNr = 7010");
+    EXPECT_EQ(k.filter().description(), "KUN:PostNr = 7010");
 
-    k.workingFilter() = "KUN:PostNrr = 1";
-    EXPECT_FALSE(k.applyFilter());
+    k.filter().working() = "KUN:PostNrr = 1";
+    EXPECT_FALSE(k.filter().apply());
     ASSERT_EQ(answers.shown.size(), 1u);
     EXPECT_EQ(answers.shown[0].text,
               "Filteret inneholder feil og kan ikke brukes:|KUN:PostNrr = 1");
     EXPECT_EQ(answers.shown[0].caption, "Feil");
-    EXPECT_EQ(k.activeFilter(), "KUN:PostNr = 7010");
+    EXPECT_EQ(k.filter().active(), "KUN:PostNr = 7010");
     EXPECT_EQ(shown(k), (std::vector<int32_t>{b}));
 
     // A blank filter changes nothing and says nothing.
-    k.workingFilter() = "   ";
-    EXPECT_FALSE(k.applyFilter());
+    k.filter().working() = "   ";
+    EXPECT_FALSE(k.filter().apply());
     EXPECT_EQ(answers.shown.size(), 1u);
     EXPECT_EQ(shown(k), (std::vector<int32_t>{b}));
 
-    k.fjernAvgrensning();
-    EXPECT_EQ(k.description(), "");
+    k.filter().fjern();
+    EXPECT_EQ(k.filter().description(), "");
     EXPECT_EQ(shown(k).size(), 2u);
 }
 
@@ -215,8 +215,8 @@ TEST_F(KundeKartotekTest, TheBuilderAndTheSavedFiltersApplyWithTheirDescriptions
     k.open();
 
     answers.picks = {0};
-    ASSERT_TRUE(k.hentFilter());
-    EXPECT_EQ(k.description(), "Kunder med rabatt");
+    ASSERT_TRUE(k.filter().hentFilter());
+    EXPECT_EQ(k.filter().description(), "Kunder med rabatt");
     EXPECT_EQ(shown(k), (std::vector<int32_t>{b}));
 
     // The builder's filter has no description of its own: its text is shown.
@@ -224,8 +224,8 @@ TEST_F(KundeKartotekTest, TheBuilderAndTheSavedFiltersApplyWithTheirDescriptions
         expression = "KUN:Navn = 'A'";
         return true;
     };
-    ASSERT_TRUE(k.avgrensning());
-    EXPECT_EQ(k.description(), "KUN:Navn = 'A'");
+    ASSERT_TRUE(k.filter().avgrensning());
+    EXPECT_EQ(k.filter().description(), "KUN:Navn = 'A'");
     EXPECT_EQ(shown(k).size(), 1u);
     EXPECT_NE(shown(k)[0], b);
 }
@@ -240,15 +240,15 @@ TEST_F(KundeKartotekTest, TheFixedFilterAppliesAtOpenUnlessItIsGone)
         GLO::FAST_FILTERID_KUNDE = 7;
         KundeKartotek k(ctx);
         k.open();
-        EXPECT_EQ(k.description(), "KUN:KundeGruppe = 4");
+        EXPECT_EQ(k.filter().description(), "KUN:KundeGruppe = 4");
         EXPECT_EQ(shown(k), (std::vector<int32_t>{b}));
     }
     {
         GLO::FAST_FILTERID_KUNDE = 8;
         KundeKartotek k(ctx);
         k.open();
-        EXPECT_EQ(k.activeFilter(), "");
-        EXPECT_EQ(k.description(), "");
+        EXPECT_EQ(k.filter().active(), "");
+        EXPECT_EQ(k.filter().description(), "");
         EXPECT_EQ(shown(k).size(), 2u);
     }
     EXPECT_TRUE(answers.shown.empty());
