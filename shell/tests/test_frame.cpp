@@ -11,6 +11,7 @@
 #include "data/tests/fixture.h"
 #include "framework/widgets/contextwindows.h"
 #include "shell/frame.h"
+#include "shell/procedures.h"
 #include "shell/startup.h"
 
 using namespace tavlo;
@@ -87,4 +88,22 @@ TEST_F(FrameTest, CalculatorMissingIsSaidPlainly)
     ASSERT_EQ(answers.shown.size(), 1u);
     EXPECT_EQ(answers.shown[0].caption, "Feil");
     EXPECT_NE(answers.shown[0].text.find("kalkulator"), std::string::npos);
+}
+
+TEST_F(FrameTest, TheMenuOpensTheRealRegistersInsideTheFrame)
+{
+    Frame frame(errors, false);
+    addProcedures(frame);
+    frame.show();
+    frame.findAction("&Kundekartotek")->trigger();
+    frame.findAction("&Produktkartotek")->trigger();
+    QStringList shown;
+    for (QMdiSubWindow* w : frame.area()->subWindowList())
+        shown << w->widget()->objectName();
+    EXPECT_EQ(shown, (QStringList{"KUNDEKARTOTEK", "PRODUKTKARTOTEK"}));
+    EXPECT_TRUE(answers.shown.empty());
+    frame.close();
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(contextwindows::runningContexts(), 0);
 }
