@@ -11,6 +11,8 @@ namespace desktop {
 // The customer register "Kundekartotek". With `selected`, the register is opened for choosing
 // a customer in the caller's context: it ends with RequestCompleted and the chosen customer in
 // the KUNDE buffer, or RequestCancelled when closed without a choice.
+// `selected` runs before the register closes its files: a caller that holds the table open itself
+// gets its own record back afterwards, so it takes the chosen one there.
 void KUNDEKARTOTEK(Context& ctx, std::function<void(int response)> selected = {});
 // The register's update procedure: the customer form for GlobalRequest on the KUN buffer.
 void openKundeForm(Context& ctx, std::function<void(int response, RowRef inserted)> done);
