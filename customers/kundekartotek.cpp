@@ -55,6 +55,7 @@ KundeKartotek::KundeKartotek(Context& ctx)
         ctx, std::move(view), std::move(columns),
         std::vector<std::string>{"Kundenr", "Navn", "Adresse", "Postnr", "Kundegruppe"});
     browse_ = owned_.get();
+    browse_->withoutLocator = {TabKundegruppe};
     browse_->tabChanging = [this](int) {
         ctx_.rec(Tbl::KUNDE).set(KUN::KUNDEGRUPPE, kundegruppe_);
     };

@@ -27,8 +27,15 @@ bool RegisterFilter::avgrensning()
 {
     if (LAGFILTER(ctx_, tableNo_, working_) != 1)
         return false;
+    // A new filter has no description yet; a refused one leaves the active filter and its
+    // description as they were.
+    const std::string before = description_;
     description_.clear();
-    return apply();
+    if (!apply()) {
+        description_ = before;
+        return false;
+    }
+    return true;
 }
 
 bool RegisterFilter::hentFilter()

@@ -65,6 +65,8 @@ class BrowseClass {
     // Called with the tab's index before its order is read: a tab whose range is a value the
     // buffer must hold (the table number of a register of definitions) puts it there.
     std::function<void(int index)> tabChanging;
+    // Tabs whose order has no locator (a range that lists one group, say); by index.
+    std::vector<int> withoutLocator;
     std::function<void()> printProcedure;
 
     // What the view hears of.

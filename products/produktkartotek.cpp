@@ -44,6 +44,7 @@ ProduktKartotek::ProduktKartotek(Context& ctx)
         ctx, std::move(view), std::move(columns),
         std::vector<std::string>{"Produktnr", "Navn", "Produktgruppe"});
     browse_ = owned_.get();
+    browse_->withoutLocator = {TabProduktgruppe};
     // Every row read looks up code texts: with the codes open for as long as the register is,
     // each lookup is a read and not an open and close of the file.
     ctx_.access(Tbl::KODEVERK_ALIAS).OPEN();

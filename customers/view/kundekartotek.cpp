@@ -82,8 +82,12 @@ class KundekartotekWindow : public RegisterWindow {
         navn_ = new QLineEdit(this);
         navn_->setObjectName(QStringLiteral("navn"));
         navn_->setMaxLength(50);
-        connect(navn_, &QLineEdit::returnPressed, this, [this] {
-            rules_->setNavn(navn_->text().toStdString());
+        // Enter or leaving the field accepts the search.
+        connect(navn_, &QLineEdit::editingFinished, this, [this] {
+            const std::string text = navn_->text().toStdString();
+            if (text == rules_->navn())
+                return;
+            rules_->setNavn(text);
             shown();
         });
         navnLabel_ = new QLabel(QStringLiteral("Søk i &navn:"), this);

@@ -64,6 +64,25 @@ QRect toPixels(const UnitRect& r, const QFontMetrics& metrics)
     return QRect(r.x * cw / 4, r.y * lh / 8, r.w * cw / 4, r.h * lh / 8);
 }
 
+namespace {
+
+// The grey, read-only text of a field's code beside it.
+QLineEdit* makeCodeText(QWidget* parent, const CustomControl& c, const QFontMetrics& metrics)
+{
+    auto* code = new QLineEdit(parent);
+    code->setObjectName(QString::number(codeControl(c.index)));
+    code->setReadOnly(true);
+    code->setFocusPolicy(Qt::NoFocus);
+    QPalette grey = code->palette();
+    grey.setColor(QPalette::Base, grey.color(QPalette::Button));
+    code->setPalette(grey);
+    code->setGeometry(toPixels(c.codeRect, metrics));
+    code->show();
+    return code;
+}
+
+} // namespace
+
 int OPPRETTEGENDEFINERTEFELT(FormWindow& form, int32_t tableNo, QWidget* parent,
                              std::array<std::string, 10>& texts, std::array<int32_t, 10>& groups,
                              int32_t x, int32_t y)
@@ -89,45 +108,37 @@ int OPPRETTEGENDEFINERTEFELT(FormWindow& form, int32_t tableNo, QWidget* parent,
         QWidget* value = nullptr;
         const Qt::Alignment align =
             (c.alignment == Alignment::Right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
-        if (c.group != 0) {
+        // A whole number with a code group is picked from the group's codes in a spin box.
+        // A decimal or text field given a group keeps its ordinary entry (a spin box would
+        // hold neither) and only the empty text control beside it.
+        if (c.lookup != 0) {
             auto* spin = new PictureSpinBox(c.picture, parent);
             spin->setRange(0, INT_MAX);
             if (c.alignment != Alignment::Default)
                 spin->setAlignment(align);
             form.bind(spin, c.field);
             value = spin;
-
-            auto* code = new QLineEdit(parent);
-            code->setObjectName(QString::number(codeControl(c.index)));
-            code->setReadOnly(true);
-            code->setFocusPolicy(Qt::NoFocus);
-            QPalette grey = code->palette();
-            grey.setColor(QPalette::Base, grey.color(QPalette::Button));
-            code->setPalette(grey);
-            code->setGeometry(toPixels(c.codeRect, metrics));
-            code->show();
-            if (c.lookup != 0) {
-                const int n = c.lookup - 1;
-                const int32_t group = c.group;
+            QLineEdit* code = makeCodeText(parent, c, metrics);
+            const int n = c.lookup - 1;
+            const int32_t group = c.group;
+            code->setText(qs(texts[n]));
+            auto show = [&ctx, &texts, spin, code, n, group] {
+                int32_t v = spin->value();
+                VISKODA(ctx, group, v, texts[n]);
                 code->setText(qs(texts[n]));
-                auto show = [&ctx, &texts, spin, code, n, group] {
-                    int32_t v = spin->value();
-                    VISKODA(ctx, group, v, texts[n]);
-                    code->setText(qs(texts[n]));
-                };
-                QObject::connect(spin, &QAbstractSpinBox::editingFinished, code, show);
-                QObject::connect(&form, &FormWindow::fieldsShown, code, show);
-                auto pick = [&ctx, &form, spin, group, show] {
-                    if (form.form().readOnly())
-                        return;
-                    spin->setValue(HENTKODA(ctx, group, spin->value()));
-                    show();
-                };
-                installLookup(spin, pick);
-                // The right button lands on the box's own entry line.
-                if (auto* line = spin->findChild<QLineEdit*>())
-                    installLookup(line, pick);
-            }
+            };
+            QObject::connect(spin, &QAbstractSpinBox::editingFinished, code, show);
+            QObject::connect(&form, &FormWindow::fieldsShown, code, show);
+            auto pick = [&ctx, &form, spin, group, show] {
+                if (form.form().readOnly())
+                    return;
+                spin->setValue(HENTKODA(ctx, group, spin->value()));
+                show();
+            };
+            installLookup(spin, pick);
+            // The right button lands on the box's own entry line.
+            if (auto* line = spin->findChild<QLineEdit*>())
+                installLookup(line, pick);
         } else {
             auto* edit = new QLineEdit(parent);
             if (c.alignment != Alignment::Default)
@@ -136,6 +147,8 @@ int OPPRETTEGENDEFINERTEFELT(FormWindow& form, int32_t tableNo, QWidget* parent,
                 edit->setTextMargins(0, 0, c.offset * metrics.averageCharWidth() / 4, 0);
             form.bind(edit, c.field, c.picture);
             value = edit;
+            if (c.group != 0)
+                makeCodeText(parent, c, metrics);
         }
         value->setObjectName(QString::number(valueControl(c.index)));
         value->setGeometry(toPixels(c.valueRect, metrics));

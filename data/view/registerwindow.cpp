@@ -95,8 +95,12 @@ RegisterWindow::CodeRange RegisterWindow::codeRange(const char* label, const cha
         r.text->setText(QString::fromStdString(text()));
         list_->updateButtons();
     };
-    connect(r.entry, &QLineEdit::returnPressed, this,
-            [r, apply] { apply(r.entry->text().trimmed().toInt()); });
+    // Enter or leaving the field accepts the code.
+    connect(r.entry, &QLineEdit::editingFinished, this, [r, get, apply] {
+        const int32_t code = r.entry->text().trimmed().toInt();
+        if (code != get())
+            apply(code);
+    });
     installLookup(r.entry, [this, group, get, apply] { apply(HENTKODA(ctx_, group, get())); });
     r.text->setText(QString::fromStdString(text()));
     return r;

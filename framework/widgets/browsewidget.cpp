@@ -1,5 +1,7 @@
 #include "framework/widgets/browsewidget.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
@@ -25,6 +27,7 @@ BrowseWidget::BrowseWidget(std::unique_ptr<BrowseClass> browse, QWidget* parent)
 
     auto* find = new QHBoxLayout;
     auto* label = new QLabel(QStringLiteral("&Søk:"), this);
+    locatorLabel_ = label;
     locator_ = new QLineEdit(this);
     label->setBuddy(locator_);
     find->addWidget(label);
@@ -72,6 +75,10 @@ void BrowseWidget::start()
 void BrowseWidget::tabChanged(int index)
 {
     locator_->clear();
+    const auto& none = browse_->withoutLocator;
+    const bool locator = std::find(none.begin(), none.end(), index) == none.end();
+    locator_->setVisible(locator);
+    locatorLabel_->setVisible(locator);
     browse_->setTab(index);
     table_->showCurrent();
     updateButtons();

@@ -41,6 +41,7 @@ class BrowseWidget : public QWidget {
     std::unique_ptr<BrowseClass> browse_;
     QTabBar* tabs_;
     QLineEdit* locator_;
+    QWidget* locatorLabel_;
     PagedTableView* table_;
     std::vector<std::pair<QAbstractButton*, int>> buttons_;
 };

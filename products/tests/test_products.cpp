@@ -150,6 +150,15 @@ TEST_F(ProduktTest, FiltersAreAppliedRefusedOrForgotten)
                   "Filteret inneholder feil og kan ikke brukes:|PRO:Finnesikke = 1");
         EXPECT_EQ(shown(k), (std::vector<int32_t>{dyr}));
 
+        // So is one from the builder, and the description still tells what the list shows.
+        answers.filterBuilder = [](int, std::string& e) {
+            e = "PRO:EnhetsPris > > 1";
+            return true;
+        };
+        EXPECT_FALSE(k.filter().avgrensning());
+        EXPECT_EQ(k.filter().description(), "Dyre varer");
+        EXPECT_EQ(shown(k), (std::vector<int32_t>{dyr}));
+
         k.filter().fjern();
         EXPECT_EQ(shown(k), (std::vector<int32_t>{billig, dyr}));
     }

@@ -243,6 +243,42 @@ TEST_F(CustomFieldsViewTest, DecimalsTextsAndCheckBoxesBindToTheirFields)
     w->close();
 }
 
+TEST_F(CustomFieldsViewTest, ACodeGroupOnADecimalOrTextKeepsItsOwnEntry)
+{
+    // Only whole numbers are codes; the others keep what they hold, beside an empty code text.
+    define(1, "Desimaltall 1", [](Record& r) {
+        r.set(EGN::FELTFORMAT, "@n-12.`2");
+        r.set(EGN::OPPSLAGKODEVERKGR, 103);
+        r.set(EGN::OPPSLAGPOSW, 40);
+    });
+    define(1, "Tekst 2", [](Record& r) {
+        r.set(EGN::FELTPOSY, 30);
+        r.set(EGN::OPPSLAGKODEVERKGR, 103);
+        r.set(EGN::OPPSLAGPOSW, 40);
+    });
+    int count = 0;
+    FormWindow* w = form(Tbl::KUNDE, 1, &count);
+    EXPECT_EQ(count, 2);
+    w->form().record().set(KUN::DESIMALTALL1, Decimal::fromCents(250));
+    w->form().record().set(KUN::TEKST2, "Vestland");
+    w->showFields();
+    auto* decimal = control<QLineEdit>(211);
+    auto* text = control<QLineEdit>(217);
+    ASSERT_NE(decimal, nullptr);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(decimal->text().trimmed(), "2,50");
+    EXPECT_EQ(text->text().trimmed(), "Vestland");
+    ASSERT_NE(control<QLineEdit>(311), nullptr);
+    EXPECT_EQ(control<QLineEdit>(311)->text(), "");
+    EXPECT_EQ(groups, (std::array<int32_t, 10>{}));
+    decimal->setText("3");
+    text->setText("Nordland");
+    ASSERT_TRUE(w->commitFields());
+    EXPECT_EQ(w->form().record().get(KUN::DESIMALTALL1), Decimal::fromInt(3));
+    EXPECT_EQ(w->form().record().get(KUN::TEKST2), "Nordland");
+    w->close();
+}
+
 TEST_F(CustomFieldsViewTest, DefinitionRegisterListsATabsTableAndTheFormEnablesByItsRules)
 {
     define(1, "Heltall 1", [](Record& r) { r.set(EGN::LEDETEKST, "Kundens"); });
