@@ -224,7 +224,7 @@ ImportEksportKodeverk::Outcome ImportEksportKodeverk::importFile()
     }
     LineReader in(file);
     if (!in.isOpen()) {
-        say(ctx_, fileErrorText(errno) + ": " + file, "Feil", Icon::Hand);
+        sayFileError(ctx_, file);
         kod.CLOSE();
         return Outcome::Failed;
     }
@@ -278,7 +278,7 @@ ImportEksportKodeverk::Outcome ImportEksportKodeverk::importFile()
             }
         }
         if (outcome == Outcome::Completed && in.failed()) {
-            say(ctx_, fileErrorText(errno) + ": " + file, "Feil", Icon::Hand);
+            sayFileError(ctx_, file);
             outcome = Outcome::Failed;
         }
         if (!batch.commit())
@@ -308,7 +308,7 @@ ImportEksportKodeverk::Outcome ImportEksportKodeverk::exportFile()
         return Outcome::Failed;
     std::ofstream out(file, std::ios::binary | std::ios::app);
     if (!out) {
-        say(ctx_, fileErrorText(errno) + ": " + file, "Feil", Icon::Hand);
+        sayFileError(ctx_, file);
         return Outcome::Failed;
     }
     FileManager& kod = ctx_.access(Tbl::KODEVERK);
@@ -338,7 +338,7 @@ ImportEksportKodeverk::Outcome ImportEksportKodeverk::exportFile()
         ++counter_;
         out << *line << "\r\n";
         if (!out) {
-            say(ctx_, fileErrorText(errno) + ": " + file, "Feil", Icon::Hand);
+            sayFileError(ctx_, file);
             outcome = Outcome::Failed;
             break;
         }
@@ -347,7 +347,7 @@ ImportEksportKodeverk::Outcome ImportEksportKodeverk::exportFile()
     kod.CLOSE();
     out.close();
     if (outcome == Outcome::Completed && !out) {
-        say(ctx_, fileErrorText(errno) + ": " + file, "Feil", Icon::Hand);
+        sayFileError(ctx_, file);
         outcome = Outcome::Failed;
     }
     if (outcome != Outcome::Completed)

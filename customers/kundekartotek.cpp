@@ -5,6 +5,7 @@
 #include "data/context.h"
 #include "data/globals.h"
 #include "data/lookups.h"
+#include "framework/filterexpr.h"
 #include "framework/picture.h"
 #include "framework/text.h"
 #include "framework/viewmanager.h"
@@ -105,7 +106,7 @@ std::string KundeKartotek::kundegruppeTekst()
 std::string KundeKartotek::listFilter(int tab) const
 {
     std::string f = filter_.active();
-    const std::string name = clipped(navn_);
+    const std::string name(text::trim(navn_));
     if (tab == TabNavn && !name.empty()) {
         const std::string search =
             "INSTRING('" + quotedConstant(text::upper(name)) + "',UPPER(KUN:Navn),1,1)";

@@ -8,25 +8,19 @@ namespace TLKU {
 namespace {
 tavlo::ModuleState& state()
 {
-    static tavlo::ModuleState s("tlku.INI");
+    static tavlo::ModuleState s("tlku.INI", {{TLFI::INIT, TLFI::KILL}, {TLDR::INIT, TLDR::KILL}});
     return s;
 }
 } // namespace
 
 void INIT(tavlo::ErrorClass& e, tavlo::INIClass* settings)
 {
-    if (!state().init(e, settings))
-        return;
-    TLFI::INIT(e, settings);
-    TLDR::INIT(e, settings);
+    state().init(e, settings);
 }
 
 void KILL()
 {
-    if (!state().kill())
-        return;
-    TLFI::KILL();
-    TLDR::KILL();
+    state().kill();
 }
 
 tavlo::ErrorClass& errorManager()

@@ -7,23 +7,19 @@ namespace TLDR {
 namespace {
 tavlo::ModuleState& state()
 {
-    static tavlo::ModuleState s("tldr.INI");
+    static tavlo::ModuleState s("tldr.INI", {{TLFI::INIT, TLFI::KILL}});
     return s;
 }
 } // namespace
 
 void INIT(tavlo::ErrorClass& e, tavlo::INIClass* settings)
 {
-    if (!state().init(e, settings))
-        return;
-    TLFI::INIT(e, settings);
+    state().init(e, settings);
 }
 
 void KILL()
 {
-    if (!state().kill())
-        return;
-    TLFI::KILL();
+    state().kill();
 }
 
 tavlo::ErrorClass& errorManager()

@@ -59,6 +59,11 @@ std::string fileErrorText(int errnum)
     return std::string("Feil i filsystemet: ") + std::strerror(errnum);
 }
 
+void sayFileError(Context& ctx, const std::string& file)
+{
+    say(ctx, fileErrorText(errno) + ": " + file, "Feil", Icon::Hand);
+}
+
 LineReader::LineReader(const std::string& fileName)
 {
     std::error_code ec;
@@ -90,7 +95,7 @@ int LAGHEADER(Context& ctx, const std::string& fileName, const std::string& prog
         if (create)
             say(ctx, "Det oppsto feil under opprettelse av " + fileName, "Feil", Icon::Hand);
         else
-            say(ctx, fileErrorText(errno) + ": " + fileName, "Feil", Icon::Hand);
+            sayFileError(ctx, fileName);
         return 0;
     }
     std::string line = padded(text::toCp1252(program), 20) + padded(text::toCp1252(headerId), 20) +
@@ -100,7 +105,7 @@ int LAGHEADER(Context& ctx, const std::string& fileName, const std::string& prog
     out << line << kLineEnd;
     out.flush();
     if (!out) {
-        say(ctx, fileErrorText(errno) + ": " + fileName, "Feil", Icon::Hand);
+        sayFileError(ctx, fileName);
         return 0;
     }
     return 1;
@@ -111,13 +116,13 @@ int HENTHEADER(Context& ctx, const std::string& fileName, std::string& program,
 {
     LineReader in(fileName);
     if (!in.isOpen()) {
-        say(ctx, fileErrorText(errno) + ": " + fileName, "Feil", Icon::Hand);
+        sayFileError(ctx, fileName);
         return 0;
     }
     std::string line;
     if (!in.next(line)) {
         if (in.failed())
-            say(ctx, fileErrorText(errno) + ": " + fileName, "Feil", Icon::Hand);
+            sayFileError(ctx, fileName);
         return 0;
     }
     line = padded(line, 70);

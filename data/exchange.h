@@ -26,6 +26,8 @@ int HENTHEADER(Context& ctx, const std::string& fileName, std::string& program,
 
 // What the file layer says about a failed open, read or write (an errno value).
 std::string fileErrorText(int errnum);
+// The last file operation's failure on `file`, as an error box: "<why>: <file>".
+void sayFileError(Context& ctx, const std::string& file);
 
 // Reads a text file line by line (LF or CR LF ends a line), counting the bytes read so far.
 class LineReader {

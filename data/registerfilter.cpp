@@ -3,6 +3,7 @@
 #include "data/context.h"
 #include "data/filterproc.h"
 #include "framework/filterexpr.h"
+#include "framework/text.h"
 
 namespace tavlo {
 
@@ -54,7 +55,7 @@ bool RegisterFilter::hentFilter()
 
 bool RegisterFilter::apply()
 {
-    const std::string filter = clipped(working_);
+    const std::string filter(text::trim(working_));
     if (filter.empty())
         return false;
     const FilterExpr expr = FilterExpr::parse(filter, table(table_));
@@ -64,7 +65,7 @@ bool RegisterFilter::apply()
         return false;
     }
     active_ = filter;
-    if (clipped(description_).empty())
+    if (text::trim(description_).empty())
         description_ = filter;
     if (reread_)
         reread_();
@@ -77,24 +78,6 @@ void RegisterFilter::fjern()
     description_.clear();
     if (reread_)
         reread_();
-}
-
-std::string clipped(const std::string& s)
-{
-    const auto end = s.find_last_not_of(' ');
-    const auto start = s.find_first_not_of(' ');
-    return end == std::string::npos ? std::string() : s.substr(start, end - start + 1);
-}
-
-std::string quotedConstant(const std::string& s)
-{
-    std::string out;
-    for (char c : s) {
-        out += c;
-        if (c == '\'')
-            out += c;
-    }
-    return out;
 }
 
 } // namespace tavlo

@@ -43,10 +43,4 @@ class RegisterFilter {
     std::string working_, active_, description_;
 };
 
-// The text with blanks at both ends taken away.
-std::string clipped(const std::string& s);
-// A text inside a quoted filter constant: a quote is doubled, so a name like "O'Neil" is
-// searched for and not read as the end of the constant.
-std::string quotedConstant(const std::string& s);
-
 } // namespace tavlo

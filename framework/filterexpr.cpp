@@ -1042,4 +1042,15 @@ std::vector<std::string> FilterExpr::fields() const
     return out;
 }
 
+std::string quotedConstant(std::string_view s)
+{
+    std::string out;
+    for (char c : s) {
+        out += c;
+        if (c == '\'')
+            out += c;
+    }
+    return out;
+}
+
 } // namespace tavlo

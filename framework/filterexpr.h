@@ -95,4 +95,8 @@ class FilterExpr {
     int errorPos_ = 0;
 };
 
+// A text as the inside of a quoted constant of a filter: a quote is doubled, so a name like
+// "O'Neil" is searched for and not read as the end of the constant.
+std::string quotedConstant(std::string_view s);
+
 } // namespace tavlo

@@ -13,6 +13,8 @@ bool ModuleState::init(ErrorClass& errors, INIClass* settings)
     shared_ = settings;
     if (!shared_)
         own_.Init(iniName_);
+    for (const Uses& u : uses_)
+        u.init(errors, settings);
     return true;
 }
 
@@ -25,6 +27,8 @@ bool ModuleState::kill()
         own_.Kill();
     errors_ = nullptr;
     shared_ = nullptr;
+    for (const Uses& u : uses_)
+        u.kill();
     return true;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // What a module keeps from its initialiser: the main program's error manager and settings object,
-// or a settings file of its own when it was given none. Each initialiser runs once.
+// or a settings file of its own when it was given none; and the modules it uses, started and
+// ended with it. Each initialiser runs once.
 #include <string>
+#include <vector>
 
 #include "framework/iniclass.h"
 
@@ -11,10 +13,19 @@ class ErrorClass;
 
 class ModuleState {
   public:
-    explicit ModuleState(std::string iniName) : iniName_(std::move(iniName)) {}
-    // False when the module was initialised already (its caller then does nothing more).
+    // A module this one uses: its initialiser and finaliser.
+    struct Uses {
+        void (*init)(ErrorClass&, INIClass*);
+        void (*kill)();
+    };
+    explicit ModuleState(std::string iniName, std::vector<Uses> uses = {})
+        : iniName_(std::move(iniName)), uses_(std::move(uses))
+    {
+    }
+    // Keeps the two and starts the modules used with them. False, nothing done, when the module
+    // was initialised already.
     bool init(ErrorClass& errors, INIClass* settings);
-    // False when the module was not initialised.
+    // Ends the modules used too. False, nothing done, when the module was not initialised.
     bool kill();
     // The main program's error manager, or the data module's before INIT.
     ErrorClass& errorManager();
@@ -22,6 +33,7 @@ class ModuleState {
 
   private:
     std::string iniName_;
+    std::vector<Uses> uses_;
     ErrorClass* errors_ = nullptr;
     INIClass* shared_ = nullptr;
     INIClass own_;
