@@ -77,18 +77,12 @@ bool KundeForm::isHovedkontakt(int32_t kontaktId)
 
 std::string KundeForm::poststed()
 {
-    int32_t code = record().get(KUN::POSTNR);
-    std::string text;
-    VISKODA(context(), 101, code, text);
-    return text.substr(0, 50);
+    return codeText(context(), 101, record().get(KUN::POSTNR)).substr(0, 50);
 }
 
 std::string KundeForm::kundegruppeTekst()
 {
-    int32_t code = record().get(KUN::KUNDEGRUPPE);
-    std::string text;
-    VISKODA(context(), 103, code, text);
-    return text;
+    return codeText(context(), 103, record().get(KUN::KUNDEGRUPPE));
 }
 
 int KundeForm::oppdaterGrunnlag()

@@ -187,18 +187,12 @@ std::string KundeKartotek::postnrFormat(Context& ctx, int32_t postnr)
 {
     if (postnr == 0)
         return {};
-    std::string text;
-    int32_t code = postnr;
-    VISKODA(ctx, 101, code, text);
-    return picture::format("@n04", int64_t{postnr}) + " " + text;
+    return picture::format("@n04", int64_t{postnr}) + " " + codeText(ctx, 101, postnr);
 }
 
 std::string KundeKartotek::kundegruppeFormat(Context& ctx, int32_t group)
 {
-    std::string text;
-    int32_t code = group;
-    VISKODA(ctx, 103, code, text);
-    return text;
+    return codeText(ctx, 103, group);
 }
 
 } // namespace tavlo

@@ -66,6 +66,12 @@ bool SETGRUA(Context& ctx, int32_t id)
     return setById(ctx, Tbl::GRUNNLAG_ALIAS, GRUA::KeyGrunnlagId, GRUA::GRUNNLAGID, id);
 }
 
+std::string codeText(Context& ctx, int32_t group, int32_t code)
+{
+    return SETKODA(ctx, group, code) ? ctx.rec(Tbl::KODEVERK_ALIAS).get(KODA::TEKST)
+                                     : std::string();
+}
+
 void VISKODA(Context& ctx, int32_t group, int32_t& code, std::string& text,
              std::optional<int> flags)
 {

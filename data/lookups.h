@@ -12,6 +12,8 @@ class Context;
 class ViewManager;
 struct PickList;
 
+// The text of a code of a group; empty when the group has no such code. Nothing is said.
+std::string codeText(Context& ctx, int32_t group, int32_t code);
 // flags, when given: bit 1 shows "Kode … finnes ikke i kodeverksgruppe …", bit 2 sets code to 0.
 void VISKODA(Context& ctx, int32_t group, int32_t& code, std::string& text,
              std::optional<int> flags = std::nullopt);

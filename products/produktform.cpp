@@ -141,10 +141,7 @@ bool ProduktForm::lagerstyringChanged()
 
 std::string ProduktForm::produktgruppeTekst()
 {
-    int32_t code = record().get(PRO::PRODUKTGRUPPE);
-    std::string text;
-    VISKODA(context(), 102, code, text);
-    return text;
+    return codeText(context(), 102, record().get(PRO::PRODUKTGRUPPE));
 }
 
 } // namespace tavlo

@@ -94,10 +94,7 @@ void ProduktKartotek::reread()
 
 std::string ProduktKartotek::gruppeFormat(Context& ctx, int32_t group)
 {
-    std::string text;
-    int32_t code = group;
-    VISKODA(ctx, 102, code, text);
-    return text;
+    return codeText(ctx, 102, group);
 }
 
 std::string ProduktKartotek::mvaFormat(const Record& r)
