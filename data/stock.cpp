@@ -4,6 +4,7 @@
 #include <string>
 
 #include "data/context.h"
+#include "data/hooks.h"
 #include "framework/answer.h"
 
 namespace tavlo {
@@ -122,6 +123,18 @@ int OPPDATERLAGERBEHOLDNING(Context& ctx, int32_t productId, const Decimal& quan
                 plain(r.get(PRO::MINLAGERBEHOLDNING)),
             "Advarsel", Icon::Exclamation);
     return 1;
+}
+
+void addStockRules(WriteHooks& hooks)
+{
+    // The stored quantity, not what the buffer may hold unsaved. The stock's own messages
+    // tell of a failure; the line is deleted all the same.
+    hooks.add({Tbl::FAKLINJE, opBit(WriteOp::DELETE), {Tbl::PRODUKT}, nullptr,
+               [](const WriteEvent& e) {
+                   OPPDATERLAGERBEHOLDNING(e.ctx, e.stored->get(FLI::PRODUKTID),
+                                           e.stored->get(FLI::ANTALL), false, false);
+                   return int(LEVEL_BENIGN);
+               }});
 }
 
 } // namespace tavlo

@@ -8,6 +8,7 @@
 namespace tavlo {
 
 class Context;
+class WriteHooks;
 
 // quantity: negative takes goods out of stock, positive puts them back. checkOnly: only whether
 // quantity is in stock, nothing changes. interactive: the question and the warnings may be shown;
@@ -19,5 +20,9 @@ class Context;
 // PRODUKT open in the same context gets its record and position back.
 int OPPDATERLAGERBEHOLDNING(Context& ctx, int32_t productId, const Decimal& quantity,
                             bool checkOnly, bool interactive);
+
+// The data module's rules of stock, as write hooks: a deleted invoice line gives its stored
+// quantity back to its product, in the deleting transaction.
+void addStockRules(WriteHooks& hooks);
 
 } // namespace tavlo

@@ -5,7 +5,7 @@
 
 #include "data/context.h"
 #include "data/globals.h"
-#include "data/stock.h"
+#include "data/hooks.h"
 #include "framework/relationmanager.h"
 #include "framework/text.h"
 
@@ -672,6 +672,7 @@ int FileManager::CANCELAUTOINC(RelationManager* relate)
 
 int FileManager::insertOrFail(bool quiet)
 {
+    stored_ = false;
     int level = USEFILE();
     if (level != LEVEL_BENIGN)
         return LEVEL_FATAL;
@@ -679,6 +680,12 @@ int FileManager::insertOrFail(bool quiet)
         return LEVEL_NOTIFY;
     bool autoKey = std::any_of(decl_.keys.begin(), decl_.keys.end(),
                                [](const KeyDecl& k) { return k.autoNumber; });
+    const WriteHooks& hooks = writeHooks();
+    const bool hooked = hooks.any(decl_.id, WriteOp::INSERT);
+    const WriteEvent event{ctx_, decl_.id, WriteOp::INSERT, nullptr, &rec_};
+    if (hooked)
+        if (int refused = hooks.before(event); refused != LEVEL_BENIGN)
+            return refused;
     StoreError err;
     bool ok = false;
     if (reserved_) {
@@ -694,7 +701,8 @@ int FileManager::insertOrFail(bool quiet)
         if (level != LEVEL_BENIGN)
             return LEVEL_NOTIFY;
         reserved_ = false;
-        return LEVEL_BENIGN;
+        stored_ = true;
+        return hooked ? hooks.after(event) : LEVEL_BENIGN;
     } else {
         RowRef ref;
         ok = f()->insert(rec_, ref, err);
@@ -703,7 +711,8 @@ int FileManager::insertOrFail(bool quiet)
     }
     if (ok) {
         placeAt(cur_, rec_);
-        return LEVEL_BENIGN;
+        stored_ = true;
+        return hooked ? hooks.after(event) : LEVEL_BENIGN;
     }
     capture(err);
     if (err.status == StoreStatus::DUPLICATE) {
@@ -725,14 +734,27 @@ int FileManager::TRYINSERT() { return insertOrFail(true); }
 
 int FileManager::updateOrFail(bool quiet, bool showChanged)
 {
+    stored_ = false;
     int level = USEFILE();
     if (level != LEVEL_BENIGN)
         return LEVEL_FATAL;
     if (VALIDATERECORD() != LEVEL_BENIGN)
         return LEVEL_USER;
     StoreError err;
+    const WriteHooks& hooks = writeHooks();
+    const bool hooked = hasCurrent_ && hooks.any(decl_.id, WriteOp::UPDATE);
+    Record stored(decl_);
+    const WriteEvent event{ctx_, decl_.id, WriteOp::UPDATE, &stored, &rec_};
+    RowRef storedRef = cur_;
     if (!hasCurrent_) {
         setError(err, StoreStatus::NOT_FOUND, ERR_RECORD_NOT_FOUND, "Record Not Found");
+    } else if (hooked && !f()->read(storedRef, stored, err)) {
+        // gone: the conflict below, as the update itself would report it
+    } else if (int refused = hooked && storedRef.rev == cur_.rev ? hooks.before(event)
+                                                                 : LEVEL_BENIGN;
+               refused != LEVEL_BENIGN) {
+        // A record changed meanwhile is not offered to the hooks; the update reports it.
+        return refused;
     } else {
         RowRef ref = cur_;
         if (f()->update(ref, rec_, err)) {
@@ -740,7 +762,8 @@ int FileManager::updateOrFail(bool quiet, bool showChanged)
             if (reserved_ && ref.rowid == reservedRef_.rowid)
                 reservedRef_ = ref;
             placeAt(ref, rec_);
-            return LEVEL_BENIGN;
+            stored_ = true;
+            return hooked ? hooks.after(event) : LEVEL_BENIGN;
         }
     }
     capture(err);
@@ -769,29 +792,32 @@ int FileManager::TRYUPDATE() { return updateOrFail(true, false); }
 
 int FileManager::DELETERECORD(bool ask)
 {
+    stored_ = false;
     int level = USEFILE();
     if (level != LEVEL_BENIGN)
         return LEVEL_FATAL;
     if (ask && THROW(MSG_CONFIRM_DELETE) != LEVEL_BENIGN)
         return LEVEL_CANCEL;
     StoreError err;
-    // A deleted invoice line gives its quantity back to stock: the stored quantity, not what
-    // the buffer may hold unsaved.
-    const bool givesBackStock = decl_.id == Tbl::FAKLINJE;
+    const WriteHooks& hooks = writeHooks();
+    // Hooks are given the record as stored, not what the buffer may hold unsaved.
+    const bool hooked = hooks.any(decl_.id, WriteOp::DELETE);
     Record stored(decl_);
+    const WriteEvent event{ctx_, decl_.id, WriteOp::DELETE, &stored, nullptr};
     if (!hasCurrent_) {
         setError(err, StoreStatus::NOT_FOUND, ERR_RECORD_NOT_FOUND, "Record Not Found");
-    } else if (RowRef ref = cur_; givesBackStock && !f()->read(ref, stored, err)) {
+    } else if (RowRef ref = cur_; hooked && !f()->read(ref, stored, err)) {
         // gone already: reported below
+    } else if (int refused = hooked ? hooks.before(event) : LEVEL_BENIGN;
+               refused != LEVEL_BENIGN) {
+        return refused;
     } else if (f()->remove(cur_, err)) {
         if (reserved_ && cur_.rowid == reservedRef_.rowid)
             reserved_ = false;
         hasCurrent_ = false;
         dropAhead();
-        if (givesBackStock)
-            OPPDATERLAGERBEHOLDNING(ctx_, stored.get(FLI::PRODUKTID), stored.get(FLI::ANTALL),
-                                    false, false);
-        return LEVEL_BENIGN;
+        stored_ = true;
+        return hooked ? hooks.after(event) : LEVEL_BENIGN;
     }
     capture(err);
     SETERROR(MSG_DELETE_ERROR);

@@ -107,6 +107,9 @@ public:
     int VALIDATERECORD() { return LEVEL_BENIGN; }
     bool autoNumberReserved() const { return reserved_; }
     int lastError() const { return lastError_; }
+    // Whether the last insert, update or delete reached the file, even when an after hook of the
+    // table failed it afterwards.
+    bool lastWriteStored() const { return stored_; }
     KeyRef currentKey() const { return KeyRef{static_cast<uint16_t>(key_)}; }
     // The stored file, or the transaction's view of it while one runs; nullptr while the table
     // is not physically open.
@@ -170,6 +173,7 @@ private:
     bool readOnly_ = false;
     bool eof_ = false;
     bool reserved_ = false;
+    bool stored_ = false;
     RowRef reservedRef_;
     bool hasCurrent_ = false;
     RowRef cur_;

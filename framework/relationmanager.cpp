@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "data/context.h"
+#include "data/hooks.h"
 #include "framework/text.h"
 #include "framework/transaction.h"
 
@@ -164,31 +165,49 @@ bool RelationManager::linksDiffer(const RelationDecl& rel, const Record& a, cons
     return false;
 }
 
-void RelationManager::updateTree(std::set<Tbl>& out)
+void RelationManager::updateTree(WriteTree& out)
 {
     registerRelations();
     for (const auto& r : related_) {
         if (!r.asParent || (r.rel->onUpdate != RI_CLEAR && r.rel->onUpdate != RI_CASCADE))
             continue;
-        if (out.insert(r.table).second)
+        auto [it, fresh] = out.try_emplace(r.table, 0u);
+        it->second |= opBit(WriteOp::UPDATE);
+        if (fresh)
             ctx_.relate(r.table).updateTree(out);
     }
 }
 
-void RelationManager::deleteTree(std::set<Tbl>& out)
+void RelationManager::deleteTree(WriteTree& out)
 {
     registerRelations();
     for (const auto& r : related_) {
         if (!r.asParent)
             continue;
         if (r.rel->onDelete == RI_CASCADE) {
-            if (out.insert(r.table).second)
+            auto [it, fresh] = out.try_emplace(r.table, 0u);
+            it->second |= opBit(WriteOp::DELETE);
+            if (fresh)
                 ctx_.relate(r.table).deleteTree(out);
         } else if (r.rel->onDelete == RI_CLEAR) {
-            if (out.insert(r.table).second)
+            auto [it, fresh] = out.try_emplace(r.table, 0u);
+            it->second |= opBit(WriteOp::UPDATE);
+            if (fresh)
                 ctx_.relate(r.table).updateTree(out);
         }
     }
+}
+
+std::set<Tbl> RelationManager::filesOf(const WriteTree& tree, WriteOp op) const
+{
+    std::set<Tbl> files;
+    for (const auto& [t, ops] : tree)
+        files.insert(t);
+    const WriteHooks& hooks = writeHooks();
+    hooks.enlisted(table_, opBit(op), files);
+    for (const auto& [t, ops] : tree)
+        hooks.enlisted(t, ops, files);
+    return files;
 }
 
 bool RelationManager::enlistAll(Transaction& tx, const std::set<Tbl>& tables)
@@ -343,26 +362,29 @@ int RelationManager::UPDATE(bool fromForm)
                !m.file()->read(stored, old, readErr)) {
         old.copyFrom(m.rec());  // nothing stored to compare with: no link has changed
     }
-    std::set<Tbl> tree;
+    WriteTree tree;
     updateTree(tree);
     bool anyChange = false;
     for (const auto& r : related_)
         anyChange = anyChange || (r.asParent && linksDiffer(*r.rel, old, m.rec()));
+    std::set<Tbl> hooked;
+    writeHooks().enlisted(table_, opBit(WriteOp::UPDATE), hooked);
 
     int level = LEVEL_BENIGN;
-    if (!anyChange) {
+    if (!anyChange && hooked.empty()) {
         // No child can be touched: the plain write is its own transaction.
         level = m.UPDATE(fromForm);
     } else {
         Transaction tx(ctx_);
         StoreError err;
-        if (!beginTree(tx, tree)) {
+        if (!beginTree(tx, anyChange ? filesOf(tree, WriteOp::UPDATE) : hooked)) {
             CLOSE();
             return LEVEL_FATAL;
         }
         level = m.UPDATE(fromForm);
-        const bool wrote = level == LEVEL_BENIGN;
-        if (wrote) {
+        // An after hook may fail a write that was stored: the rollback below undoes it.
+        const bool wrote = m.lastWriteStored();
+        if (level == LEVEL_BENIGN) {
             level = applyUpdates(old);
             if (level != LEVEL_BENIGN) {
                 // The linking fields go back to the values the children still have.
@@ -395,18 +417,15 @@ int RelationManager::DELETE(bool ask)
         return LEVEL_CANCEL;
     OPEN();
     RowRef at = m.current();
-    std::set<Tbl> tree;
+    WriteTree tree;
     deleteTree(tree);
-    // A deleted invoice line gives its quantity back to stock: that write belongs to the
-    // transaction too.
-    if (tree.count(Tbl::FAKLINJE) || table_ == Tbl::FAKLINJE)
-        tree.insert(Tbl::PRODUKT);
+    const std::set<Tbl> files = filesOf(tree, WriteOp::DELETE);
     for (;;) {
         Transaction tx(ctx_);
         StoreError err;
         int level = LEVEL_NOTIFY;
         bool refused = false;
-        if (!beginTree(tx, tree)) {
+        if (!beginTree(tx, files)) {
             // reported
         } else if (m.REGET(at) != LEVEL_BENIGN) {
             m.THROW(MSG_DELETE_ERROR);
@@ -463,7 +482,7 @@ int RelationManager::GETRELATIONTYPE(int n)
 
 int RelationManager::GETNBFILES()
 {
-    std::set<Tbl> tree;
+    WriteTree tree;
     deleteTree(tree);
     updateTree(tree);
     return static_cast<int>(tree.size()) + 1;

@@ -3,10 +3,12 @@
 // tables, and carries updates and deletes into the children along the relations, all inside one
 // transaction over the files involved.
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "data/hooks.h"
 #include "data/record.h"
 #include "data/relations.h"
 #include "framework/filemanager.h"
@@ -59,9 +61,14 @@ private:
     void walkOpen(int pass);
     void walkClose(int pass);
     bool linksDiffer(const RelationDecl& rel, const Record& a, const Record& b) const;
-    // Files that an update or delete of this table writes to.
-    void updateTree(std::set<Tbl>& out);
-    void deleteTree(std::set<Tbl>& out);
+    // Tables that an update or delete of this table writes to, each with the kinds of write it
+    // gets (WriteOp bits).
+    using WriteTree = std::map<Tbl, unsigned>;
+    void updateTree(WriteTree& out);
+    void deleteTree(WriteTree& out);
+    // The files of a transaction for this write of the table: the tree's and those the write
+    // hooks of the table and of the tree enlist.
+    std::set<Tbl> filesOf(const WriteTree& tree, WriteOp op) const;
     bool enlistAll(Transaction& tx, const std::set<Tbl>& tables);
     // Enlists the tree and begins; a failure is reported (error 24).
     bool beginTree(Transaction& tx, const std::set<Tbl>& tree);

@@ -92,7 +92,7 @@ private:
     void buildCondition();
 
     Context* ctx_ = nullptr;
-    Tbl table_ = Tbl::KUNDE;
+    Tbl table_{};  // given by INIT
     RelationManager* relate_ = nullptr;
     std::vector<SortOrder> orders_;
     int sort_ = 0;
