@@ -1,7 +1,6 @@
 #include "data/filterproc.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "data/context.h"
 #include "data/globals.h"
@@ -13,8 +12,6 @@
 
 namespace tavlo {
 namespace {
-
-constexpr std::size_t kMaxSplitChars = 255;
 
 // Reads the saved filter into a copy. Runs as a procedure of its own for the record store, so
 // that a caller in this context that has FILTER open gets its record and position back.
@@ -36,25 +33,10 @@ bool findFilter(Context& ctx, std::string_view procedure, int32_t tableNo, int32
     return found;
 }
 
-// The characters of a UTF-8 text, each as its bytes.
-std::vector<std::string_view> characters(std::string_view s)
+// Blanks only count as empty: a tab is a list element like any other text.
+bool blank(std::string_view s)
 {
-    std::vector<std::string_view> out;
-    while (!s.empty()) {
-        const std::size_t n = text::truncate(s, 1).size();
-        out.push_back(s.substr(0, n));
-        s.remove_prefix(n);
-    }
-    return out;
-}
-
-// Blanks only: a tab may be the separator.
-std::string_view stripBlanks(std::string_view s)
-{
-    const std::size_t first = s.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+    return s.find_first_not_of(' ') == std::string_view::npos;
 }
 
 // Bytes taken by the first `chars` characters.
@@ -129,30 +111,15 @@ void VISFILTER(Context& ctx, int32_t tableNo, int32_t filterNo, std::string& nam
 
 std::string HENTDELSTRENG(std::string_view text, int index, std::string_view separators)
 {
-    if (index < 1)
-        return {};
-    const std::string work = text::truncate(stripBlanks(text), kMaxSplitChars);
-    const auto seps = characters(separators);
-    int element = 1;
-    std::string out;
-    for (std::string_view ch : characters(work)) {
-        if (std::find(seps.begin(), seps.end(), ch) != seps.end()) {
-            if (element == index)
-                return out;
-            ++element;
-        } else if (element == index) {
-            out += ch;
-        }
-    }
-    return element == index ? out : std::string();
+    return text::element(text, index, separators);
 }
 
 std::string LEGGTILSTRENGELEMENT(std::string_view list, std::string_view element,
                                  std::string_view separator)
 {
-    if (stripBlanks(list).empty())
+    if (blank(list))
         return std::string(element);
-    if (stripBlanks(element).empty())
+    if (blank(element))
         return std::string(list);
     std::string out(list);
     out += separator;

@@ -25,9 +25,7 @@ int SETFILTER(Context& ctx, int32_t tableNo, int32_t filterNo, std::string& filt
 // The name of the saved filter, or empty for number 0 or a number the table does not have.
 void VISFILTER(Context& ctx, int32_t tableNo, int32_t filterNo, std::string& name);
 
-// The index-th element (from 1) of text split at every character of `separators`, after blanks
-// are stripped at both ends and the text is cut to 255 characters. Two separators in a row
-// give an empty element; an index outside the elements gives an empty text.
+// text::element, exported under the procedure's own name.
 std::string HENTDELSTRENG(std::string_view text, int index, std::string_view separators);
 // list, separator, element; just the one that is not blank when the other is.
 std::string LEGGTILSTRENGELEMENT(std::string_view list, std::string_view element,

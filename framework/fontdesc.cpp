@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 
-#include "data/filterproc.h"
 #include "framework/text.h"
 
 namespace tavlo {
@@ -10,10 +9,10 @@ namespace tavlo {
 FontDescription FontDescription::parse(const std::string& text)
 {
     FontDescription f;
-    f.face = HENTDELSTRENG(text, 1, ",");
-    f.size = std::atoi(HENTDELSTRENG(text, 2, ",").c_str());
-    f.colour = static_cast<int32_t>(std::atol(HENTDELSTRENG(text, 3, ",").c_str()));
-    f.style = std::atoi(HENTDELSTRENG(text, 4, ",").c_str());
+    f.face = text::element(text, 1, ",");
+    f.size = std::atoi(text::element(text, 2, ",").c_str());
+    f.colour = static_cast<int32_t>(std::atol(text::element(text, 3, ",").c_str()));
+    f.style = std::atoi(text::element(text, 4, ",").c_str());
     return f;
 }
 

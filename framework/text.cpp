@@ -1,7 +1,9 @@
 #include "framework/text.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace tavlo::text {
 namespace {
@@ -212,6 +214,47 @@ std::string_view trim(std::string_view s)
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
         s.remove_prefix(1);
     return s;
+}
+
+namespace {
+
+// The characters of a UTF-8 text, each as its bytes.
+std::vector<std::string_view> characters(std::string_view s)
+{
+    std::vector<std::string_view> out;
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t from = i;
+        next(s, i);
+        out.push_back(s.substr(from, i - from));
+    }
+    return out;
+}
+
+} // namespace
+
+std::string element(std::string_view s, int index, std::string_view separators)
+{
+    constexpr std::size_t kMaxChars = 255;
+    if (index < 1)
+        return {};
+    // Blanks only: a tab may be the separator.
+    const std::size_t first = s.find_first_not_of(' ');
+    s = first == std::string_view::npos ? std::string_view()
+                                        : s.substr(first, s.find_last_not_of(' ') - first + 1);
+    const std::string work = truncate(s, kMaxChars);
+    const auto seps = characters(separators);
+    int at = 1;
+    std::string out;
+    for (std::string_view ch : characters(work)) {
+        if (std::find(seps.begin(), seps.end(), ch) != seps.end()) {
+            if (at == index)
+                return out;
+            ++at;
+        } else if (at == index) {
+            out += ch;
+        }
+    }
+    return at == index ? out : std::string();
 }
 
 std::string toCp1252(std::string_view s)

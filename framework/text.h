@@ -25,6 +25,10 @@ std::string truncate(std::string_view utf8, std::size_t maxChars);
 // Trailing blanks removed.
 std::string_view rtrim(std::string_view s);
 std::string_view trim(std::string_view s);
+// The index-th element (from 1) of text split at every character of `separators`, after blanks
+// are stripped at both ends and the text is cut to 255 characters. Two separators in a row
+// give an empty element; an index outside the elements gives an empty text.
+std::string element(std::string_view text, int index, std::string_view separators);
 
 // Windows-1252, the single-byte character set of exchange, settings and layout files. Characters
 // that the set lacks become '?'. Bytes the set leaves undefined map to the same code point.
