@@ -36,7 +36,7 @@
 #include "bench/customers_bench.h"
 #include "data/context.h"
 #include "data/globals.h"
-#include "framework/answer.h"
+#include "framework/scriptedanswers.h"
 #include "framework/date.h"
 #include "framework/decimal.h"
 #include "framework/pagedmodel.h"

@@ -1,12 +1,10 @@
 #include "framework/answer.h"
 
-#include "framework/viewmanager.h"
-
 #include <cstdio>
 
 namespace tavlo {
 
-unsigned ScriptedAnswers::message(const Message& m)
+unsigned ScriptedDialogs::message(const Message& m)
 {
     shown.push_back(m);
     if (script.empty())
@@ -16,27 +14,12 @@ unsigned ScriptedAnswers::message(const Message& m)
     return button;
 }
 
-void ScriptedAnswers::halt(const std::string&)
+void ScriptedDialogs::halt(const std::string&)
 {
     ++halts;
 }
 
-bool ScriptedAnswers::pickFromList(ViewManager& view, const PickList& list)
-{
-    listsShown.push_back(list.caption);
-    int row = picks.empty() ? -1 : picks.front();
-    if (!picks.empty())
-        picks.pop_front();
-    if (row < 0)
-        return false;
-    view.RESET();
-    for (int i = 0; i <= row; ++i)
-        if (view.NEXT() != LEVEL_BENIGN)
-            return false;
-    return true;
-}
-
-bool ScriptedAnswers::buildFilter(int tableNo, std::string& expression)
+bool ScriptedDialogs::buildFilter(int tableNo, std::string& expression)
 {
     return filterBuilder && filterBuilder(tableNo, expression);
 }
@@ -52,25 +35,25 @@ template <typename T> bool takeFrom(std::deque<T>& queue, T& into)
 }
 } // namespace
 
-bool ScriptedAnswers::pickFile(FileChoice& choice)
+bool ScriptedDialogs::pickFile(FileChoice& choice)
 {
     dialogsShown.push_back(choice.title);
     return takeFrom(files, choice.path);
 }
 
-bool ScriptedAnswers::pickFont(std::string& font)
+bool ScriptedDialogs::pickFont(std::string& font)
 {
     dialogsShown.push_back(font);
     return takeFrom(fonts, font);
 }
 
-bool ScriptedAnswers::pickColor(const std::string& title, int32_t& colour)
+bool ScriptedDialogs::pickColor(const std::string& title, int32_t& colour)
 {
     dialogsShown.push_back(title);
     return takeFrom(colours, colour);
 }
 
-int32_t ScriptedAnswers::pickDate(int32_t initial)
+int32_t ScriptedDialogs::pickDate(int32_t initial)
 {
     datesAsked.push_back(initial);
     if (dates.empty())

@@ -107,23 +107,21 @@ class AnswerService {
 };
 
 // For tests: answers from a script, falling back to each message's default button; keeps
-// every message shown and whether a halt was asked for.
-class ScriptedAnswers : public AnswerService {
+// every message shown and whether a halt was asked for. Pick lists walk a view, so the answers
+// that choose rows in them are ScriptedAnswers (framework/scriptedanswers.h), above the views.
+class ScriptedDialogs : public AnswerService {
   public:
     std::deque<unsigned> script;
     std::vector<Message> shown;
     int halts = 0;
     std::deque<int32_t> dates; // answers of the calendar, in turn
     std::vector<int32_t> datesAsked;
-    std::deque<int> picks; // rows chosen in pick lists, counted from the first; -1 leaves
-    std::vector<std::string> listsShown;
     // Plays the user in the filter builder; without it the builder is left with "Avslutt".
     std::function<bool(int tableNo, std::string& expression)> filterBuilder;
 
     unsigned message(const Message& m) override;
     void halt(const std::string& reason) override;
     int32_t pickDate(int32_t initial) override;
-    bool pickFromList(ViewManager& view, const PickList& list) override;
     bool buildFilter(int tableNo, std::string& expression) override;
     // Files, fonts and colours chosen, in turn; none left: the dialog is cancelled. Each
     // dialog's title or starting value is kept in `dialogsShown`.

@@ -11,7 +11,7 @@
 
 #include "data/context.h"
 #include "data/globals.h"
-#include "framework/answer.h"
+#include "framework/scriptedanswers.h"
 #include "framework/errorclass.h"
 
 namespace tavlo::testing {

@@ -12,7 +12,7 @@ namespace {
 
 class ErrorClassTest : public ::testing::Test {
   protected:
-    ScriptedAnswers answers;
+    ScriptedDialogs answers;
     ErrorClass errors{&answers};
     ErrorState state;
 
@@ -246,7 +246,7 @@ TEST(ErrorCatalogue, BuiltinBlockHoldsEveryEntryTheSystemUses)
 
 TEST(ErrorCatalogue, BlocksLoadOnlyWhenWholeAndTheNewestEntryWins)
 {
-    ScriptedAnswers answers;
+    ScriptedDialogs answers;
     ErrorClass errors(&answers);
     ErrorState state;
     const std::string block = ErrorClass::builtinCatalogue();

@@ -4,6 +4,7 @@
 #include "framework/date.h"
 #include "framework/filterbuilder.h"
 #include "framework/filterexpr.h"
+#include "framework/scriptedanswers.h"
 #include "framework/text.h"
 
 using namespace tavlo;
