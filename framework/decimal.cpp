@@ -1,5 +1,7 @@
 #include "framework/decimal.h"
 
+#include "framework/softassert.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -172,6 +174,14 @@ int64_t clampToInt64(I128 v) {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
+// More decimals than a Decimal holds, or fewer than none, is a caller's mistake; the nearest
+// number of decimals that exists serves.
+int checkedPlaces(int places) {
+    TAVLO_ASSERT(places >= 0 && places <= Decimal::kMaxScale,
+                 return std::clamp(places, 0, Decimal::kMaxScale));
+    return places;
+}
+
 } // namespace
 
 Decimal Decimal::fromRaw(Int mantissa, int scale) {
@@ -258,7 +268,7 @@ std::optional<Decimal> Decimal::parse(std::string_view text) {
 }
 
 Decimal Decimal::rounded(int places) const {
-    places = std::clamp(places, 0, kMaxScale);
+    places = checkedPlaces(places);
     const bool neg = m_ < 0;
     if (places >= s_)
         return makeOrSaturate(neg, scaledMagnitude(*this, places), places);
@@ -276,7 +286,7 @@ int64_t Decimal::toInt() const {
 }
 
 bool Decimal::fits(int digits, int places) const {
-    places = std::clamp(places, 0, kMaxScale);
+    places = checkedPlaces(places);
     const Decimal r = rounded(places);
     if (r.scale() != places) // only when the value is beyond 128 bits at this scale
         return false;
@@ -336,9 +346,10 @@ Decimal operator*(const Decimal& a, const Decimal& b) {
 }
 
 Decimal Decimal::divide(const Decimal& a, const Decimal& b, int places) {
-    places = std::clamp(places, 0, kMaxScale);
-    if (b.isZero())
-        return fromRaw(0, places);
+    places = checkedPlaces(places);
+    // A caller divides only by what it has checked; 0 here is a bug upstream, and a quotient
+    // of 0 keeps the sums it feeds finite.
+    TAVLO_ASSERT(!b.isZero(), return fromRaw(0, places));
     // a/b = (ma / 10^sa) / (mb / 10^sb); bring both to integers whose quotient has `places`.
     U256 num = U256::from(magnitude(a.m_)), den = U256::from(magnitude(b.m_));
     const int shift = places + b.s_ - a.s_;

@@ -50,7 +50,8 @@ public:
     friend Decimal operator-(const Decimal& a, const Decimal& b);
     // Exact while the scale stays within kMaxScale, else rounded half away from zero to it.
     friend Decimal operator*(const Decimal& a, const Decimal& b);
-    // Quotient rounded half away from zero to `places` decimals; division by zero gives 0.
+    // Quotient rounded half away from zero to `places` decimals. Dividing by zero is a
+    // programming error (a soft assert) that gives 0.
     static Decimal divide(const Decimal& a, const Decimal& b, int places);
     Decimal& operator+=(const Decimal& o) { return *this = *this + o; }
     Decimal& operator-=(const Decimal& o) { return *this = *this - o; }

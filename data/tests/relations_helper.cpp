@@ -8,6 +8,7 @@
 
 #include "data/context.h"
 #include "data/globals.h"
+#include "framework/scriptedanswers.h"
 
 int main(int argc, char** argv)
 {

@@ -1,6 +1,7 @@
 #include "framework/date.h"
 #include "framework/decimal.h"
 #include "framework/picture.h"
+#include "framework/tests/recovering.h"
 
 #include <gtest/gtest.h>
 
@@ -103,7 +104,20 @@ TEST(Decimal, Arithmetic) {
     EXPECT_EQ(Decimal::divide(dec("0.001"), dec("1000"), 2), Decimal{});
     EXPECT_EQ(Decimal::divide(Decimal::fromInt(1), Decimal::fromRaw(3, 18), 2),
               dec("333333333333333333.33"));
+}
+
+// Dividing by zero is a programming error: it stops a test run, and recovers to 0 elsewhere.
+TEST(Decimal, DivisionByZero) {
+    EXPECT_DEATH(
+        {
+            setenv(tavlo::testing::RecoveringAsserts::kVariable, "1", 1);
+            Decimal::divide(Decimal::fromInt(5), Decimal{}, 2);
+        },
+        "decimal\\.cpp:[0-9]+: programming error: !b\\.isZero\\(\\)");
+
+    tavlo::testing::RecoveringAsserts recovering;
     EXPECT_EQ(Decimal::divide(Decimal::fromInt(5), Decimal{}, 2), Decimal{});
+    EXPECT_EQ(Decimal::divide(Decimal::fromInt(-5), Decimal::fromCents(0), 4).scale(), 4);
 }
 
 TEST(Decimal, Parses) {

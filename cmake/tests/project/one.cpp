@@ -1,0 +1,1 @@
+// A file of the helpers' tests: never compiled.
