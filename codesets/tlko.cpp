@@ -4,31 +4,5 @@
 #include "framework/modulestate.h"
 
 namespace TLKO {
-namespace {
-tavlo::ModuleState& state()
-{
-    static tavlo::ModuleState s("tlko.INI", {{TLFI::INIT, TLFI::KILL}});
-    return s;
-}
-} // namespace
-
-void INIT(tavlo::ErrorClass& e, tavlo::INIClass* settings)
-{
-    state().init(e, settings);
-}
-
-void KILL()
-{
-    state().kill();
-}
-
-tavlo::ErrorClass& errorManager()
-{
-    return state().errorManager();
-}
-
-tavlo::INIClass& settings()
-{
-    return state().settings();
-}
+TAVLO_MODULE("tlko.INI", TAVLO_USES(TLFI))
 } // namespace TLKO

@@ -4,6 +4,7 @@
 
 #include "data/context.h"
 #include "data/lookups.h"
+#include "data/slots.h"
 #include "framework/date.h"
 #include "framework/filemanager.h"
 #include "framework/viewmanager.h"
@@ -83,6 +84,11 @@ std::string KundeForm::poststed()
 std::string KundeForm::kundegruppeTekst()
 {
     return codeText(context(), 103, record().get(KUN::KUNDEGRUPPE));
+}
+
+void KundeForm::afterClose(int)
+{
+    grunnlagOppdatert_ = oppdaterGrunnlag();
 }
 
 int KundeForm::oppdaterGrunnlag()
@@ -193,6 +199,17 @@ std::unique_ptr<BrowseClass> KundeForm::fakturaer()
     list->tabChanging = [&ctx, &kunde](int) {
         ctx.rec(Tbl::FAKTURA).set(FAK::KUNDEID, kunde.get(KUN::KUNDEID));
     };
+    // The invoice form and its printout belong to the invoice module: the list's requests stay
+    // off until that module has filled their slots.
+    const bool form = procedures::FAKTURAFORM.filled() && !readOnly();
+    list->buttons = {form, form, form, form,
+                     procedures::VELGFAKTURARAPPORT.filled() && !readOnly()};
+    list->updateProcedure = [&kunde](Context& c, FormDone done) {
+        procedures::FAKTURAFORM(c, kunde.get(KUN::KUNDEID), std::move(done));
+    };
+    list->printProcedure = [&ctx] {
+        procedures::VELGFAKTURARAPPORT(ctx, ctx.rec(Tbl::FAKTURA).get(FAK::FAKTURAID));
+    };
     return list;
 }
 
@@ -214,6 +231,12 @@ std::unique_ptr<BrowseClass> KundeForm::grunnlag()
     Record& kunde = record();
     list->tabChanging = [&ctx, &kunde](int) {
         ctx.rec(Tbl::GRUNNLAG).set(GRU::KUNDEID, kunde.get(KUN::KUNDEID));
+    };
+    // The basis form belongs to the billing module, as the invoice form does above.
+    const bool form = procedures::GRUNNLAGFORM.filled() && !readOnly();
+    list->buttons = {form, form, form, form, false};
+    list->updateProcedure = [&kunde](Context& c, FormDone done) {
+        procedures::GRUNNLAGFORM(c, kunde.get(KUN::KUNDEID), std::move(done));
     };
     return list;
 }

@@ -44,16 +44,18 @@ class KundeForm : public WindowManager {
     std::string poststed();
     std::string kundegruppeTekst();
 
-    // After the form has completed: when the name, address, post number, payment terms or
-    // discount changed, offers to rewrite the customer's billing bases. The number rewritten.
-    int oppdaterGrunnlag();
+    // The billing bases rewritten when the form ended (see afterClose).
+    int grunnlagOppdatert() const { return grunnlagOppdatert_; }
 
     // The customer's contacts, the main contact's row marked 1.
     std::unique_ptr<BrowseClass> kontakter();
 
-    // The customer's billing bases by invoice date.
+    // The customer's billing bases by invoice date; their form is GRUNNLAGFORM for this
+    // customer, once the billing module has filled its slot.
     std::unique_ptr<BrowseClass> grunnlag();
-    // The customer's invoices by date, each row marked with its status code.
+    // The customer's invoices by date, each row marked with its status code; their form is
+    // FAKTURAFORM for this customer and their printout VELGFAKTURARAPPORT, once the invoice
+    // module has filled the slots.
     std::unique_ptr<BrowseClass> fakturaer();
     // The period of the invoice list (0: open at that end); the list is read anew.
     void setFakturaPeriode(BrowseClass& list, int32_t fra, int32_t til);
@@ -66,10 +68,16 @@ class KundeForm : public WindowManager {
   protected:
     void primeFields() override;
     int validateRecord() override;
+    // Once the customer is written and the form has closed: when the name, address, post
+    // number, payment terms or discount changed, offers to rewrite the customer's billing bases.
+    void afterClose(int response) override;
 
   private:
+    int oppdaterGrunnlag();
+
     KundeKopi opened_, written_;
     int32_t kundeId_ = 0;
+    int grunnlagOppdatert_ = 0;
 };
 
 // An invoice status as the lists show it: the text of its code, and its colour (BGR) or none.

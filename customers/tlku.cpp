@@ -5,31 +5,5 @@
 #include "framework/modulestate.h"
 
 namespace TLKU {
-namespace {
-tavlo::ModuleState& state()
-{
-    static tavlo::ModuleState s("tlku.INI", {{TLFI::INIT, TLFI::KILL}, {TLDR::INIT, TLDR::KILL}});
-    return s;
-}
-} // namespace
-
-void INIT(tavlo::ErrorClass& e, tavlo::INIClass* settings)
-{
-    state().init(e, settings);
-}
-
-void KILL()
-{
-    state().kill();
-}
-
-tavlo::ErrorClass& errorManager()
-{
-    return state().errorManager();
-}
-
-tavlo::INIClass& settings()
-{
-    return state().settings();
-}
+TAVLO_MODULE("tlku.INI", TAVLO_USES(TLFI), TAVLO_USES(TLDR))
 } // namespace TLKU

@@ -112,14 +112,4 @@ unsigned say(Context& ctx, const std::string& text, const char* caption, Icon ic
     return ctx.say({text, caption, icon, buttons, defaultButton});
 }
 
-std::string comingLater(const std::string& procedure)
-{
-    return procedure + " kommer i en senere versjon av Tavlo.";
-}
-
-void sayComingLater(Context& ctx, const std::string& procedure)
-{
-    say(ctx, comingLater(procedure), "Info", Icon::Information);
-}
-
 } // namespace tavlo

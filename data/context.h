@@ -76,10 +76,6 @@ private:
 unsigned say(Context& ctx, const std::string& text, const char* caption, Icon icon,
              unsigned buttons = BUTTON_OK, unsigned defaultButton = BUTTON_OK);
 
-// What a command says while the procedure it starts belongs to a later version of the program.
-std::string comingLater(const std::string& procedure);
-void sayComingLater(Context& ctx, const std::string& procedure);
-
 // Registers a procedure name with the error manager for as long as it runs.
 class ProcedureScope {
 public:

@@ -41,3 +41,27 @@ class ModuleState {
 };
 
 } // namespace tavlo
+
+// The initialiser, finaliser and the two kept objects of a module, over one ModuleState: inside
+// the module's namespace, with its settings file's name and the modules it uses, e.g.
+//   namespace TLKU {
+//   TAVLO_MODULE("tlku.INI", TAVLO_USES(TLFI), TAVLO_USES(TLDR))
+//   }
+// clang-format off
+#define TAVLO_USES(module) ::tavlo::ModuleState::Uses{module::INIT, module::KILL}
+#define TAVLO_MODULE(iniName, ...)                                                             \
+    namespace {                                                                                \
+    ::tavlo::ModuleState& moduleState()                                                        \
+    {                                                                                          \
+        static ::tavlo::ModuleState s(iniName, {__VA_ARGS__});                                 \
+        return s;                                                                              \
+    }                                                                                          \
+    }                                                                                          \
+    void INIT(::tavlo::ErrorClass& errors, ::tavlo::INIClass* settings)                        \
+    {                                                                                          \
+        moduleState().init(errors, settings);                                                  \
+    }                                                                                          \
+    void KILL() { moduleState().kill(); }                                                      \
+    ::tavlo::ErrorClass& errorManager() { return moduleState().errorManager(); }               \
+    ::tavlo::INIClass& settings() { return moduleState().settings(); }
+// clang-format on

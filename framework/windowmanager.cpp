@@ -390,6 +390,7 @@ void WindowManager::finish(int response)
     GlobalResponse = response;
     kill();
     closed_ = true;
+    afterClose(response);
     if (view_.closeForm)
         view_.closeForm(response);
 }

@@ -151,6 +151,10 @@ protected:
     virtual int fetchRecord() { return LEVEL_BENIGN; }
     // Checked before every write; anything but LEVEL_BENIGN keeps the form open unwritten.
     virtual int validateRecord() { return LEVEL_BENIGN; }
+    // The form has ended: its files are closed and the caller's record is back in the buffer;
+    // the view hears of the end afterwards. For what must follow a written record in other
+    // tables.
+    virtual void afterClose(int /*response*/) {}
 
 private:
     enum class After { Ok, Stay, Leave };

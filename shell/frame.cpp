@@ -28,11 +28,16 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <concepts>
+#include <type_traits>
+
 #include "data/context.h"
 #include "data/globals.h"
+#include "data/slots.h"
 #include "framework/date.h"
 #include "framework/widgets/contextwindows.h"
 #include "framework/widgets/lookupkeys.h"
+#include "framework/widgets/slotcommand.h"
 #include "shell/startup.h"
 
 namespace tavlo::tlma {
@@ -46,6 +51,37 @@ constexpr const char* kMail = "post@tavlo.no";
 // The desktop's calculators, the first one installed is started.
 const char* const kCalculators[] = {"gnome-calculator", "kcalc",        "galculator", "mate-calc",
                                     "qalculate-gtk",    "qalculate-qt", "xcalc"};
+
+// What a menu item or toolbar button does: one of the frame's own commands, or a procedure
+// started through its slot.
+struct Command {
+    template <class F>
+    requires std::invocable<F&> Command(F f) : run(std::move(f)) {}
+    std::function<void()> run;
+    const SlotBase* procedure = nullptr;
+};
+
+void connectCommand(QAction* action, const Command& command)
+{
+    if (command.procedure)
+        startsProcedure(action, *command.procedure, command.run);
+    else
+        QObject::connect(action, &QAction::triggered, action, command.run);
+}
+
+// Starts the procedure with the arguments the frame gives it, in a context of its own; the frame
+// does not wait for it, and a second start opens a second window.
+template <class... A>
+Command starts(ErrorClass& errors, const ProcedureSlot<void(Context&, A...)>& slot,
+               std::type_identity_t<A>... args)
+{
+    Command c([&errors, &slot, args...] {
+        contextwindows::startInContext([&slot, args...](Context& ctx) { slot(ctx, args...); },
+                                       &errors);
+    });
+    c.procedure = &slot;
+    return c;
+}
 
 } // namespace
 
@@ -82,21 +118,6 @@ Frame::~Frame()
     setFrameWindow(nullptr);
 }
 
-void Frame::addProcedure(const std::string& name, Procedure procedure)
-{
-    procedures_[name] = std::move(procedure);
-}
-
-void Frame::start(const std::string& name)
-{
-    auto found = procedures_.find(name);
-    if (found == procedures_.end()) {
-        say(errors_, comingLater(name), "Info", Icon::Information);
-        return;
-    }
-    contextwindows::startInContext(found->second, &errors_);
-}
-
 QAction* Frame::findAction(const QString& text) const
 {
     for (QAction* a : findChildren<QAction*>())
@@ -128,7 +149,7 @@ void Frame::buildMenus()
         const char* text;
         const char* help;
         QKeySequence keys;
-        std::function<void()> run;
+        Command command;
     };
     auto menu = [this](const char* title, const char* help, std::vector<Item> items) {
         QMenu* m = menuBar()->addMenu(QString::fromUtf8(title));
@@ -137,11 +158,12 @@ void Frame::buildMenus()
             QAction* a = m->addAction(QString::fromUtf8(i.text));
             a->setStatusTip(QString::fromUtf8(i.help));
             a->setShortcut(i.keys);
-            connect(a, &QAction::triggered, this, i.run);
+            connectCommand(a, i.command);
         }
         return m;
     };
-    auto starts = [this](const char* name) { return [this, name] { start(name); }; };
+    using namespace procedures;
+    ErrorClass& e = errors_;
 
     QMenu* fil = menu("&Fil", "", {{"&Print Setup ...", "Setup printer", {}, [this] {
                                         QPrinter printer;
@@ -169,26 +191,29 @@ void Frame::buildMenus()
          {{"Cu&t", "Remove item to Windows Clipboard", QKeySequence::Cut, edit("cut")},
           {"&Copy", "Copy item to Windows Clipboard", QKeySequence::Copy, edit("copy")},
           {"&Paste", "Paste contents of Windows Clipboard", QKeySequence::Paste, edit("paste")}});
-    menu(
-        "&Kartotek", "",
-        {{"&Kundekartotek", "Kunderegisteret", Qt::CTRL | Qt::Key_K, starts("KUNDEKARTOTEK")},
-         {"&Produktkartotek", "Produktregisteret", Qt::CTRL | Qt::Key_P, starts("PRODUKTKARTOTEK")},
-         {"&Fakturakartotek", "Fakturaregisteret", Qt::CTRL | Qt::Key_F, starts("FAKTURAKARTOTEK")},
-         {"Pros&jektkartotek", "Prosjektregisteret", Qt::CTRL | Qt::Key_J,
-          starts("PROSJEKTKARTOTEK")},
-         {"&Grunnlagkartotek", "Fakturagrunnlagene", Qt::CTRL | Qt::Key_G,
-          starts("GRUNNLAGKARTOTEK")},
-         {"K&odeverk", "Kodeverket", Qt::CTRL | Qt::Key_O, starts("KODEVERKKARTOTEK")}});
-    menu(
-        "&Rapport", "",
-        {{"&Kunderapport...", "Utskrift av kunder", {}, starts("AVGRENSNINGERKUNDERAPPORT")},
-         {"&Produktrapport...", "Utskrift av produkter", {}, starts("AVGRENSNINGERPRODUKTRAPPORT")},
-         {"&Fakturarapport...",
-          "Utskrift av fakturaliste",
-          {},
-          starts("AVGRENSNINGERFAKTURARAPPORT")},
-         {"Faktura&statistikk", "Fakturastatistikk", Qt::CTRL | Qt::Key_S,
-          starts("FAKTURASTATISTIKK")}});
+    menu("&Kartotek", "",
+         {{"&Kundekartotek", "Kunderegisteret", Qt::CTRL | Qt::Key_K, starts(e, KUNDEKARTOTEK, {})},
+          {"&Produktkartotek", "Produktregisteret", Qt::CTRL | Qt::Key_P,
+           starts(e, PRODUKTKARTOTEK, {})},
+          {"&Fakturakartotek", "Fakturaregisteret", Qt::CTRL | Qt::Key_F,
+           starts(e, FAKTURAKARTOTEK, "")},
+          {"Pros&jektkartotek", "Prosjektregisteret", Qt::CTRL | Qt::Key_J,
+           starts(e, PROSJEKTKARTOTEK, {})},
+          {"&Grunnlagkartotek", "Fakturagrunnlagene", Qt::CTRL | Qt::Key_G,
+           starts(e, GRUNNLAGKARTOTEK, {})},
+          {"K&odeverk", "Kodeverket", Qt::CTRL | Qt::Key_O, starts(e, KODEVERKKARTOTEK)}});
+    menu("&Rapport", "",
+         {{"&Kunderapport...", "Utskrift av kunder", {}, starts(e, AVGRENSNINGERKUNDERAPPORT)},
+          {"&Produktrapport...",
+           "Utskrift av produkter",
+           {},
+           starts(e, AVGRENSNINGERPRODUKTRAPPORT)},
+          {"&Fakturarapport...",
+           "Utskrift av fakturaliste",
+           {},
+           starts(e, AVGRENSNINGERFAKTURARAPPORT)},
+          {"Faktura&statistikk", "Fakturastatistikk", Qt::CTRL | Qt::Key_S,
+           starts(e, FAKTURASTATISTIKK)}});
     menu("&Vindu", "Create and Arrange windows",
          {{"T&ile", "Make all open windows visible", {}, [this] { area_->tileSubWindows(); }},
           {"&Cascade", "Stack all open windows", {}, [this] { area_->cascadeSubWindows(); }},
@@ -198,20 +223,20 @@ void Frame::buildMenus()
                        w->showMinimized();
            }}});
     menu("&Drift", "",
-         {{"&Parametre", "Systemparametre", {}, starts("PARAMETERBILDE")},
-          {"&Egendefinerte felter", "Egendefinerte felter", {}, starts("EGENDEFBROWSE")},
-          {"Standard &filter", "Lagrede filtre", {}, starts("FILTERBROWSE")},
-          {"Sikkerhets&kopiering...", "Sikkerhetskopi av datamappen", {}, starts("BACKUP")},
+         {{"&Parametre", "Systemparametre", {}, starts(e, PARAMETERBILDE)},
+          {"&Egendefinerte felter", "Egendefinerte felter", {}, starts(e, EGENDEFBROWSE)},
+          {"Standard &filter", "Lagrede filtre", {}, starts(e, FILTERBROWSE)},
+          {"Sikkerhets&kopiering...", "Sikkerhetskopi av datamappen", {}, starts(e, BACKUP)},
           {"Kodeverks&vedlikehold...",
            "Import og eksport av kodeverk",
            {},
-           starts("IMPORTEKSPORTKODEVERK")},
-          {"&Kundevedlikehold", "Import og eksport av kunder", {}, starts("KUNDEVEDLIKEHOLD")},
+           starts(e, IMPORTEKSPORTKODEVERK)},
+          {"&Kundevedlikehold", "Import og eksport av kunder", {}, starts(e, KUNDEVEDLIKEHOLD)},
           {"&Produktvedlikehold",
            "Import og eksport av produkter",
            {},
-           starts("PRODUKTVEDLIKEHOLD")},
-          {"&Slett data...", "Tøm tabeller før drift", {}, starts("LAGFILER")}});
+           starts(e, PRODUKTVEDLIKEHOLD)},
+          {"&Slett data...", "Tøm tabeller før drift", {}, starts(e, LAGFILER)}});
     menu("&Help", "Windows Help",
          {{"&Om Tavlo",
            "Om Tavlo",
@@ -234,23 +259,24 @@ void Frame::buildToolbar()
     struct Button {
         const char* tip;
         QStyle::StandardPixmap icon;
-        std::function<void()> run;
+        Command command;
     };
-    auto starts = [this](const char* name) { return [this, name] { start(name); }; };
+    using namespace procedures;
+    ErrorClass& e = errors_;
     const Button buttons[] = {
-        {"Kundekartotek", QStyle::SP_DirHomeIcon, starts("KUNDEKARTOTEK")},
-        {"Produktkartotek", QStyle::SP_DriveHDIcon, starts("PRODUKTKARTOTEK")},
-        {"Fakturakartotek", QStyle::SP_FileDialogDetailedView, starts("FAKTURAKARTOTEK")},
-        {"Grunnlagkartotek", QStyle::SP_FileDialogListView, starts("GRUNNLAGKARTOTEK")},
-        {"Prosjektkartotek", QStyle::SP_DirIcon, starts("PROSJEKTKARTOTEK")},
-        {"Fakturastatistikk", QStyle::SP_FileDialogInfoView, starts("FAKTURASTATISTIKK")},
+        {"Kundekartotek", QStyle::SP_DirHomeIcon, starts(e, KUNDEKARTOTEK, {})},
+        {"Produktkartotek", QStyle::SP_DriveHDIcon, starts(e, PRODUKTKARTOTEK, {})},
+        {"Fakturakartotek", QStyle::SP_FileDialogDetailedView, starts(e, FAKTURAKARTOTEK, "")},
+        {"Grunnlagkartotek", QStyle::SP_FileDialogListView, starts(e, GRUNNLAGKARTOTEK, {})},
+        {"Prosjektkartotek", QStyle::SP_DirIcon, starts(e, PROSJEKTKARTOTEK, {})},
+        {"Fakturastatistikk", QStyle::SP_FileDialogInfoView, starts(e, FAKTURASTATISTIKK)},
         {"Kalkulator", QStyle::SP_ComputerIcon, [this] { calculator(); }},
     };
     for (const auto& b : buttons) {
         QAction* a = bar->addAction(style()->standardIcon(b.icon), QString::fromUtf8(b.tip));
         a->setToolTip(QString::fromUtf8(b.tip));
         a->setObjectName(QStringLiteral("toolbar:") + QString::fromUtf8(b.tip));
-        connect(a, &QAction::triggered, this, b.run);
+        connectCommand(a, b.command);
     }
 }
 

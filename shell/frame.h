@@ -1,10 +1,9 @@
 #pragma once
 // The frame of the desktop program: the window area where registers and forms open, the menu,
-// the toolbar and the status bar. Every command starts its procedure in a context of its own.
+// the toolbar and the status bar. Every command starts its procedure through the procedure's
+// slot (data/slots.h) in a context of its own; an empty slot says the window comes later.
 #include <QMainWindow>
 #include <functional>
-#include <map>
-#include <string>
 
 class QLabel;
 class QMdiArea;
@@ -17,20 +16,12 @@ class ErrorClass;
 
 namespace tavlo::tlma {
 
-using Procedure = std::function<void(Context&)>;
-
 class Frame : public QMainWindow {
     Q_OBJECT
 
   public:
     Frame(ErrorClass& errors, bool archive, QWidget* parent = nullptr);
     ~Frame() override;
-
-    // The procedures the frame can start, by name ("KUNDEKARTOTEK"). A command whose procedure
-    // is not there says that it comes in a later version.
-    void addProcedure(const std::string& name, Procedure procedure);
-    // Starts a procedure in a new context; the frame does not wait for it.
-    void start(const std::string& name);
 
     QMdiArea* area() const { return area_; }
     // The menu item or toolbar button with this text (the '&' marks included).
@@ -57,7 +48,6 @@ class Frame : public QMainWindow {
     QLabel* date_;
     QLabel* time_;
     QTimer* timer_;
-    std::map<std::string, Procedure> procedures_;
 };
 
 // The splash window: stays 15 seconds, or until clicked or left.

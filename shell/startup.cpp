@@ -4,16 +4,17 @@
 #include <filesystem>
 #include <fstream>
 
-#include "codesets/tlko.h"
-#include "customers/tlku.h"
-#include "products/tlpr.h"
-#include "customfields/tldr.h"
+#include "codesets/view/codesets_view.h"
+#include "customers/view/customers_view.h"
+#include "customfields/widgets/customfields_view.h"
 #include "data/context.h"
 #include "data/datafolder.h"
 #include "data/globals.h"
+#include "data/view/data_view.h"
 #include "framework/date.h"
 #include "framework/filemanager.h"
 #include "framework/text.h"
+#include "products/view/products_view.h"
 
 namespace tavlo::tlma {
 
@@ -70,38 +71,24 @@ std::string caption(bool archive)
     return std::string(kCaption) + (archive ? " - ARKIV" : "");
 }
 
-namespace {
-std::vector<std::string>& started()
-{
-    static std::vector<std::string> s;
-    return s;
-}
-} // namespace
-
 void initModules(ErrorClass& errors, INIClass* settings)
 {
-    // Each initialiser runs once and starts the modules it uses itself.
-    TLFI::INIT(errors, settings);
-    TLKO::INIT(errors, settings);
-    TLDR::INIT(errors, settings);
-    TLKU::INIT(errors, settings);
-    TLPR::INIT(errors, settings);
-    if (started().empty())
-        started() = {"tlfi", "tlko", "tldr", "tlku", "tlpr"};
+    // The desktop halves: each starts its module's rules (which start the modules they use,
+    // each once) and fills the slots of the module's windows.
+    TLFI_VIEW::INIT(errors, settings);
+    TLKU_VIEW::INIT(errors, settings);
+    TLPR_VIEW::INIT(errors, settings);
+    TLKO_VIEW::INIT(errors, settings);
+    TLDR_VIEW::INIT(errors, settings);
 }
 
 void killModules()
 {
-    TLKU::KILL();
-    TLPR::KILL();
-    TLDR::KILL();
-    TLKO::KILL();
-    TLFI::KILL();
-}
-
-const std::vector<std::string>& modulesStarted()
-{
-    return started();
+    TLFI_VIEW::KILL();
+    TLKU_VIEW::KILL();
+    TLPR_VIEW::KILL();
+    TLKO_VIEW::KILL();
+    TLDR_VIEW::KILL();
 }
 
 bool readParameters(Context& ctx)

@@ -1,5 +1,5 @@
 #pragma once
-// The start of the desktop program without its windows: the environment file, the modules'
+// The start of the desktop program before its frame: the environment file, the modules'
 // initialisers, the command-line switch, the parameter record copied into the globals and the
 // texts of the status bar.
 #include <cstdint>
@@ -39,11 +39,10 @@ bool archiveSwitch(const std::vector<std::string>& args);
 // The frame's caption, with " - ARKIV" in archive mode.
 std::string caption(bool archive);
 
-// The module initialisers in their order, each once; the finalisers in the same order.
+// The modules' desktop initialisers in the module order, each once, which fill the slots of the
+// windows; the finalisers in the same order, which clear them.
 void initModules(ErrorClass& errors, INIClass* settings);
 void killModules();
-// The modules initialised, in order (for the frame's "about" and the tests).
-const std::vector<std::string>& modulesStarted();
 
 // Reads the first parameter record into the context's buffer and copies its values into the
 // globals. False when there is none or it cannot be read; the caller shows kParamError and

@@ -14,7 +14,6 @@
 #include "framework/relationmanager.h"
 #include "framework/widgets/widgetanswers.h"
 #include "shell/frame.h"
-#include "shell/procedures.h"
 #include "shell/startup.h"
 
 using namespace tavlo;
@@ -64,7 +63,6 @@ int main(int argc, char** argv)
         }
         QWidget* splash = tlma::SPLASH();
         tlma::Frame frame(errors, GLO::ARKIV_AKTIV == 1);
-        tlma::addProcedures(frame);
         frame.show();
         GLO::FRAME_W = frame.width();
         GLO::FRAME_H = frame.height();

@@ -11,6 +11,8 @@ class QWidget;
 namespace tavlo {
 
 class Context;
+class ErrorClass;
+class INIClass;
 class KodeverkForm;
 
 namespace desktop {
@@ -27,3 +29,10 @@ void openKodeverkForm(Context& ctx, std::unique_ptr<KodeverkForm> form,
 
 } // namespace desktop
 } // namespace tavlo
+
+// The code sets' desktop half: TLKO::INIT, then KODEVERKKARTOTEK and IMPORTEKSPORTKODEVERK into
+// their slots. KILL clears them and ends the module.
+namespace TLKO_VIEW {
+void INIT(tavlo::ErrorClass& errors, tavlo::INIClass* settings);
+void KILL();
+} // namespace TLKO_VIEW

@@ -2,6 +2,7 @@
 // does to its billing bases, and the contact's copies of the customer's numbers.
 #include "customers/kundeform.h"
 #include "customers/tlku.h"
+#include "data/slots.h"
 #include "data/tests/fixture.h"
 #include "framework/date.h"
 #include "framework/filemanager.h"
@@ -75,7 +76,7 @@ class KundeFormTest : public tavlo::testing::DataFolderTest {
         form.ok();
 
         EXPECT_EQ(form.response(), RequestCompleted);
-        return form.oppdaterGrunnlag();
+        return form.grunnlagOppdatert();
     }
 
     std::unique_ptr<Context> ctx;
@@ -262,5 +263,80 @@ TEST_F(KundeFormTest, TheContactCopiesAskOnlyBeforeOverwriting)
     answers.answer(BUTTON_YES);
     EXPECT_TRUE(form.kopier(KontaktForm::Mobil));
     EXPECT_EQ(form.record().get(KON::MOBIL), "");
+    form.cancel();
+}
+
+TEST_F(KundeFormTest, SavingTheFormRewritesTheBasesLeavingItDoesNot)
+{
+    const int32_t a = addGrunnlag(kundeId);
+    load();
+    {
+        KundeForm form(*ctx, ChangeRecord);
+        ASSERT_EQ(form.start(), LEVEL_BENIGN);
+        form.record().set(KUN::NAVN, "Fjord og Fjell AS");
+        answers.answer(BUTTON_NO); // not saved
+        form.cancel();
+        EXPECT_TRUE(form.closed());
+        EXPECT_EQ(form.grunnlagOppdatert(), 0);
+    }
+    EXPECT_EQ(grunnlag(a).get(GRU::KUNDENAVN), "Gammelt navn");
+    ASSERT_EQ(answers.shown.size(), 1u) << "no question about the bases";
+    EXPECT_NE(answers.shown[0].caption, "Oppdater grunnlag?");
+
+    answers.shown.clear();
+    load();
+    KundeForm form(*ctx, ChangeRecord);
+    ASSERT_EQ(form.start(), LEVEL_BENIGN);
+    form.record().set(KUN::NAVN, "Fjord og Fjell AS");
+    answers.answer(BUTTON_YES);
+    form.ok();
+    // Nothing but the form itself: the bases follow once the customer is written.
+    EXPECT_TRUE(form.closed());
+    EXPECT_EQ(form.grunnlagOppdatert(), 1);
+    EXPECT_EQ(grunnlag(a).get(GRU::KUNDENAVN), "Fjord og Fjell AS");
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Oppdater grunnlag?", "Info"}));
+}
+
+TEST_F(KundeFormTest, TheInvoiceAndBasisListsOpenTheirFormsThroughTheSlotsOnceFilled)
+{
+    load();
+    KundeForm form(*ctx, ChangeRecord);
+    ASSERT_EQ(form.start(), LEVEL_BENIGN);
+    // Until the invoice and billing modules are there, the lists start nothing themselves.
+    auto fakturaer = form.fakturaer();
+    auto grunnlag = form.grunnlag();
+    for (BrowseClass* list : {fakturaer.get(), grunnlag.get()})
+        for (int action :
+             {int(InsertRecord), int(ChangeRecord), int(DeleteRecord), int(PrintRecord)})
+            EXPECT_FALSE(list->enabled(action));
+
+    std::vector<int32_t> kunder;
+    FormDone finish;
+    procedures::FAKTURAFORM.fill([&](Context& c, int32_t kunde, FormDone done) {
+        EXPECT_EQ(&c, ctx.get());
+        EXPECT_EQ(GlobalRequest, InsertRecord);
+        EXPECT_EQ(c.rec(Tbl::FAKTURA).get(FAK::KUNDEID), kunde) << "primed for the customer";
+        kunder.push_back(kunde);
+        finish = std::move(done);
+    });
+    procedures::GRUNNLAGFORM.fill([&](Context& c, int32_t kunde, FormDone done) {
+        EXPECT_EQ(c.rec(Tbl::GRUNNLAG).get(GRU::KUNDEID), kunde);
+        kunder.push_back(-kunde);
+        done(RequestCancelled, {});
+    });
+    fakturaer = form.fakturaer();
+    fakturaer->setTab(0);
+    EXPECT_FALSE(fakturaer->enabled(PrintRecord)) << "the printout's slot is still empty";
+    ASSERT_TRUE(fakturaer->activate(InsertRecord));
+    EXPECT_FALSE(fakturaer->activate(InsertRecord)) << "one form of the list at a time";
+    finish(RequestCancelled, {});
+    grunnlag = form.grunnlag();
+    grunnlag->setTab(0);
+    EXPECT_TRUE(grunnlag->activate(InsertRecord));
+    procedures::FAKTURAFORM.clear();
+    procedures::GRUNNLAGFORM.clear();
+
+    EXPECT_EQ(kunder, (std::vector<int32_t>{kundeId, -kundeId}));
+    EXPECT_TRUE(answers.shown.empty());
     form.cancel();
 }

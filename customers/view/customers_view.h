@@ -6,6 +6,8 @@
 
 namespace tavlo {
 class Context;
+class ErrorClass;
+class INIClass;
 namespace desktop {
 
 // The customer register "Kundekartotek". With `selected`, the register is opened for choosing
@@ -21,3 +23,10 @@ void KONTAKTFORM(Context& ctx, std::function<void(int response, RowRef inserted)
 
 } // namespace desktop
 } // namespace tavlo
+
+// The customers' desktop half: TLKU::INIT, then KUNDEKARTOTEK into its slot. KILL clears it and
+// ends the module.
+namespace TLKU_VIEW {
+void INIT(tavlo::ErrorClass& errors, tavlo::INIClass* settings);
+void KILL();
+} // namespace TLKU_VIEW

@@ -16,12 +16,14 @@
 #include "customfields/widgets/egendefinertefelt.h"
 #include "data/context.h"
 #include "data/lookups.h"
+#include "data/slots.h"
 #include "framework/picture.h"
 #include "framework/widgets/browsewidget.h"
 #include "framework/widgets/formfields.h"
 #include "framework/widgets/formwindow.h"
 #include "framework/widgets/hentdato.h"
 #include "framework/widgets/lookupkeys.h"
+#include "framework/widgets/slotcommand.h"
 
 namespace tavlo::desktop {
 
@@ -125,16 +127,29 @@ QWidget* okonomiPage(FormWindow* w)
     return page;
 }
 
-// The buttons of a list whose forms come with a later version: each says so.
-QHBoxLayout* laterButtons(QWidget* page, Context& ctx,
-                          std::initializer_list<std::pair<const char*, const char*>> buttons)
+// A button of a list whose form or printout belongs to a module above this one.
+struct SlotButton {
+    const char* text;
+    int action;
+    const SlotBase& procedure;
+    // Calls the empty slot, which says the window comes later.
+    std::function<void()> later;
+};
+
+// Once the module has filled the slot, each button goes through the list, which loads the row
+// (or primes a new record of this customer) before it starts the procedure.
+QHBoxLayout* slotButtons(QWidget* page, BrowseWidget* list,
+                         std::initializer_list<SlotButton> buttons)
 {
     auto* row = new QHBoxLayout;
-    for (const auto& [text, procedure] : buttons) {
-        auto* b = new QPushButton(QString::fromUtf8(text), page);
-        const std::string name = procedure;
-        QObject::connect(b, &QPushButton::clicked, page,
-                         [&ctx, name] { sayComingLater(ctx, name); });
+    for (const SlotButton& s : buttons) {
+        auto* b = new QPushButton(QString::fromUtf8(s.text), page);
+        if (s.procedure.filled()) {
+            namesProcedure(b, s.procedure);
+            list->connectButton(b, s.action);
+        } else {
+            startsProcedure(b, s.procedure, s.later);
+        }
         row->addWidget(b);
     }
     row->addStretch(1);
@@ -170,10 +185,7 @@ class FakturaDelegate : public QStyledItemDelegate {
 QWidget* fakturaPage(KundeForm& rules)
 {
     auto* page = new QWidget;
-    auto owned = rules.fakturaer();
-    // The list's own keys stay off until the invoice form is there to open.
-    owned->buttons = {false, false, false, false, false};
-    auto* fakturaer = new BrowseWidget(std::move(owned), page);
+    auto* fakturaer = new BrowseWidget(rules.fakturaer(), page);
     fakturaer->setObjectName(QStringLiteral("fakturaer"));
     fakturaer->table()->setItemDelegate(new FakturaDelegate(rules.context(), fakturaer->table()));
     fakturaer->table()->setMinimumHeight(fakturaer->fontMetrics().height() * 12);
@@ -216,32 +228,41 @@ QWidget* fakturaPage(KundeForm& rules)
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(fakturaer, 1);
     layout->addLayout(bottom);
-    if (!rules.readOnly())
-        layout->addLayout(laterButtons(page, rules.context(),
-                                       {{"Ny faktura", "FAKTURAFORM"},
-                                        {"Endre/vise faktura", "FAKTURAFORM"},
-                                        {"Slett faktura", "FAKTURAFORM"},
-                                        {"Skriv ut faktura", "VELGFAKTURARAPPORT"}}));
+    if (!rules.readOnly()) {
+        Context& ctx = rules.context();
+        const int32_t kundeId = rules.record().get(KUN::KUNDEID);
+        auto form = [&ctx, kundeId] { procedures::FAKTURAFORM(ctx, kundeId, {}); };
+        layout->addLayout(
+            slotButtons(page, fakturaer,
+                        {{"Ny faktura", InsertRecord, procedures::FAKTURAFORM, form},
+                         {"Endre/vise faktura", ChangeRecord, procedures::FAKTURAFORM, form},
+                         {"Slett faktura", DeleteRecord, procedures::FAKTURAFORM, form},
+                         {"Skriv ut faktura", PrintRecord, procedures::VELGFAKTURARAPPORT,
+                          [&ctx] { procedures::VELGFAKTURARAPPORT(ctx, 0); }}}));
+    }
     reread();
     return page;
 }
 
-// The customer's billing bases; their form comes with the billing module.
+// The customer's billing bases; their form belongs to the billing module.
 QWidget* grunnlagPage(KundeForm& rules)
 {
     auto* page = new QWidget;
-    auto owned = rules.grunnlag();
-    owned->buttons = {false, false, false, false, false};
-    auto* grunnlag = new BrowseWidget(std::move(owned), page);
+    auto* grunnlag = new BrowseWidget(rules.grunnlag(), page);
     grunnlag->setObjectName(QStringLiteral("grunnlag"));
     grunnlag->table()->setMinimumHeight(grunnlag->fontMetrics().height() * 12);
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(grunnlag, 1);
-    if (!rules.readOnly())
-        layout->addLayout(laterButtons(page, rules.context(),
-                                       {{"Nytt grunnlag", "GRUNNLAGFORM"},
-                                        {"Endre/vise grunnlag", "GRUNNLAGFORM"},
-                                        {"Slett grunnlag", "GRUNNLAGFORM"}}));
+    if (!rules.readOnly()) {
+        Context& ctx = rules.context();
+        const int32_t kundeId = rules.record().get(KUN::KUNDEID);
+        auto form = [&ctx, kundeId] { procedures::GRUNNLAGFORM(ctx, kundeId, {}); };
+        layout->addLayout(
+            slotButtons(page, grunnlag,
+                        {{"Nytt grunnlag", InsertRecord, procedures::GRUNNLAGFORM, form},
+                         {"Endre/vise grunnlag", ChangeRecord, procedures::GRUNNLAGFORM, form},
+                         {"Slett grunnlag", DeleteRecord, procedures::GRUNNLAGFORM, form}}));
+    }
     grunnlag->browse().setTab(0);
     return page;
 }
@@ -358,11 +379,7 @@ void openKundeForm(Context& ctx, std::function<void(int response, RowRef inserte
     layout->addWidget(tabs, 1);
 
     w->setFirstField(w->findChild<QLineEdit*>(QStringLiteral("navn")));
-    w->start([&rules, done = std::move(done)](int response, RowRef inserted) {
-        // The billing bases follow the customer once the customer itself is written.
-        rules.oppdaterGrunnlag();
-        done(response, inserted);
-    });
+    w->start(std::move(done));
     if (w->okButton())
         w->okButton()->setText(QStringLiteral("Lagre kunde"));
     if (w->cancelButton())

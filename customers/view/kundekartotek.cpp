@@ -16,10 +16,12 @@
 #include "data/context.h"
 #include "data/globals.h"
 #include "data/lookups.h"
+#include "data/slots.h"
 #include "data/view/registerwindow.h"
 #include "framework/widgets/browsewidget.h"
 #include "framework/widgets/contextwindows.h"
 #include "framework/widgets/lookupkeys.h"
+#include "framework/widgets/slotcommand.h"
 
 namespace tavlo::desktop {
 
@@ -125,10 +127,11 @@ class KundekartotekWindow : public RegisterWindow {
             addAction(a);
         }
         filterCommands();
-        connect(button("Generer fakturaer", "generer"), &QPushButton::clicked, this,
-                [this] { genererFakturaer(); });
+        startsProcedure(button("Generer fakturaer", "generer"), procedures::GENERERNYEFAKTURAER,
+                        [this] { genererFakturaer(); });
         separator();
-        item("&Generer fakturaer", [this] { genererFakturaer(); });
+        namesProcedure(item("&Generer fakturaer", [this] { genererFakturaer(); }),
+                       procedures::GENERERNYEFAKTURAER);
         finish("Velg kunde", 900, 520);
     }
 
@@ -157,7 +160,8 @@ class KundekartotekWindow : public RegisterWindow {
     }
 
   private:
-    void genererFakturaer() { sayComingLater(context(), "GENERERNYEFAKTURAER"); }
+    // One invoice for each marked customer, from the customer's billing bases.
+    void genererFakturaer() { procedures::GENERERNYEFAKTURAER(context(), 1, {}); }
 
     void followTab()
     {

@@ -10,6 +10,8 @@ class QWidget;
 namespace tavlo {
 
 class Context;
+class ErrorClass;
+class INIClass;
 
 namespace desktop {
 
@@ -27,3 +29,10 @@ int saveWindowPosition(Context& ctx, QWidget* window, const std::string& name);
 
 } // namespace desktop
 } // namespace tavlo
+
+// The data module's desktop half: TLFI::INIT, then its windows into their slots (PARAMETERBILDE,
+// BACKUP, LAGFILER). KILL clears them and ends the module.
+namespace TLFI_VIEW {
+void INIT(tavlo::ErrorClass& errors, tavlo::INIClass* settings);
+void KILL();
+} // namespace TLFI_VIEW

@@ -6,6 +6,8 @@
 
 namespace tavlo {
 class Context;
+class ErrorClass;
+class INIClass;
 namespace desktop {
 
 // The product register "Produktkartotek". With `selected`, the register is opened for choosing
@@ -19,3 +21,10 @@ void openProduktForm(Context& ctx, std::function<void(int response, RowRef inser
 
 } // namespace desktop
 } // namespace tavlo
+
+// The products' desktop half: TLPR::INIT, then PRODUKTKARTOTEK into its slot. KILL clears it and
+// ends the module.
+namespace TLPR_VIEW {
+void INIT(tavlo::ErrorClass& errors, tavlo::INIClass* settings);
+void KILL();
+} // namespace TLPR_VIEW

@@ -1,4 +1,5 @@
-// The frame: its caption, menus and status bar, and procedures started in contexts of their own.
+// The frame: its caption, menus and status bar, and procedures started in contexts of their own
+// through their slots.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -6,18 +7,40 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
+#include <QToolBar>
+#include <set>
 
+#include "data/slots.h"
 #include "data/tests/fixture.h"
+#include "framework/iniclass.h"
 #include "framework/widgets/contextwindows.h"
+#include "framework/widgets/slotcommand.h"
 #include "shell/frame.h"
-#include "shell/procedures.h"
 #include "shell/startup.h"
 
 using namespace tavlo;
 using namespace tavlo::tlma;
 
-class FrameTest : public tavlo::testing::DataFolderTest {};
+class FrameTest : public tavlo::testing::DataFolderTest {
+  protected:
+    void SetUp() override
+    {
+        DataFolderTest::SetUp();
+        settings.Init(path("tlma.INI"));
+    }
+    void TearDown() override
+    {
+        // A test that failed half-way leaves no module started and no slot filled for the next.
+        killModules();
+        for (SlotBase* s : SlotBase::all())
+            s->clear();
+        settings.Kill();
+        DataFolderTest::TearDown();
+    }
+    INIClass settings;
+};
 
 TEST_F(FrameTest, CaptionMenusShortcutsAndStatusBar)
 {
@@ -50,7 +73,7 @@ TEST_F(FrameTest, TwoStartsOpenTwoIndependentWindowsAndLaterOnesSaySo)
     Frame frame(errors, false);
     frame.show();
     std::vector<Context*> contexts;
-    frame.addProcedure("KUNDEKARTOTEK", [&](Context& c) {
+    procedures::KUNDEKARTOTEK.fill([&](Context& c, Chosen) {
         contexts.push_back(&c);
         auto* w = new QWidget;
         w->setAttribute(Qt::WA_DeleteOnClose);
@@ -92,8 +115,8 @@ TEST_F(FrameTest, CalculatorMissingIsSaidPlainly)
 
 TEST_F(FrameTest, TheMenuOpensTheRealRegistersInsideTheFrame)
 {
+    initModules(errors, &settings);
     Frame frame(errors, false);
-    addProcedures(frame);
     frame.show();
     frame.findAction("&Kundekartotek")->trigger();
     frame.findAction("&Produktkartotek")->trigger();
@@ -106,4 +129,86 @@ TEST_F(FrameTest, TheMenuOpensTheRealRegistersInsideTheFrame)
     QApplication::processEvents();
     QApplication::processEvents();
     EXPECT_EQ(contextwindows::runningContexts(), 0);
+    killModules();
+}
+
+namespace {
+
+// The procedures whose modules come later: no module fills them yet. A module that comes takes
+// its procedures off the list, or the test below fails.
+const std::set<std::string> kLater = {"FAKTURAKARTOTEK",
+                                      "PROSJEKTKARTOTEK",
+                                      "GRUNNLAGKARTOTEK",
+                                      "FAKTURAFORM",
+                                      "GRUNNLAGFORM",
+                                      "GENERERNYEFAKTURAER",
+                                      "VELGFAKTURARAPPORT",
+                                      "AVGRENSNINGERKUNDERAPPORT",
+                                      "AVGRENSNINGERPRODUKTRAPPORT",
+                                      "AVGRENSNINGERFAKTURARAPPORT",
+                                      "FAKTURASTATISTIKK",
+                                      "KUNDEVEDLIKEHOLD",
+                                      "PRODUKTVEDLIKEHOLD"};
+
+std::set<std::string> proceduresNamed(const QList<QObject*>& commands)
+{
+    std::set<std::string> names;
+    for (QObject* o : commands)
+        if (const QVariant p = o->property(kProcedureProperty); p.isValid())
+            names.insert(p.toString().toStdString());
+    return names;
+}
+
+} // namespace
+
+TEST_F(FrameTest, EveryCommandsProcedureIsFilledAfterStartUpOrComesLater)
+{
+    initModules(errors, &settings);
+    Frame frame(errors, false);
+    frame.show();
+
+    // The menu items that start something and the toolbar's buttons but the calculator each
+    // start a procedure through its slot.
+    for (const char* title : {"&Kartotek", "&Rapport", "&Drift"}) {
+        for (QAction* menu : frame.menuBar()->actions()) {
+            if (menu->text() != title)
+                continue;
+            for (QAction* a : menu->menu()->actions())
+                EXPECT_TRUE(a->property(kProcedureProperty).isValid()) << a->text().toStdString();
+        }
+    }
+    for (QAction* a : frame.findChild<QToolBar*>()->actions())
+        EXPECT_EQ(a->property(kProcedureProperty).isValid(), a->text() != "Kalkulator")
+            << a->text().toStdString();
+
+    // The customer register and a new customer's form, with their buttons and menu items.
+    frame.findAction("&Kundekartotek")->trigger();
+    ASSERT_EQ(frame.area()->subWindowList().size(), 1);
+    QTest::mouseClick(
+        frame.area()->subWindowList().front()->widget()->findChild<QPushButton*>("ny"),
+        Qt::LeftButton);
+    ASSERT_EQ(frame.area()->subWindowList().size(), 2);
+
+    const std::set<std::string> started = proceduresNamed(frame.findChildren<QObject*>());
+    for (const char* name : {"KUNDEKARTOTEK", "FAKTURAKARTOTEK", "LAGFILER", "GENERERNYEFAKTURAER",
+                             "FAKTURAFORM", "GRUNNLAGFORM", "VELGFAKTURARAPPORT"})
+        EXPECT_EQ(started.count(name), 1u) << name << " not found on a command";
+    for (const std::string& name : started) {
+        const SlotBase* slot = SlotBase::find(name);
+        ASSERT_NE(slot, nullptr) << name << " has no slot";
+        EXPECT_TRUE(slot->filled() || kLater.count(name)) << name << " is neither there nor later";
+    }
+    for (const SlotBase* slot : SlotBase::all())
+        EXPECT_NE(slot->filled(), kLater.count(slot->name()) == 1)
+            << slot->name()
+            << (slot->filled() ? " is filled, yet on the later list"
+                               : " is empty, yet not on the later list");
+    EXPECT_TRUE(answers.shown.empty());
+
+    frame.close();
+    QApplication::processEvents();
+    QApplication::processEvents();
+    killModules();
+    for (const SlotBase* slot : SlotBase::all())
+        EXPECT_FALSE(slot->filled()) << slot->name() << " outlives its module";
 }

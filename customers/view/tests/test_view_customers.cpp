@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "customers/view/customers_view.h"
+#include "data/slots.h"
 #include "data/tests/fixture.h"
 #include "framework/widgets/browsewidget.h"
 #include "framework/widgets/contextwindows.h"
@@ -331,4 +332,37 @@ TEST_F(KundekartotekWindowTest, SelectModeEndsWithTheChosenCustomerAndLaterComma
     QTest::mouseClick(window()->findChild<QPushButton*>("generer"), Qt::LeftButton);
     ASSERT_EQ(answers.shown.size(), 1u);
     EXPECT_EQ(answers.shown[0].text, "GENERERNYEFAKTURAER kommer i en senere versjon av Tavlo.");
+}
+
+TEST_F(KundekartotekWindowTest, TheFormsInvoiceButtonsSayTheyComeLaterOrOpenTheFilledForm)
+{
+    const int32_t id = add("Hansen", 0, 0);
+    desktop::KUNDEKARTOTEK(*ctx);
+    list()->browse().model().setCurrentRow(0);
+    auto button = [this](const char* text) {
+        for (auto* b : top()->findChildren<QPushButton*>())
+            if (b->text() == QString::fromUtf8(text))
+                return b;
+        return static_cast<QPushButton*>(nullptr);
+    };
+    ASSERT_TRUE(list()->browse().activate(ChangeRecord));
+    QTest::mouseClick(button("Slett faktura"), Qt::LeftButton);
+    QTest::mouseClick(button("Nytt grunnlag"), Qt::LeftButton);
+    ASSERT_EQ(answers.shown.size(), 2u);
+    EXPECT_EQ(answers.shown[0].text, "FAKTURAFORM kommer i en senere versjon av Tavlo.");
+    EXPECT_EQ(answers.shown[1].text, "GRUNNLAGFORM kommer i en senere versjon av Tavlo.");
+    top()->close();
+    QApplication::processEvents();
+
+    // The invoice module has come: the form opened now starts it for this customer.
+    std::vector<int32_t> kunder;
+    procedures::FAKTURAFORM.fill([&](Context&, int32_t kunde, FormDone done) {
+        kunder.push_back(kunde);
+        done(RequestCancelled, {});
+    });
+    ASSERT_TRUE(list()->browse().activate(ChangeRecord));
+    QTest::mouseClick(button("Ny faktura"), Qt::LeftButton);
+    procedures::FAKTURAFORM.clear();
+    EXPECT_EQ(kunder, std::vector<int32_t>{id});
+    EXPECT_EQ(answers.shown.size(), 2u);
 }
