@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "framework/text.h"
 
@@ -35,7 +36,58 @@ TableDecl makeAlias(const TableDecl& base, Tbl id, const char* name, const char*
     }
     for (auto& k : a.keys)
         rename(k.name);
+    for (auto& o : a.offered)
+        rename(o.name);
     return a;
+}
+
+// The value type a field's own type suggests to the filter builder.
+FilterValue naturalValue(FieldType type)
+{
+    switch (type) {
+    case FieldType::INT32:
+    case FieldType::BYTE: return FilterValue::WHOLE;
+    case FieldType::DEC: return FilterValue::DECIMAL;
+    case FieldType::DATE: return FilterValue::DATE;
+    case FieldType::TEXT: break;
+    }
+    return FilterValue::TEXT;
+}
+
+void addField(TableDecl& t, const char* column, FieldType type, uint16_t size)
+{
+    t.fields.push_back({t.prefix + ":" + column, column, type, size});
+}
+
+void addField(TableDecl& t, const char* column, FieldType type, uint16_t size, const char* mixed,
+              const char* label, std::optional<FilterValue> value = std::nullopt)
+{
+    addField(t, column, type, size);
+    t.offered.push_back({t.prefix + ":" + mixed, label, value.value_or(naturalValue(type))});
+}
+
+void addMemo(TableDecl& t, const char* column, const char* mixed, uint16_t size)
+{
+    t.memos.push_back({t.prefix + ":" + column, t.prefix + ":" + mixed, column, size});
+}
+
+void addMemo(TableDecl& t, const char* column, const char* mixed, uint16_t size, const char* label,
+             FilterValue value = FilterValue::TEXT)
+{
+    addMemo(t, column, mixed, size);
+    t.offered.push_back({t.memos.back().mixedName, label, value});
+}
+
+// A field offered once more under another label: a copy of its first offer.
+void addLabel(TableDecl& t, const char* column, const char* label)
+{
+    for (std::size_t i = 0; i < t.offered.size(); ++i)
+        if (sameName(stripPrefix(t.offered[i].name), column)) {
+            OfferedField o = t.offered[i];
+            o.label = label;
+            t.offered.push_back(std::move(o));
+            return;
+        }
 }
 
 struct Directory {
@@ -44,30 +96,31 @@ struct Directory {
 
     Directory()
     {
-#define TABLE_BEGIN(ID, P, FILE, VAR)                                                            \
-    {                                                                                            \
-        auto t = std::make_unique<TableDecl>();                                                  \
-        t->id = t->base = Tbl::ID;                                                               \
-        t->name = #ID;                                                                           \
-        t->prefix = #P;                                                                          \
-        t->fileName = FILE;                                                                      \
-        t->nameVar = NameVar::VAR;                                                               \
-        [[maybe_unused]] const char* prefix = #P;
-#define F(P, N, T, S)                                                                            \
-    t->fields.push_back({std::string(prefix) + ":" #N, #N, FieldType::T, S});
-#define MEMO(P, N, MIXED, S) t->memos.push_back({std::string(prefix) + ":" #N, MIXED, #N, S});
-#define KEY(P, NAME, FLAGS, ...)                                                                 \
-    {                                                                                            \
-        KeyDecl k;                                                                               \
-        k.name = std::string(prefix) + ":" #NAME;                                                \
-        unsigned flags = (FLAGS);                                                                \
-        k.primary = flags & K_PRIMARY;                                                           \
-        k.unique = k.primary;                                                                    \
-        k.autoNumber = flags & K_AUTO;                                                           \
-        k.notIndexed = flags & K_NOTINDEXED;                                                     \
-        using namespace P##_no;                                                                  \
-        k.components = {KEY_COMPONENTS_(__VA_ARGS__)};                                           \
-        t->keys.push_back(std::move(k));                                                         \
+        // The value types a declaration may name.
+        using enum FilterValue;
+#define TABLE_BEGIN(ID, P, FILE, VAR)                                                              \
+    {                                                                                              \
+        auto t = std::make_unique<TableDecl>();                                                    \
+        t->id = t->base = Tbl::ID;                                                                 \
+        t->name = #ID;                                                                             \
+        t->prefix = #P;                                                                            \
+        t->fileName = FILE;                                                                        \
+        t->nameVar = NameVar::VAR;
+#define F(P, N, T, S, ...) addField(*t, #N, FieldType::T, S __VA_OPT__(, ) __VA_ARGS__);
+#define MEMO(P, N, MIXED, S, ...) addMemo(*t, #N, MIXED, S __VA_OPT__(, ) __VA_ARGS__);
+#define LABEL(P, N, L) addLabel(*t, #N, L);
+#define KEY(P, NAME, FLAGS, ...)                                                                   \
+    {                                                                                              \
+        KeyDecl k;                                                                                 \
+        k.name = t->prefix + ":" #NAME;                                                            \
+        unsigned flags = (FLAGS);                                                                  \
+        k.primary = flags & K_PRIMARY;                                                             \
+        k.unique = k.primary;                                                                      \
+        k.autoNumber = flags & K_AUTO;                                                             \
+        k.notIndexed = flags & K_NOTINDEXED;                                                       \
+        using namespace P##_no;                                                                    \
+        k.components = {KEY_COMPONENTS_(__VA_ARGS__)};                                             \
+        t->keys.push_back(std::move(k));                                                           \
     }
 #define ASC(N) KeyComponent{N, true}
 #define DSC(N) KeyComponent{N, false}
@@ -82,6 +135,7 @@ struct Directory {
 #undef TABLE_BEGIN
 #undef F
 #undef MEMO
+#undef LABEL
 #undef ASC
 #undef DSC
 #undef KEY

@@ -32,6 +32,9 @@ struct KeyRef {
     uint16_t no;  // 0-based, in the order of registration
 };
 
+// The expansions below leave out what they do not need; LABEL only concerns the directory.
+#define LABEL(...)
+
 // Tables first, then the alias tables; the order is the order of the declarations.
 #define F(...)
 #define MEMO(...)
@@ -60,7 +63,7 @@ constexpr int kTableCount = static_cast<int>(Tbl::COUNT_);
 #define ALIAS(...)
 #define TABLE_END(ID) }; }
 #define TABLE_BEGIN(ID, P, FILE, VAR) namespace P##_no { enum : uint16_t {
-#define F(P, N, T, S) N,
+#define F(P, N, ...) N,
 #define MEMO(...)
 #define KEY(...)
 #include "data/tables.def"
@@ -70,7 +73,7 @@ constexpr int kTableCount = static_cast<int>(Tbl::COUNT_);
 #undef KEY
 #define TABLE_BEGIN(ID, P, FILE, VAR) namespace P##_memo { enum : uint16_t {
 #define F(...)
-#define MEMO(P, N, MIXED, S) N,
+#define MEMO(P, N, ...) N,
 #define KEY(...)
 #include "data/tables.def"
 #undef TABLE_BEGIN
@@ -90,8 +93,8 @@ constexpr int kTableCount = static_cast<int>(Tbl::COUNT_);
 
 // The typed handles: KUN::NAVN, KUN::DIV, KUN::KeyNavn.
 #define TABLE_BEGIN(ID, P, FILE, VAR) namespace P {
-#define F(P, N, T, S) inline constexpr FieldRef<FieldType::T> N{P##_no::N, S};
-#define MEMO(P, N, MIXED, S) inline constexpr MemoRef N{P##_memo::N, S};
+#define F(P, N, T, S, ...) inline constexpr FieldRef<FieldType::T> N{P##_no::N, S};
+#define MEMO(P, N, MIXED, S, ...) inline constexpr MemoRef N{P##_memo::N, S};
 #define KEY(P, NAME, FLAGS, ...) inline constexpr KeyRef NAME{P##_key::NAME};
 #define TABLE_END(ID) }
 #include "data/tables.def"
@@ -102,16 +105,29 @@ constexpr int kTableCount = static_cast<int>(Tbl::COUNT_);
 #undef TABLE_END
 #undef ALIAS
 
-namespace KUNA = KUN;
-namespace KODA = KOD;
-namespace PROA = PRO;
-namespace GRUA = GRU;
-namespace FLIA = FLI;
-namespace FAKA = FAK;
-namespace KONA = KON;
-namespace GLIA = GLI;
-namespace PLIA = PLI;
-namespace PRJA = PRJ;
+// The alias prefixes name their table's handles: KUNA::NAVN is KUN::NAVN. The tables' prefixes
+// by table id first, since an alias names its table by id.
+namespace prefix_of {
+#define TABLE_BEGIN(ID, P, FILE, VAR) namespace ID = P;
+#define F(...)
+#define MEMO(...)
+#define KEY(...)
+#define TABLE_END(ID)
+#define ALIAS(...)
+#include "data/tables.def"
+#undef TABLE_BEGIN
+#undef ALIAS
+}
+#define TABLE_BEGIN(...)
+#define ALIAS(ID, BASE, PA) namespace PA = prefix_of::BASE;
+#include "data/tables.def"
+#undef TABLE_BEGIN
+#undef F
+#undef MEMO
+#undef KEY
+#undef TABLE_END
+#undef ALIAS
+#undef LABEL
 
 // The directory.
 
@@ -131,6 +147,16 @@ struct MemoDecl {
     std::string mixedName;  // "KUN:Div", as filters name it
     std::string column;
     uint16_t size;
+};
+
+// How the filter builder takes a field's value: the value types of its entry.
+enum class FilterValue : uint8_t { WHOLE = 1, DECIMAL = 2, TEXT = 3, DATE = 4 };
+
+// A field or memo as the filter builder offers it.
+struct OfferedField {
+    std::string name;  // "KUN:PostNr", as filters write it
+    std::string label; // "PostNr"
+    FilterValue value;
 };
 
 enum KeyFlags : unsigned {
@@ -165,6 +191,7 @@ struct TableDecl {
     std::vector<FieldDecl> fields;
     std::vector<MemoDecl> memos;
     std::vector<KeyDecl> keys;
+    std::vector<OfferedField> offered; // in the filter builder, in the order of declaration
 
     bool isAlias() const { return id != base; }
     int recordBytes() const;

@@ -16,8 +16,8 @@ struct FilterField {
     int type;           // 1 whole number, 2 decimal, 3 text, 4 date, 5 time
 };
 
-// The fields offered for a table number (1, 2, 3, 5, 13), sorted on their labels; another number
-// gives the warning "Ukjent tabell: N" and an empty list.
+// The fields offered for a table number (1, 2, 3, 5, 13), those its declarations give a label,
+// sorted on their labels; another number gives the warning "Ukjent tabell: N" and an empty list.
 std::vector<FilterField> filterFields(int tableNo, AnswerService& answers);
 // The entry picture of the value for a value type.
 const char* valuePicture(int valueType);

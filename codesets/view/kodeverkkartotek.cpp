@@ -1,4 +1,4 @@
-// The code register "Kodeverk" and the forms of its codes.
+// The code register "Kodeverk", bound to its rules, and the forms of its codes.
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "codesets/kodeverkform.h"
+#include "codesets/kodeverkkartotek.h"
 #include "codesets/view/codesets_view.h"
 #include "data/context.h"
 #include "framework/browse.h"
@@ -26,10 +27,6 @@
 namespace tavlo::desktop {
 
 namespace {
-
-// Row marks of both lists.
-constexpr int kLocked = 1;   // KOD:FAST ≠ 0: the lock in the first column
-constexpr int kNotInUse = 2; // KOD:IKKEIBRUK: greyed
 
 QIcon lockIcon()
 {
@@ -58,67 +55,32 @@ class CodeDelegate : public QStyledItemDelegate {
     {
         QStyledItemDelegate::initStyleOption(option, index);
         const int mark = index.data(PagedTableModel::MarkRole).toInt();
-        if (index.column() == 0 && (mark & kLocked)) {
+        if (index.column() == 0 && (mark & KodeverkKartotek::MarkLocked)) {
             static const QIcon lock = lockIcon();
             option->icon = lock;
             option->features |= QStyleOptionViewItem::HasDecoration;
             option->decorationSize = QSize(14, 14);
         }
-        if (mark & kNotInUse)
+        if (mark & KodeverkKartotek::MarkNotInUse)
             option->palette.setColor(QPalette::Text,
                                      option->palette.color(QPalette::Disabled, QPalette::Text));
     }
 };
 
-std::unique_ptr<BrowseClass> codeList(Context& ctx, Tbl table, bool groups)
-{
-    // The alias buffer holds the groups' list, so that a code's form never disturbs it.
-    const KeyRef byNr = groups ? KODA::KeyGruppe_Nr : KOD::KeyGruppe_Nr;
-    const KeyRef byText = groups ? KODA::KeyGruppe_Tekst : KOD::KeyGruppe_Tekst;
-    const int group = groups ? KODA::GRUPPE.no : KOD::GRUPPE.no;
-    auto view = std::make_unique<ViewManager>();
-    view->INIT(ctx, table);
-    // A range belongs to the order that is current when it is added.
-    view->ADDSORTORDER(byNr);
-    view->ADDRANGE(group);
-    view->SETSORT(view->ADDSORTORDER(byText));
-    view->ADDRANGE(group);
-    view->SETSORT(1);
-    const int nr = groups ? KODA::NR.no : KOD::NR.no;
-    const int tekst = groups ? KODA::TEKST.no : KOD::TEKST.no;
-    auto b = std::make_unique<BrowseClass>(
-        ctx, std::move(view),
-        std::vector<PagedTableModel::Column>{{nr, groups ? "Gr" : "Nr", "@n_8", {}},
-                                             {tekst, groups ? "Navn" : "Tekst", "@s50", {}}},
-        std::vector<std::string>{"Nummer", "Navn"});
-    const int fast = groups ? KODA::FAST.no : KOD::FAST.no;
-    const int ikke = groups ? KODA::IKKEIBRUK.no : KOD::IKKEIBRUK.no;
-    b->model().rowMark = [fast, ikke](const Record& r) {
-        return (r.num(fast) != 0 ? kLocked : 0) | (r.num(ikke) != 0 ? kNotInUse : 0);
-    };
-    return b;
-}
-
 class KodeverkWindow : public QWidget {
   public:
-    explicit KodeverkWindow(Context& ctx) : ctx_(ctx)
+    explicit KodeverkWindow(Context& ctx) : rules_(std::make_unique<KodeverkKartotek>(ctx))
     {
         setAttribute(Qt::WA_DeleteOnClose);
         setWindowTitle(QStringLiteral("Kodeverk"));
         setObjectName(QStringLiteral("KODEVERKKARTOTEK"));
 
-        ctx.rec(Tbl::KODEVERK_ALIAS).set(KODA::GRUPPE, 999);
-        auto groupList = codeList(ctx, Tbl::KODEVERK_ALIAS, true);
-        groupList->buttons = {false, false, false, false, false};
-        groups_ = new BrowseWidget(std::move(groupList), this);
+        groups_ = new BrowseWidget(rules_->releaseGroups(), this);
         groups_->setObjectName(QStringLiteral("grupper"));
-
-        ctx.rec(Tbl::KODEVERK).set(KOD::GRUPPE, 0);
-        auto list = codeList(ctx, Tbl::KODEVERK, false);
-        list->updateProcedure = [this](Context& c, BrowseClass::FormDone done) {
+        rules_->codes().updateProcedure = [this](Context& c, BrowseClass::FormDone done) {
             startForm(c, std::move(done));
         };
-        codes_ = new BrowseWidget(std::move(list), this);
+        codes_ = new BrowseWidget(rules_->releaseCodes(), this);
         codes_->setObjectName(QStringLiteral("koder"));
         for (BrowseWidget* w : {groups_, codes_}) {
             w->table()->setItemDelegate(new CodeDelegate(w->table()));
@@ -159,41 +121,17 @@ class KodeverkWindow : public QWidget {
     }
 
   private:
-    // The right list shows the codes of the highlighted group, on the order it is on.
     void followGroup()
     {
-        const int32_t group = loadGroup() ? ctx_.rec(Tbl::KODEVERK_ALIAS).get(KODA::NR) : 0;
-        if (group == shown_ && started_)
+        if (!rules_->followGroup())
             return;
-        started_ = true;
-        shown_ = group;
-        ctx_.rec(Tbl::KODEVERK).set(KOD::GRUPPE, group);
-        codes_->browse().setTab(codes_->browse().tab());
         codes_->table()->showCurrent();
         codes_->updateButtons();
     }
 
-    // The highlighted group's entry into the KODA buffer; false when there is none.
-    bool loadGroup()
-    {
-        PagedTableModel& g = groups_->browse().model();
-        if (g.currentRow() < 0 || g.loadRecord(g.currentRow()) != LEVEL_BENIGN) {
-            ctx_.rec(Tbl::KODEVERK_ALIAS).clear();
-            return false;
-        }
-        return true;
-    }
-
     void startForm(Context& c, BrowseClass::FormDone done)
     {
-        if (!loadGroup()) {
-            done(RequestCancelled, {});
-            return;
-        }
-        if (GlobalRequest == InsertRecord)
-            c.rec(Tbl::KODEVERK).clear();
-        int32_t result = 0;
-        auto form = KODEVERKFORM(c, result);
+        auto form = rules_->formFor(c);
         if (!form) {
             done(RequestCancelled, {});
             return;
@@ -201,11 +139,9 @@ class KodeverkWindow : public QWidget {
         openKodeverkForm(c, std::move(form), std::move(done));
     }
 
-    Context& ctx_;
+    std::unique_ptr<KodeverkKartotek> rules_;
     BrowseWidget* groups_;
     BrowseWidget* codes_;
-    int32_t shown_ = 0;
-    bool started_ = false;
 };
 
 QLineEdit* entry(QWidget* parent, int chars)

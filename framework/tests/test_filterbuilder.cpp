@@ -99,6 +99,47 @@ TEST(FilterBuilder, EveryOfferedFieldIsAFieldOfItsTable)
     EXPECT_EQ(answers.shown[0].caption, "Advarsel");
 }
 
+// The labels and value types come from the table declarations; where a field is offered with
+// another value type than its own, or twice, or not at all, the builder has always done so.
+TEST(FilterBuilder, OffersTheFieldsUnderTheirLabelsWithTheirValueTypes)
+{
+    ScriptedAnswers answers;
+    auto offers = [&](int tableNo, const std::string& name) {
+        std::vector<std::pair<std::string, int>> out;
+        for (const auto& f : filterFields(tableNo, answers))
+            if (f.name == name)
+                out.emplace_back(f.label, f.type);
+        return out;
+    };
+    using Offers = std::vector<std::pair<std::string, int>>;
+    EXPECT_EQ(offers(1, "KUN:EMail"), (Offers{{"E-post", 3}}));
+    EXPECT_EQ(offers(1, "KUN:RegistreringsDato"), (Offers{{"Registreringsdato", 4}}));
+    EXPECT_EQ(offers(1, "KUN:KredittGrense"), (Offers{{"Kredittgrense", 1}}));
+    EXPECT_EQ(offers(1, "KUN:Div"), (Offers{{"Diverse", 3}}));
+    EXPECT_EQ(offers(2, "PRO:MaxFakturaLinjeRabatt"), (Offers{{"Maks rabatt", 2}}));
+    EXPECT_EQ(offers(2, "PRO:MVAPliktig"), (Offers{{"MVA pliktig", 1}}));
+    EXPECT_EQ(offers(3, "FAK:ProsjektId"), (Offers{{"ProsjektId", 1}}));
+    EXPECT_EQ(offers(3, "FAK:ImportBatchNr"),
+              (Offers{{"Importbatch nummer", 1}, {"ImportBatchNr", 1}}));
+    EXPECT_EQ(offers(3, "FAK:Tekst5"), (Offers{{"Egendefinert tekst 5", 3}}));
+    EXPECT_TRUE(offers(5, "GRU:Type").empty());
+    EXPECT_EQ(offers(5, "GRU:VarReferanse"), (Offers{{"Vår referanse", 3}}));
+    EXPECT_EQ(offers(13, "PRJ:StartDato"), (Offers{{"Startdato", 2}}));
+    EXPECT_EQ(offers(13, "PRJ:Div"), (Offers{{"Diverse", 2}}));
+    EXPECT_EQ(offers(13, "PRJ:Heltall10"), (Offers{{"Egendefinert heltall 10", 1}}));
+    EXPECT_EQ(filterFields(2, answers).size(), 36u);
+    EXPECT_EQ(filterFields(5, answers).size(), 44u);
+    EXPECT_EQ(filterFields(13, answers).size(), 35u);
+    EXPECT_TRUE(answers.shown.empty());
+
+    // An alias offers the same fields under its own prefix; tables without a builder none.
+    const auto& alias = table(Tbl::KUNDE_ALIAS).offered;
+    ASSERT_EQ(alias.size(), table(Tbl::KUNDE).offered.size());
+    EXPECT_EQ(alias.front().name, "KUNA:KundeId");
+    EXPECT_TRUE(table(Tbl::KONTAKT).offered.empty());
+    EXPECT_EQ(table(Tbl::KONTAKT).memos.at(KON::DIV.no).mixedName, "KON:Div");
+}
+
 TEST(FilterBuilder, ValuesTypedUnderTheFieldsFormatAreHeldAsTheyCompare)
 {
     ScriptedAnswers answers;

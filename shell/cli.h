@@ -1,0 +1,78 @@
+#pragma once
+// What the command-line program's commands share: the failure that ends a command with one
+// line, and the answers that print the record store's first message.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/answer.h"
+#include "framework/text.h"
+
+namespace tavlo::cli {
+
+// A mistake on the command line or in the data asked for: printed as one line, exit 1.
+struct Failure {
+    std::string line;
+};
+
+// The record store's first message goes to stderr as one line. Later ones only follow from the
+// first and would bury it: they are answered the same way, unseen. A notice waits for a moment:
+// when it announces a fatal error, the reason given at the halt says it without the box's
+// "press OK" ending.
+class CliAnswers : public ConsoleAnswers {
+  public:
+    unsigned message(const Message& m) override
+    {
+        if (shown_++ > 0) {
+            if (m.buttons & BUTTON_NO)
+                return BUTTON_NO;
+            return (m.buttons & BUTTON_CANCEL) ? BUTTON_CANCEL : m.defaultButton;
+        }
+        if (m.buttons == BUTTON_OK) {
+            pending_ = m;
+            return BUTTON_OK;
+        }
+        printed_ = true;
+        return ConsoleAnswers::message(m);
+    }
+    void halt(const std::string& reason) override
+    {
+        if (!printed_) {
+            Message m;
+            m.text = reason;
+            ConsoleAnswers::message(m);
+            printed_ = true;
+        }
+        pending_.reset();
+        ConsoleAnswers::halt(reason);
+    }
+    // Prints a notice still waiting.
+    void flush()
+    {
+        if (pending_ && !printed_)
+            ConsoleAnswers::message(*pending_);
+        printed_ = printed_ || pending_.has_value();
+        pending_.reset();
+    }
+    // Forgets a notice still waiting, for a caller that says the same thing more plainly.
+    void discard() { pending_.reset(); }
+    int shown() const { return shown_; }
+
+  private:
+    int shown_ = 0;
+    bool printed_ = false;
+    std::optional<Message> pending_;
+};
+
+// A value the caller typed, cut short for a message.
+inline std::string shortened(std::string_view v)
+{
+    constexpr std::size_t kMax = 40;
+    return text::length(v) <= kMax ? std::string(v) : text::truncate(v, kMax) + "…";
+}
+
+// "tavlo records": lists, inserts, updates and deletes the records of a table.
+int records(const std::vector<std::string>& args, CliAnswers& answers);
+
+} // namespace tavlo::cli
