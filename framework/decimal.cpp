@@ -174,14 +174,6 @@ int64_t clampToInt64(I128 v) {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-// More decimals than a Decimal holds, or fewer than none, is a caller's mistake; the nearest
-// number of decimals that exists serves.
-int checkedPlaces(int places) {
-    TAVLO_ASSERT(places >= 0 && places <= Decimal::kMaxScale,
-                 return std::clamp(places, 0, Decimal::kMaxScale));
-    return places;
-}
-
 } // namespace
 
 Decimal Decimal::fromRaw(Int mantissa, int scale) {
@@ -268,7 +260,7 @@ std::optional<Decimal> Decimal::parse(std::string_view text) {
 }
 
 Decimal Decimal::rounded(int places) const {
-    places = checkedPlaces(places);
+    places = std::clamp(places, 0, kMaxScale);
     const bool neg = m_ < 0;
     if (places >= s_)
         return makeOrSaturate(neg, scaledMagnitude(*this, places), places);
@@ -286,7 +278,7 @@ int64_t Decimal::toInt() const {
 }
 
 bool Decimal::fits(int digits, int places) const {
-    places = checkedPlaces(places);
+    places = std::clamp(places, 0, kMaxScale);
     const Decimal r = rounded(places);
     if (r.scale() != places) // only when the value is beyond 128 bits at this scale
         return false;
@@ -346,7 +338,7 @@ Decimal operator*(const Decimal& a, const Decimal& b) {
 }
 
 Decimal Decimal::divide(const Decimal& a, const Decimal& b, int places) {
-    places = checkedPlaces(places);
+    places = std::clamp(places, 0, kMaxScale);
     // A caller divides only by what it has checked; 0 here is a bug upstream, and a quotient
     // of 0 keeps the sums it feeds finite.
     TAVLO_ASSERT(!b.isZero(), return fromRaw(0, places));
