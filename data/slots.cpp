@@ -68,4 +68,16 @@ ProcedureSlot<void(Context&)> LAGFILER("LAGFILER");
 
 } // namespace procedures
 
+void fillSlots(const std::vector<SlotFill>& fills)
+{
+    for (const SlotFill& f : fills)
+        f.fill();
+}
+
+void clearSlots(const std::vector<SlotFill>& fills)
+{
+    for (const SlotFill& f : fills)
+        f.slot->clear();
+}
+
 } // namespace tavlo

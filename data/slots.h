@@ -15,6 +15,8 @@
 namespace tavlo {
 
 class Context;
+class ErrorClass;
+class INIClass;
 
 // A register opened for choosing ends with RequestCompleted and the chosen record in its table's
 // buffer, or RequestCancelled. An empty one: opened from the menu, nothing to choose.
@@ -135,4 +137,38 @@ extern ProcedureSlot<void(Context&)> LAGFILER;
 
 } // namespace procedures
 
+// One window slot that a module's desktop half fills, with its procedure.
+struct SlotFill {
+    SlotBase* slot;
+    std::function<void()> fill;
+};
+template <class Slot> SlotFill fills(Slot& slot, typename Slot::Function procedure)
+{
+    return {&slot, [&slot, procedure] { slot.fill(procedure); }};
+}
+void fillSlots(const std::vector<SlotFill>& fills);
+void clearSlots(const std::vector<SlotFill>& fills);
+
 } // namespace tavlo
+
+// A module's desktop initialiser and finaliser, inside its namespace: INIT runs the module's own
+// and then fills its window slots; KILL clears them and then ends the module.
+//   TAVLO_DESKTOP_MODULE(TLKU, tavlo::fills(tavlo::procedures::KUNDEKARTOTEK, ...))
+#define TAVLO_DESKTOP_MODULE(MODULE, ...)                                                          \
+    namespace {                                                                                    \
+    const std::vector<::tavlo::SlotFill>& windowSlots()                                            \
+    {                                                                                              \
+        static const std::vector<::tavlo::SlotFill> fills{__VA_ARGS__};                            \
+        return fills;                                                                              \
+    }                                                                                              \
+    }                                                                                              \
+    void INIT(::tavlo::ErrorClass& errors, ::tavlo::INIClass* settings)                            \
+    {                                                                                              \
+        MODULE::INIT(errors, settings);                                                            \
+        ::tavlo::fillSlots(windowSlots());                                                         \
+    }                                                                                              \
+    void KILL()                                                                                    \
+    {                                                                                              \
+        ::tavlo::clearSlots(windowSlots());                                                        \
+        MODULE::KILL();                                                                            \
+    }

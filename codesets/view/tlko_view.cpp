@@ -4,20 +4,8 @@
 
 namespace TLKO_VIEW {
 
-using namespace tavlo;
-
-void INIT(ErrorClass& errors, INIClass* settings)
-{
-    TLKO::INIT(errors, settings);
-    procedures::KODEVERKKARTOTEK.fill(desktop::KODEVERKKARTOTEK);
-    procedures::IMPORTEKSPORTKODEVERK.fill(desktop::IMPORTEKSPORTKODEVERK);
-}
-
-void KILL()
-{
-    procedures::KODEVERKKARTOTEK.clear();
-    procedures::IMPORTEKSPORTKODEVERK.clear();
-    TLKO::KILL();
-}
+TAVLO_DESKTOP_MODULE(
+    TLKO, tavlo::fills(tavlo::procedures::KODEVERKKARTOTEK, tavlo::desktop::KODEVERKKARTOTEK),
+    tavlo::fills(tavlo::procedures::IMPORTEKSPORTKODEVERK, tavlo::desktop::IMPORTEKSPORTKODEVERK))
 
 } // namespace TLKO_VIEW

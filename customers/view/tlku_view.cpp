@@ -4,18 +4,7 @@
 
 namespace TLKU_VIEW {
 
-using namespace tavlo;
-
-void INIT(ErrorClass& errors, INIClass* settings)
-{
-    TLKU::INIT(errors, settings);
-    procedures::KUNDEKARTOTEK.fill(desktop::KUNDEKARTOTEK);
-}
-
-void KILL()
-{
-    procedures::KUNDEKARTOTEK.clear();
-    TLKU::KILL();
-}
+TAVLO_DESKTOP_MODULE(TLKU,
+                     tavlo::fills(tavlo::procedures::KUNDEKARTOTEK, tavlo::desktop::KUNDEKARTOTEK))
 
 } // namespace TLKU_VIEW

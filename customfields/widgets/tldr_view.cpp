@@ -6,20 +6,7 @@
 
 namespace TLDR_VIEW {
 
-using namespace tavlo;
-
-void INIT(ErrorClass& errors, INIClass* settings)
-{
-    TLDR::INIT(errors, settings);
-    procedures::EGENDEFBROWSE.fill(tavlo::EGENDEFBROWSE);
-    procedures::FILTERBROWSE.fill(tavlo::FILTERBROWSE);
-}
-
-void KILL()
-{
-    procedures::EGENDEFBROWSE.clear();
-    procedures::FILTERBROWSE.clear();
-    TLDR::KILL();
-}
+TAVLO_DESKTOP_MODULE(TLDR, tavlo::fills(tavlo::procedures::EGENDEFBROWSE, tavlo::EGENDEFBROWSE),
+                     tavlo::fills(tavlo::procedures::FILTERBROWSE, tavlo::FILTERBROWSE))
 
 } // namespace TLDR_VIEW

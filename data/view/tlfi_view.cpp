@@ -5,22 +5,9 @@
 
 namespace TLFI_VIEW {
 
-using namespace tavlo;
-
-void INIT(ErrorClass& errors, INIClass* settings)
-{
-    TLFI::INIT(errors, settings);
-    procedures::PARAMETERBILDE.fill(tavlo::PARAMETERBILDE);
-    procedures::BACKUP.fill([](Context& c) { desktop::BACKUP(c); });
-    procedures::LAGFILER.fill(desktop::LAGFILER);
-}
-
-void KILL()
-{
-    procedures::PARAMETERBILDE.clear();
-    procedures::BACKUP.clear();
-    procedures::LAGFILER.clear();
-    TLFI::KILL();
-}
+TAVLO_DESKTOP_MODULE(TLFI, tavlo::fills(tavlo::procedures::PARAMETERBILDE, tavlo::PARAMETERBILDE),
+                     tavlo::fills(tavlo::procedures::BACKUP,
+                                  [](tavlo::Context& c) { tavlo::desktop::BACKUP(c); }),
+                     tavlo::fills(tavlo::procedures::LAGFILER, tavlo::desktop::LAGFILER))
 
 } // namespace TLFI_VIEW

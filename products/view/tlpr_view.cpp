@@ -4,18 +4,7 @@
 
 namespace TLPR_VIEW {
 
-using namespace tavlo;
-
-void INIT(ErrorClass& errors, INIClass* settings)
-{
-    TLPR::INIT(errors, settings);
-    procedures::PRODUKTKARTOTEK.fill(desktop::PRODUKTKARTOTEK);
-}
-
-void KILL()
-{
-    procedures::PRODUKTKARTOTEK.clear();
-    TLPR::KILL();
-}
+TAVLO_DESKTOP_MODULE(TLPR, tavlo::fills(tavlo::procedures::PRODUKTKARTOTEK,
+                                        tavlo::desktop::PRODUKTKARTOTEK))
 
 } // namespace TLPR_VIEW
