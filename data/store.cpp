@@ -14,7 +14,6 @@
 #include <thread>
 #include <unordered_map>
 
-#include "data/globals.h"
 #include "framework/text.h"
 
 namespace tavlo {
@@ -1084,7 +1083,8 @@ std::unique_ptr<TableFile> TableFile::attachedView(const TableFile& file, const 
 }
 
 std::unique_ptr<TableFile> TableFile::open(const std::string& path, const TableDecl& decl,
-                                           Mode mode, bool create, StoreError& err)
+                                           Mode mode, bool create, const std::string& ownerKey,
+                                           StoreError& err)
 {
     static const bool sodiumReady = sodium_init() >= 0;
     (void)sodiumReady;
@@ -1180,7 +1180,7 @@ std::unique_ptr<TableFile> TableFile::open(const std::string& path, const TableD
             if (sealed) {
                 unsigned char salt[16], key[crypto_secretbox_KEYBYTES];
                 randombytes_buf(salt, sizeof salt);
-                deriveKey(GLO::OWNERNAME, salt, key);
+                deriveKey(ownerKey, salt, key);
                 std::string check(crypto_secretbox_NONCEBYTES + crypto_secretbox_MACBYTES +
                                       std::strlen(kCheckText),
                                   '\0');
@@ -1224,7 +1224,7 @@ std::unique_ptr<TableFile> TableFile::open(const std::string& path, const TableD
                              checkHex.c_str(), checkHex.size(), nullptr, &checkLen, nullptr) == 0 &&
               checkLen > crypto_secretbox_NONCEBYTES + crypto_secretbox_MACBYTES;
     if (ok) {
-        deriveKey(GLO::OWNERNAME, salt, key);
+        deriveKey(ownerKey, salt, key);
         std::string plain(checkLen - crypto_secretbox_NONCEBYTES - crypto_secretbox_MACBYTES, '\0');
         auto* c = reinterpret_cast<const unsigned char*>(check.data());
         ok = crypto_secretbox_open_easy(reinterpret_cast<unsigned char*>(plain.data()),

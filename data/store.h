@@ -89,9 +89,11 @@ public:
     enum class Mode { READ_WRITE, READ_ONLY };
 
     // Opens (and with `create`, makes) the file at `path` for table `decl` (its base table).
-    // A file that is not one of our tables is never touched: NOT_OURS.
+    // A file that is not one of our tables is never touched: NOT_OURS. A sealed table is
+    // opened, or made, with `ownerKey`; a wrong key leaves it closed.
     static std::unique_ptr<TableFile> open(const std::string& path, const TableDecl& decl,
-                                           Mode mode, bool create, StoreError& err);
+                                           Mode mode, bool create, const std::string& ownerKey,
+                                           StoreError& err);
     // The table of `file` as seen through this file's connection, where `file` is attached as
     // `schema`: writes through it belong to this connection's transaction. The view must go
     // before this file does.

@@ -210,7 +210,7 @@ int FileManager::openPhysically()
         file_ = shared;
     } else {
         StoreError err;
-        auto file = TableFile::open(path, base, TableFile::Mode::READ_WRITE, true, err);
+        auto file = TableFile::open(path, base, TableFile::Mode::READ_WRITE, true, GLO::OWNERNAME, err);
         if (!file) {
             capture(err);
             if (err.status == StoreStatus::NOT_FOUND)
@@ -225,7 +225,8 @@ int FileManager::openPhysically()
             if (!file->probeWrite(kLockWaitMs, err)) {
                 capture(err);
                 THROW(MSG_ACCESS_DENIED);
-                file = TableFile::open(path, base, TableFile::Mode::READ_ONLY, false, err);
+                file = TableFile::open(path, base, TableFile::Mode::READ_ONLY, false, GLO::OWNERNAME,
+                                       err);
                 if (!file) {
                     capture(err);
                     return THROW(MSG_OPEN_ERROR);

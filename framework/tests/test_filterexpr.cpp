@@ -13,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "data/globals.h"
 #include "data/store.h"
 #include "framework/text.h"
 
@@ -53,7 +54,7 @@ class TableOnDisk {
         dir_ = mkdtemp(pattern);
         StoreError err;
         file_ = TableFile::open(dir_ + "/" + decl.fileName, decl, TableFile::Mode::READ_WRITE, true,
-                                err);
+                                GLO::OWNERNAME, err);
         EXPECT_TRUE(file_) << err.text << " " << err.driverText;
     }
     ~TableOnDisk()
