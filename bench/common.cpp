@@ -178,31 +178,6 @@ std::string plainSchema(const TableDecl& t, const std::string& schema)
     return sql;
 }
 
-// How the database answers a query: its plan, steps joined by "; ".
-std::string queryPlan(sqlite3* db, const std::string& sql)
-{
-    sqlite3_stmt* s = nullptr;
-    if (sql.empty() ||
-        sqlite3_prepare_v2(db, ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &s, nullptr) != SQLITE_OK)
-        return "?";
-    std::string plan;
-    while (sqlite3_step(s) == SQLITE_ROW) {
-        auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, 3));
-        plan += (plan.empty() ? "" : "; ") + std::string(p ? p : "");
-    }
-    sqlite3_finalize(s);
-    return plan;
-}
-
-// The text of a statement that our store prepared on a connection, found by a piece of it.
-std::string preparedSql(sqlite3* db, const char* piece)
-{
-    for (sqlite3_stmt* s = sqlite3_next_stmt(db, nullptr); s; s = sqlite3_next_stmt(db, s))
-        if (const char* sql = sqlite3_sql(s); sql && std::strstr(sql, piece))
-            return sql;
-    return {};
-}
-
 std::vector<int32_t> shownIds(const PagedTableModel& m)
 {
     std::vector<int32_t> ids;

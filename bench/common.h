@@ -247,10 +247,6 @@ class Plain {
 
 // The plain side's table and indexes for a declared table, in a schema of the connection.
 std::string plainSchema(const TableDecl& t, const std::string& schema);
-// How the database answers a query: its plan, steps joined by "; ".
-std::string queryPlan(sqlite3* db, const std::string& sql);
-// The text of a statement that our store prepared on a connection, found by a piece of it.
-std::string preparedSql(sqlite3* db, const char* piece);
 // The numbers in the first column of the rows a list's model holds, top to bottom.
 std::vector<int32_t> shownIds(const PagedTableModel& m);
 // The first numeric column (the record's number) of the rows a plain query read.

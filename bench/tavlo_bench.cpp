@@ -666,8 +666,8 @@ void benchFilter(const char* name, Invoices& inv, const std::string& filter,
                 *std::min_element(wallBase.begin(), wallBase.end()), median(cpuOurs),
                 median(cpuBase), idsOurs == idsBase ? "yes" : "NO");
     std::printf("# %s plan ours: %s\n", name,
-                queryPlan(fak.file()->db(), preparedSql(fak.file()->db(), piece)).c_str());
-    std::printf("# %s plan baseline: %s\n", name, queryPlan(inv.base.db(), sqlite3_sql(q)).c_str());
+                fak.file()->queryPlan(piece).c_str());
+    std::printf("# %s plan baseline: %s\n", name, explainQueryPlan(inv.base.db(), sqlite3_sql(q)).c_str());
 }
 
 // A customer with its contacts, as the customer form adds them; returns the customer's number.

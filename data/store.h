@@ -94,10 +94,13 @@ public:
     static std::unique_ptr<TableFile> open(const std::string& path, const TableDecl& decl,
                                            Mode mode, bool create, const std::string& ownerKey,
                                            StoreError& err);
-    // The table of `file` as seen through this file's connection, where `file` is attached as
-    // `schema`: writes through it belong to this connection's transaction. The view must go
-    // before this file does.
-    std::unique_ptr<TableFile> attachedView(const TableFile& file, const std::string& schema);
+    // Attaches `file` to this file's connection as `schema` and gives its table as seen through
+    // it: writes through the view belong to this connection's transaction. The view goes before
+    // this file does, and detach(schema) after the view. Sealed files keep to their own
+    // connection and cannot be attached.
+    std::unique_ptr<TableFile> attach(const TableFile& file, const std::string& schema,
+                                      StoreError& err);
+    void detach(const std::string& schema);
     virtual ~TableFile();
 
     const std::string& path() const { return path_; }
@@ -132,7 +135,9 @@ public:
     // Removes every record in one transaction; the file, its keys and whoever has it open stay.
     virtual bool removeAll(StoreError& err) = 0;
 
-    sqlite3* db() const { return db_; }
+    // The plan the database chose for the statement of ours whose text holds `piece`; "?"
+    // when there is none. For the benchmark and for looking into a slow list.
+    std::string queryPlan(const char* piece) const;
 
     const TableDecl& decl() const { return decl_; }
 
@@ -166,6 +171,8 @@ void registerCollation(sqlite3* db);
 // copy is made beside `to` and renamed over it, so a failed copy leaves an older `to` as it was.
 // A file is never copied onto itself.
 bool copyTableFile(const std::string& from, const std::string& to, StoreError& err);
+// How the database would run `sql` on `db`, one step after another; "?" when it cannot.
+std::string explainQueryPlan(sqlite3* db, const std::string& sql);
 // Fills err with a platform error of our own.
 void setError(StoreError& err, StoreStatus s, int code, std::string text);
 

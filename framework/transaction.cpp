@@ -1,7 +1,5 @@
 #include "framework/transaction.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 
 #include "data/context.h"
@@ -43,25 +41,10 @@ bool Transaction::enlist(FileManager& m, StoreError& err)
         return false;
     }
     std::string schema = "a" + std::to_string(attached_.size() + 1);
-    sqlite3_stmt* s = nullptr;
-    sqlite3_prepare_v2(root_->db(), "ATTACH DATABASE ? AS ?", -1, &s, nullptr);
-    sqlite3_bind_text(s, 1, path.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(s, 2, schema.c_str(), -1, SQLITE_TRANSIENT);
-    int rc = sqlite3_step(s);
-    sqlite3_finalize(s);
-    if (rc != SQLITE_DONE) {
-        setError(err, StoreStatus::IO, ERR_FILE_SYSTEM, "File System Error");
-        err.driverCode = sqlite3_extended_errcode(root_->db());
-        err.driverText = sqlite3_errmsg(root_->db());
+    auto view = root_->attach(*current, schema, err);
+    if (!view)
         return false;
-    }
     attached_.push_back(schema);
-    auto view = root_->attachedView(*current, schema);
-    if (!view) {
-        setError(err, StoreStatus::IO, ERR_FILE_SYSTEM, "File System Error");
-        err.driverText = "the file cannot take part in a transaction";
-        return false;
-    }
     ctx_.route(path, view.get());
     views_.push_back(std::move(view));
     paths_.push_back(path);
@@ -110,8 +93,7 @@ void Transaction::finish()
     views_.clear();  // statements of the views go before their schemas
     if (root_ && !root_->inTransaction())
         for (const auto& schema : attached_)
-            sqlite3_exec(root_->db(), ("DETACH DATABASE \"" + schema + "\"").c_str(), nullptr,
-                         nullptr, nullptr);
+            root_->detach(schema);
     attached_.clear();
     ctx_.dropReadAhead();
 }
