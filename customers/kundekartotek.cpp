@@ -27,7 +27,7 @@ bool byId(const TagEntry& t, int32_t kundeId)
 } // namespace
 
 KundeKartotek::KundeKartotek(Context& ctx)
-    : ctx_(ctx), filter_(ctx, kKundeTabell, Tbl::KUNDE, [this] { reread(); })
+    : FilteredRegister(ctx, kKundeTabell, Tbl::KUNDE)
 {
     auto view = std::make_unique<ViewManager>();
     view->INIT(ctx, Tbl::KUNDE);
@@ -52,15 +52,14 @@ KundeKartotek::KundeKartotek(Context& ctx)
         {KUN::MOBIL.no, "Mobil", "@s20", {}},
         {KUN::EMAIL.no, "E-mail", "@s127", {}},
         {KUN::BETALINGSBETINGELSER.no, "Bet.", "@n_5B", {}}};
-    owned_ = std::make_unique<BrowseClass>(
-        ctx, std::move(view), std::move(columns),
+    makeBrowse(
+        std::move(view), std::move(columns),
         std::vector<std::string>{"Kundenr", "Navn", "Adresse", "Postnr", "Kundegruppe"});
-    browse_ = owned_.get();
-    browse_->withoutLocator = {TabKundegruppe};
-    browse_->tabChanging = [this](int) {
+    browse().withoutLocator = {TabKundegruppe};
+    browse().tabChanging = [this](int) {
         ctx_.rec(Tbl::KUNDE).set(KUN::KUNDEGRUPPE, kundegruppe_);
     };
-    browse_->model().rowMark = [](const Record& r) { return tagged(r.get(KUN::KUNDEID)) ? 1 : 0; };
+    browse().model().rowMark = [](const Record& r) { return tagged(r.get(KUN::KUNDEID)) ? 1 : 0; };
     // Every row read looks up code texts: with the codes open for as long as the register is,
     // each lookup is a read and not an open and close of the file.
     ctx_.access(Tbl::KODEVERK_ALIAS).OPEN();
@@ -75,14 +74,14 @@ void KundeKartotek::open()
 {
     GLQ::TAG_KUNDE.clear();
     counter_ = 0;
-    browse_->setTab(TabNavn);
+    browse().setTab(TabNavn);
     filter_.applyFixed(GLO::FAST_FILTERID_KUNDE);
     reread();
 }
 
 void KundeKartotek::setTab(int tab)
 {
-    browse_->setTab(tab);
+    browse().setTab(tab);
     reread();
 }
 
@@ -119,12 +118,12 @@ void KundeKartotek::reread()
 {
     // A named filter belongs to one sort order: each order gets its own, so that the name
     // search never reaches another tab.
-    ViewManager& view = browse_->view();
-    for (int tab = 0; tab < static_cast<int>(browse_->tabs().size()); ++tab) {
+    ViewManager& view = browse().view();
+    for (int tab = 0; tab < static_cast<int>(browse().tabs().size()); ++tab) {
         view.SETSORT(tab + 1);
         view.SETFILTER(listFilter(tab), kListFilterId);
     }
-    browse_->setTab(browse_->tab());
+    browse().setTab(browse().tab());
 }
 
 void KundeKartotek::toggleTag(int32_t kundeId)
@@ -156,7 +155,7 @@ bool KundeKartotek::merkAlle()
         ViewManager all;
         all.INIT(ctx_, Tbl::KUNDE);
         all.SETSORT(all.ADDSORTORDER(KUN::KeyKundeId));
-        all.SETFILTER(listFilter(browse_->tab()), kListFilterId);
+        all.SETFILTER(listFilter(browse().tab()), kListFilterId);
         if (all.OPEN() != LEVEL_BENIGN) {
             ok = false;
         } else {
@@ -172,7 +171,7 @@ bool KundeKartotek::merkAlle()
     kun.rec() = keep;
     if (!ok)
         say(ctx_, "Det oppso feil under merking av alle poster", "Feil", Icon::Exclamation);
-    browse_->model().refresh();
+    browse().model().refresh();
     return ok;
 }
 
@@ -180,7 +179,7 @@ void KundeKartotek::fjernAvmerkinger()
 {
     GLQ::TAG_KUNDE.clear();
     counter_ = 0;
-    browse_->model().refresh();
+    browse().model().refresh();
 }
 
 std::string KundeKartotek::postnrFormat(Context& ctx, int32_t postnr)

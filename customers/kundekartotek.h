@@ -6,25 +6,17 @@
 #include <string>
 
 #include "data/registerfilter.h"
-#include "framework/browse.h"
 
 namespace tavlo {
 
 class Context;
 
-class KundeKartotek {
+class KundeKartotek : public FilteredRegister {
   public:
     enum Tab { TabKundenr, TabNavn, TabAdresse, TabPostnr, TabKundegruppe };
 
     explicit KundeKartotek(Context& ctx);
-    ~KundeKartotek();
-    KundeKartotek(const KundeKartotek&) = delete;
-    KundeKartotek& operator=(const KundeKartotek&) = delete;
-
-    BrowseClass& browse() { return *browse_; }
-    // For a list widget that must own the list's rules; these rules go on using them.
-    std::unique_ptr<BrowseClass> releaseBrowse() { return std::move(owned_); }
-    Context& context() { return ctx_; }
+    ~KundeKartotek() override;
 
     // Empties the marks, shows the "Navn" tab and applies the fixed filter of the register
     // when it still exists.
@@ -38,8 +30,6 @@ class KundeKartotek {
     int32_t kundegruppe() const { return kundegruppe_; }
     std::string kundegruppeTekst();
 
-    // The saved filters: "Avgrensning", the pick list, "Fjern avgrensning", the fixed filter.
-    RegisterFilter& filter() { return filter_; }
     // The filter the list is read with on a tab: the active one and, on "Navn", the search.
     std::string listFilter(int tab) const;
 
@@ -58,12 +48,8 @@ class KundeKartotek {
 
   private:
     // The filters of every order rebuilt, then the current tab read from the top.
-    void reread();
+    void reread() override;
 
-    Context& ctx_;
-    std::unique_ptr<BrowseClass> owned_;
-    BrowseClass* browse_;
-    RegisterFilter filter_;
     std::string navn_;
     int32_t kundegruppe_ = 0;
     int32_t counter_ = 0;

@@ -4,9 +4,12 @@
 // registers share these rules; each tells which table it filters and how its list is re-read.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "data/tables.h"
+#include "framework/browse.h"
 
 namespace tavlo {
 
@@ -41,6 +44,48 @@ class RegisterFilter {
     Tbl table_;
     std::function<void()> reread_;
     std::string working_, active_, description_;
+};
+
+// The rules of a register with saved filters: its list's rules, which a list widget may take
+// over, and its filter. Each register builds its list in its constructor and says how its list
+// is re-read when the active filter changes.
+class FilteredRegister {
+  public:
+    FilteredRegister(const FilteredRegister&) = delete;
+    FilteredRegister& operator=(const FilteredRegister&) = delete;
+    virtual ~FilteredRegister() = default;
+
+    BrowseClass& browse() { return *browse_; }
+    // For a list widget that must own the list's rules; these rules go on using them.
+    std::unique_ptr<BrowseClass> releaseBrowse() { return std::move(owned_); }
+    Context& context() { return ctx_; }
+    // The saved filters: "Avgrensning", the pick list, "Fjern avgrensning", the fixed filter.
+    RegisterFilter& filter() { return filter_; }
+
+  protected:
+    FilteredRegister(Context& ctx, int32_t tableNo, Tbl table)
+        : ctx_(ctx), filter_(ctx, tableNo, table, [this] { reread(); })
+    {
+    }
+    // The list's rules over `view`, with its columns and the tabs' names.
+    BrowseClass& makeBrowse(std::unique_ptr<ViewManager> view,
+                            std::vector<PagedTableModel::Column> columns,
+                            std::vector<std::string> tabs)
+    {
+        owned_ = std::make_unique<BrowseClass>(ctx_, std::move(view), std::move(columns),
+                                               std::move(tabs));
+        browse_ = owned_.get();
+        return *browse_;
+    }
+    // The active filter on every order, then the current tab read from the top.
+    virtual void reread() = 0;
+
+    Context& ctx_;
+    RegisterFilter filter_;
+
+  private:
+    std::unique_ptr<BrowseClass> owned_;
+    BrowseClass* browse_ = nullptr;
 };
 
 } // namespace tavlo

@@ -18,7 +18,7 @@ constexpr const char* kGroupFilterId = "3";
 } // namespace
 
 ProduktKartotek::ProduktKartotek(Context& ctx)
-    : ctx_(ctx), filter_(ctx, kProduktTabell, Tbl::PRODUKT, [this] { reread(); })
+    : FilteredRegister(ctx, kProduktTabell, Tbl::PRODUKT)
 {
     auto view = std::make_unique<ViewManager>();
     view->INIT(ctx, Tbl::PRODUKT);
@@ -40,11 +40,10 @@ ProduktKartotek::ProduktKartotek(Context& ctx)
         {PRO::LAGERBEHOLDNING.no, "Lagerbeholding", "@n-14.`2", Qt::AlignRight,
          lagerbeholdningFormat},
         {PRO::ENHETSBENEVNING.no, "Enhet", "@s20"}};
-    owned_ = std::make_unique<BrowseClass>(
-        ctx, std::move(view), std::move(columns),
+    makeBrowse(
+        std::move(view), std::move(columns),
         std::vector<std::string>{"Produktnr", "Navn", "Produktgruppe"});
-    browse_ = owned_.get();
-    browse_->withoutLocator = {TabProduktgruppe};
+    browse().withoutLocator = {TabProduktgruppe};
     // Every row read looks up code texts: with the codes open for as long as the register is,
     // each lookup is a read and not an open and close of the file.
     ctx_.access(Tbl::KODEVERK_ALIAS).OPEN();
@@ -57,14 +56,14 @@ ProduktKartotek::~ProduktKartotek()
 
 void ProduktKartotek::open()
 {
-    browse_->setTab(TabNavn);
+    browse().setTab(TabNavn);
     filter_.applyFixed(GLO::FAST_FILTERID_PRODUKT);
     reread();
 }
 
 void ProduktKartotek::setTab(int tab)
 {
-    browse_->setTab(tab);
+    browse().setTab(tab);
 }
 
 void ProduktKartotek::setProduktgruppe(int32_t group)
@@ -80,8 +79,8 @@ std::string ProduktKartotek::produktgruppeTekst()
 
 void ProduktKartotek::reread()
 {
-    ViewManager& view = browse_->view();
-    for (int tab = 0; tab < static_cast<int>(browse_->tabs().size()); ++tab) {
+    ViewManager& view = browse().view();
+    for (int tab = 0; tab < static_cast<int>(browse().tabs().size()); ++tab) {
         view.SETSORT(tab + 1);
         view.SETFILTER(filter_.active(), kListFilterId);
         view.SETFILTER(tab == TabProduktgruppe
@@ -89,7 +88,7 @@ void ProduktKartotek::reread()
                            : std::string(),
                        kGroupFilterId);
     }
-    browse_->setTab(browse_->tab());
+    browse().setTab(browse().tab());
 }
 
 std::string ProduktKartotek::gruppeFormat(Context& ctx, int32_t group)

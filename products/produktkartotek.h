@@ -6,27 +6,19 @@
 #include <string>
 
 #include "data/registerfilter.h"
-#include "framework/browse.h"
 
 namespace tavlo {
 
 class Context;
 class Record;
 
-class ProduktKartotek {
+class ProduktKartotek : public FilteredRegister {
   public:
     enum Tab { TabProduktnr, TabNavn, TabProduktgruppe };
     enum Kolonne { KolProduktnr, KolNavn, KolGruppe, KolPris, KolRabatt, KolMva, KolLager, KolEnhet };
 
     explicit ProduktKartotek(Context& ctx);
-    ~ProduktKartotek();
-    ProduktKartotek(const ProduktKartotek&) = delete;
-    ProduktKartotek& operator=(const ProduktKartotek&) = delete;
-
-    BrowseClass& browse() { return *browse_; }
-    // For a list widget that must own the list's rules; these rules go on using them.
-    std::unique_ptr<BrowseClass> releaseBrowse() { return std::move(owned_); }
-    Context& context() { return ctx_; }
+    ~ProduktKartotek() override;
 
     // Shows the "Navn" tab and applies the register's fixed filter when it still exists.
     void open();
@@ -36,7 +28,6 @@ class ProduktKartotek {
     int32_t produktgruppe() const { return produktgruppe_; }
     std::string produktgruppeTekst();
 
-    RegisterFilter& filter() { return filter_; }
 
     // The texts of the "Produktgruppe", "MVA" and "Lagerbeholding" columns.
     static std::string gruppeFormat(Context& ctx, int32_t group);
@@ -45,12 +36,8 @@ class ProduktKartotek {
 
   private:
     // The active filter on every order, then the current tab read from the top.
-    void reread();
+    void reread() override;
 
-    Context& ctx_;
-    std::unique_ptr<BrowseClass> owned_;
-    BrowseClass* browse_;
-    RegisterFilter filter_;
     int32_t produktgruppe_ = 0;
 };
 

@@ -5,14 +5,13 @@
 #include <memory>
 
 #include "data/store.h"
+#include "framework/moduleface.h"
 
 class QWidget;
 
 namespace tavlo {
 
 class Context;
-class ErrorClass;
-class INIClass;
 class KodeverkForm;
 
 namespace desktop {
@@ -32,7 +31,4 @@ void openKodeverkForm(Context& ctx, std::unique_ptr<KodeverkForm> form,
 
 // The code sets' desktop half: TLKO::INIT, then KODEVERKKARTOTEK and IMPORTEKSPORTKODEVERK into
 // their slots. KILL clears them and ends the module.
-namespace TLKO_VIEW {
-void INIT(tavlo::ErrorClass& errors, tavlo::INIClass* settings);
-void KILL();
-} // namespace TLKO_VIEW
+TAVLO_DESKTOP_FACE(TLKO_VIEW)

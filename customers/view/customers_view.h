@@ -3,11 +3,10 @@
 #include <functional>
 
 #include "data/store.h"
+#include "framework/moduleface.h"
 
 namespace tavlo {
 class Context;
-class ErrorClass;
-class INIClass;
 namespace desktop {
 
 // The customer register "Kundekartotek". With `selected`, the register is opened for choosing
@@ -26,7 +25,4 @@ void KONTAKTFORM(Context& ctx, std::function<void(int response, RowRef inserted)
 
 // The customers' desktop half: TLKU::INIT, then KUNDEKARTOTEK into its slot. KILL clears it and
 // ends the module.
-namespace TLKU_VIEW {
-void INIT(tavlo::ErrorClass& errors, tavlo::INIClass* settings);
-void KILL();
-} // namespace TLKU_VIEW
+TAVLO_DESKTOP_FACE(TLKU_VIEW)

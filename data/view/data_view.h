@@ -4,14 +4,13 @@
 #include <string>
 
 #include "data/backup.h"
+#include "framework/moduleface.h"
 
 class QWidget;
 
 namespace tavlo {
 
 class Context;
-class ErrorClass;
-class INIClass;
 
 namespace desktop {
 
@@ -32,7 +31,4 @@ int saveWindowPosition(Context& ctx, QWidget* window, const std::string& name);
 
 // The data module's desktop half: TLFI::INIT, then its windows into their slots (PARAMETERBILDE,
 // BACKUP, LAGFILER). KILL clears them and ends the module.
-namespace TLFI_VIEW {
-void INIT(tavlo::ErrorClass& errors, tavlo::INIClass* settings);
-void KILL();
-} // namespace TLFI_VIEW
+TAVLO_DESKTOP_FACE(TLFI_VIEW)

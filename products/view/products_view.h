@@ -3,11 +3,10 @@
 #include <functional>
 
 #include "data/store.h"
+#include "framework/moduleface.h"
 
 namespace tavlo {
 class Context;
-class ErrorClass;
-class INIClass;
 namespace desktop {
 
 // The product register "Produktkartotek". With `selected`, the register is opened for choosing
@@ -24,7 +23,4 @@ void openProduktForm(Context& ctx, std::function<void(int response, RowRef inser
 
 // The products' desktop half: TLPR::INIT, then PRODUKTKARTOTEK into its slot. KILL clears it and
 // ends the module.
-namespace TLPR_VIEW {
-void INIT(tavlo::ErrorClass& errors, tavlo::INIClass* settings);
-void KILL();
-} // namespace TLPR_VIEW
+TAVLO_DESKTOP_FACE(TLPR_VIEW)
