@@ -1,4 +1,4 @@
-#include "customfields/widgets/egendefbrowse.h"
+#include "customfields/widgets/customfields_view.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "customfields/widgets/filterbrowse.h"
+#include "customfields/widgets/customfields_view.h"
 
 #include <QFormLayout>
 #include <QHeaderView>

@@ -1,7 +1,5 @@
 #include "customfields/tldr.h"
 #include "customfields/widgets/customfields_view.h"
-#include "customfields/widgets/egendefbrowse.h"
-#include "customfields/widgets/filterbrowse.h"
 #include "data/slots.h"
 
 namespace TLDR_VIEW {

@@ -15,6 +15,7 @@
 
 #include "codesets/kodeverkform.h"
 #include "codesets/tests/codes.h"
+#include "framework/widgets/tests/windowfixture.h"
 #include "codesets/view/codesets_view.h"
 #include "framework/widgets/browsewidget.h"
 #include "framework/widgets/contextwindows.h"
@@ -24,12 +25,11 @@ using namespace tavlo;
 
 namespace {
 
-class CodeWindowsTest : public tavlo::testing::CodesTest {
+class CodeWindowsTest : public tavlo::testing::WithWindows<tavlo::testing::CodesTest> {
   protected:
     void SetUp() override
     {
-        CodesTest::SetUp();
-        ctx = std::make_unique<Context>(&errors);
+        WithWindows::SetUp();
         addCode(*ctx, 999, 101, "Postnummer");
         addCode(*ctx, 999, 103, "Kundegrupper", [](Record& r) { r.set(KOD::FAST, 2); });
         addCode(*ctx, 999, 105, "Fakturastatus");
@@ -37,14 +37,6 @@ class CodeWindowsTest : public tavlo::testing::CodesTest {
         addCode(*ctx, 101, 5003, "BERGEN");
         addCode(*ctx, 103, 1, "Privat");
         addCode(*ctx, 105, 1, "Betalt");
-    }
-    void TearDown() override
-    {
-        for (QWidget* w : contextwindows::windows(*ctx))
-            delete w;
-        QApplication::processEvents();
-        ctx.reset();
-        CodesTest::TearDown();
     }
 
     QWidget* top() const
@@ -90,7 +82,6 @@ class CodeWindowsTest : public tavlo::testing::CodesTest {
             w->grab().save(QString::fromUtf8(dir) + "/" + file);
     }
 
-    std::unique_ptr<Context> ctx;
 };
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "customers/view/customers_view.h"
 #include "data/slots.h"
 #include "data/tests/fixture.h"
+#include "framework/widgets/tests/windowfixture.h"
 #include "framework/widgets/browsewidget.h"
 #include "framework/widgets/contextwindows.h"
 #include "framework/widgets/formwindow.h"
@@ -21,7 +22,7 @@ using namespace tavlo;
 
 namespace {
 
-class KundekartotekWindowTest : public tavlo::testing::DataFolderTest {
+class KundekartotekWindowTest : public tavlo::testing::WithWindows<tavlo::testing::DataFolderTest> {
   protected:
     void SetUp() override
     {
@@ -33,12 +34,8 @@ class KundekartotekWindowTest : public tavlo::testing::DataFolderTest {
     }
     void TearDown() override
     {
-        for (QWidget* w : contextwindows::windows(*ctx))
-            delete w;
-        QApplication::processEvents();
-        ctx.reset();
         GLO::FAST_FILTERID_KUNDE = 0;
-        DataFolderTest::TearDown();
+        WithWindows::TearDown();
     }
     int add(const std::string& name, int32_t postnr, int32_t group)
     {
@@ -92,7 +89,6 @@ class KundekartotekWindowTest : public tavlo::testing::DataFolderTest {
         return o.text;
     }
 
-    std::unique_ptr<Context> ctx;
 };
 
 } // namespace

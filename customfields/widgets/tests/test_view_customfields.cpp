@@ -14,9 +14,8 @@
 #include <QTabBar>
 #include <QTest>
 
-#include "customfields/widgets/egendefbrowse.h"
+#include "customfields/widgets/customfields_view.h"
 #include "customfields/widgets/egendefinertefelt.h"
-#include "customfields/widgets/filterbrowse.h"
 #include "customfields/widgets/tabregister.h"
 #include "data/filterproc.h"
 #include "data/tests/fixture.h"

@@ -13,6 +13,7 @@
 
 #include "data/datafolder.h"
 #include "data/tests/fixture.h"
+#include "framework/widgets/tests/windowfixture.h"
 #include "data/view/data_view.h"
 #include "framework/widgets/contextwindows.h"
 
@@ -20,22 +21,8 @@ using namespace tavlo;
 
 namespace {
 
-class DataWindowsTest : public tavlo::testing::DataFolderTest {
+class DataWindowsTest : public tavlo::testing::WithWindows<tavlo::testing::DataFolderTest> {
   protected:
-    void SetUp() override
-    {
-        DataFolderTest::SetUp();
-        ctx = std::make_unique<Context>(&errors);
-    }
-    void TearDown() override
-    {
-        for (QWidget* w : contextwindows::windows(*ctx))
-            delete w;
-        QApplication::processEvents();
-        ctx.reset();
-        DataFolderTest::TearDown();
-    }
-
     // Records of a table, as another program reads them.
     int count(Tbl t)
     {
@@ -50,7 +37,6 @@ class DataWindowsTest : public tavlo::testing::DataFolderTest {
         return n;
     }
 
-    std::unique_ptr<Context> ctx;
 };
 
 } // namespace

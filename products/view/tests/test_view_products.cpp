@@ -14,6 +14,7 @@
 
 #include "data/globals.h"
 #include "data/tests/fixture.h"
+#include "framework/widgets/tests/windowfixture.h"
 #include "framework/filemanager.h"
 #include "framework/widgets/browsewidget.h"
 #include "framework/widgets/contextwindows.h"
@@ -24,7 +25,7 @@ using namespace tavlo;
 
 namespace {
 
-class ProduktWindowTest : public tavlo::testing::DataFolderTest {
+class ProduktWindowTest : public tavlo::testing::WithWindows<tavlo::testing::DataFolderTest> {
   protected:
     void SetUp() override
     {
@@ -35,12 +36,8 @@ class ProduktWindowTest : public tavlo::testing::DataFolderTest {
     }
     void TearDown() override
     {
-        for (QWidget* w : contextwindows::windows(*ctx))
-            delete w;
-        QApplication::processEvents();
-        ctx.reset();
         GLO::STD_MVA_TYPE = 0;
-        DataFolderTest::TearDown();
+        WithWindows::TearDown();
     }
     int add(const std::string& name, const std::function<void(Record&)>& more = {})
     {
@@ -74,7 +71,6 @@ class ProduktWindowTest : public tavlo::testing::DataFolderTest {
         return names;
     }
 
-    std::unique_ptr<Context> ctx;
 };
 
 } // namespace
