@@ -36,10 +36,10 @@
 #include "bench/customers_bench.h"
 #include "data/context.h"
 #include "data/globals.h"
-#include "framework/scriptedanswers.h"
 #include "framework/date.h"
 #include "framework/decimal.h"
 #include "framework/pagedmodel.h"
+#include "framework/scriptedanswers.h"
 #include "framework/text.h"
 #include "framework/viewmanager.h"
 
@@ -665,9 +665,9 @@ void benchFilter(const char* name, Invoices& inv, const std::string& filter,
                 name, kFilterRuns, *std::min_element(wallOurs.begin(), wallOurs.end()),
                 *std::min_element(wallBase.begin(), wallBase.end()), median(cpuOurs),
                 median(cpuBase), idsOurs == idsBase ? "yes" : "NO");
-    std::printf("# %s plan ours: %s\n", name,
-                fak.file()->queryPlan(piece).c_str());
-    std::printf("# %s plan baseline: %s\n", name, explainQueryPlan(inv.base.db(), sqlite3_sql(q)).c_str());
+    std::printf("# %s plan ours: %s\n", name, fak.file()->queryPlan(piece).c_str());
+    std::printf("# %s plan baseline: %s\n", name,
+                explainQueryPlan(inv.base.db(), sqlite3_sql(q)).c_str());
 }
 
 // A customer with its contacts, as the customer form adds them; returns the customer's number.

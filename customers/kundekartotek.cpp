@@ -26,8 +26,7 @@ bool byId(const TagEntry& t, int32_t kundeId)
 
 } // namespace
 
-KundeKartotek::KundeKartotek(Context& ctx)
-    : FilteredRegister(ctx, kKundeTabell, Tbl::KUNDE)
+KundeKartotek::KundeKartotek(Context& ctx) : FilteredRegister(ctx, kKundeTabell, Tbl::KUNDE)
 {
     auto view = std::make_unique<ViewManager>();
     view->INIT(ctx, Tbl::KUNDE);
@@ -52,9 +51,8 @@ KundeKartotek::KundeKartotek(Context& ctx)
         {KUN::MOBIL.no, "Mobil", "@s20", {}},
         {KUN::EMAIL.no, "E-mail", "@s127", {}},
         {KUN::BETALINGSBETINGELSER.no, "Bet.", "@n_5B", {}}};
-    makeBrowse(
-        std::move(view), std::move(columns),
-        std::vector<std::string>{"Kundenr", "Navn", "Adresse", "Postnr", "Kundegruppe"});
+    makeBrowse(std::move(view), std::move(columns),
+               std::vector<std::string>{"Kundenr", "Navn", "Adresse", "Postnr", "Kundegruppe"});
     browse().withoutLocator = {TabKundegruppe};
     browse().tabChanging = [this](int) {
         ctx_.rec(Tbl::KUNDE).set(KUN::KUNDEGRUPPE, kundegruppe_);

@@ -17,7 +17,7 @@ namespace tavlo {
 class INIClass;
 
 class Context {
-public:
+  public:
     // Uses the data module's error manager unless another is given.
     explicit Context(ErrorClass* errors = nullptr);
     ~Context();
@@ -61,7 +61,7 @@ public:
     // Relation trees are walked once per call; the pass number tells which call.
     int nextPass() { return ++pass_; }
 
-private:
+  private:
     ErrorClass* errors_;
     ErrorState errorState_;
     std::array<std::unique_ptr<FileManager>, kTableCount> managers_;
@@ -78,14 +78,14 @@ unsigned say(Context& ctx, const std::string& text, const char* caption, Icon ic
 
 // Registers a procedure name with the error manager for as long as it runs.
 class ProcedureScope {
-public:
+  public:
     ProcedureScope(Context& ctx, std::string_view name) : ctx_(ctx)
     {
         ctx_.errors().SETPROCEDURENAME(ctx_.errorState(), name);
     }
     ~ProcedureScope() { ctx_.errors().SETPROCEDURENAME(ctx_.errorState(), "", true); }
 
-private:
+  private:
     Context& ctx_;
 };
 

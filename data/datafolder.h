@@ -12,8 +12,9 @@ class Context;
 // file that is missing, adds the parameter record with its defaults and loads the standard code
 // file into KODEVERK. Refuses, changing nothing, a folder whose parameter table already holds a
 // record, and a folder holding a file that is not one of our tables. On failure `message` says
-// why and every file made so far is removed again. `created` receives the paths of the files made, in the order they were made.
-// GLO::OWNERNAME must be set first: the parameter table is sealed with it.
+// why and every file made so far is removed again. `created` receives the paths of the files made,
+// in the order they were made. GLO::OWNERNAME must be set first: the parameter table is sealed with
+// it.
 bool createDataFolder(const std::string& dir, std::string& message,
                       std::vector<std::string>* created = nullptr);
 

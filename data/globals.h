@@ -14,7 +14,7 @@ struct TableDecl;
 
 struct TagEntry {
     int32_t id;
-    int32_t order;  // the order of marking
+    int32_t order; // the order of marking
 };
 
 // The folder that holds the table files (the program's working folder by default).

@@ -20,9 +20,8 @@ Emptied emptyFile(const std::string& fileName, Tbl t, std::string& errorText)
     StoreError err;
     // A missing file is made, empty with its keys; a file that is not this table's is refused
     // and left alone.
-    auto file =
-        TableFile::open(dataPath(fileName), table(t), TableFile::Mode::READ_WRITE, true,
-                        GLO::OWNERNAME, err);
+    auto file = TableFile::open(dataPath(fileName), table(t), TableFile::Mode::READ_WRITE, true,
+                                GLO::OWNERNAME, err);
     Emptied result = Emptied::NOT_OPENED;
     if (file) {
         result = Emptied::NOT_EMPTIED;

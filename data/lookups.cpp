@@ -1,8 +1,8 @@
 #include "data/lookups.h"
 
 #include "data/context.h"
-#include "framework/viewmanager.h"
 #include "framework/text.h"
+#include "framework/viewmanager.h"
 
 namespace tavlo {
 namespace {

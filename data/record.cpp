@@ -42,7 +42,7 @@ void Record::set(MemoRef m, std::string_view v)
 void Record::setStr(int field, std::string_view v)
 {
     std::size_t max = decl_->fields[field].size - 1;
-    if (v.size() <= max)  // byte count bounds the character count
+    if (v.size() <= max) // byte count bounds the character count
         str_[field].assign(v);
     else
         str_[field] = text::truncate(v, max);
@@ -94,7 +94,7 @@ bool Record::setText(int field, std::string_view value)
     case FieldType::BYTE: return parseInt(0, 255);
     case FieldType::DATE: {
         if (v.find_first_not_of("0123456789-") == std::string_view::npos && v.size() < 7)
-            return parseInt(INT32_MIN, INT32_MAX);  // a day number as such
+            return parseInt(INT32_MIN, INT32_MAX); // a day number as such
         auto d = date::parse(v);
         if (!d)
             return false;

@@ -12,11 +12,11 @@
 namespace tavlo {
 
 class Record {
-public:
+  public:
     explicit Record(const TableDecl& decl);
 
     const TableDecl& decl() const { return *decl_; }
-    void clear();  // numbers 0, texts and memos empty
+    void clear(); // numbers 0, texts and memos empty
 
     int32_t get(IntField f) const { return static_cast<int32_t>(num_[f.no]); }
     int32_t get(DateField f) const { return static_cast<int32_t>(num_[f.no]); }
@@ -54,7 +54,7 @@ public:
     // Assigns the values of another record of the same layout (a table and its alias).
     void copyFrom(const Record& o);
 
-private:
+  private:
     const TableDecl* decl_;
     std::vector<int64_t> num_;
     std::vector<std::string> str_;

@@ -129,12 +129,12 @@ void addStockRules(WriteHooks& hooks)
 {
     // The stored quantity, not what the buffer may hold unsaved. The stock's own messages
     // tell of a failure; the line is deleted all the same.
-    hooks.add({Tbl::FAKLINJE, opBit(WriteOp::DELETE), {Tbl::PRODUKT}, nullptr,
-               [](const WriteEvent& e) {
-                   OPPDATERLAGERBEHOLDNING(e.ctx, e.stored->get(FLI::PRODUKTID),
-                                           e.stored->get(FLI::ANTALL), false, false);
-                   return int(LEVEL_BENIGN);
-               }});
+    hooks.add(
+        {Tbl::FAKLINJE, opBit(WriteOp::DELETE), {Tbl::PRODUKT}, nullptr, [](const WriteEvent& e) {
+             OPPDATERLAGERBEHOLDNING(e.ctx, e.stored->get(FLI::PRODUKTID),
+                                     e.stored->get(FLI::ANTALL), false, false);
+             return int(LEVEL_BENIGN);
+         }});
 }
 
 } // namespace tavlo

@@ -18,14 +18,14 @@ namespace tavlo {
 
 enum class StoreStatus {
     OK,
-    NOT_FOUND,     // no such record, or no more records
-    DUPLICATE,     // a unique key would hold the same value twice
-    CHANGED,       // the record was changed by another user since it was read
-    LOCKED,        // another user or program holds the file
-    READ_ONLY,     // the file is open read-only
-    NOT_OURS,      // the file is not a table of this system, or of another table
-    BAD_PASSWORD,  // the owner password does not open the file
-    IO,            // anything else the database reported
+    NOT_FOUND,    // no such record, or no more records
+    DUPLICATE,    // a unique key would hold the same value twice
+    CHANGED,      // the record was changed by another user since it was read
+    LOCKED,       // another user or program holds the file
+    READ_ONLY,    // the file is open read-only
+    NOT_OURS,     // the file is not a table of this system, or of another table
+    BAD_PASSWORD, // the owner password does not open the file
+    IO,           // anything else the database reported
 };
 
 // Platform error codes, as shown in messages (%ErrorCode, %ErrorText). Failures of the database
@@ -64,9 +64,9 @@ struct Row {
 // Where a walk in a key's order starts.
 struct Bound {
     enum Kind {
-        EDGE,   // from the first record (forward) or the last (backward)
-        AT,     // from the first record >= values (forward) or the last <= values (backward)
-        AFTER,  // strictly after (forward) or before (backward) values + rowid
+        EDGE,  // from the first record (forward) or the last (backward)
+        AT,    // from the first record >= values (forward) or the last <= values (backward)
+        AFTER, // strictly after (forward) or before (backward) values + rowid
     };
     Kind kind = EDGE;
     const Record* values = nullptr;
@@ -85,7 +85,7 @@ struct SqlCondition {
 int compareKey(const TableDecl& t, int key, const Record& a, const Record& b);
 
 class TableFile {
-public:
+  public:
     enum class Mode { READ_WRITE, READ_ONLY };
 
     // Opens (and with `create`, makes) the file at `path` for table `decl` (its base table).
@@ -141,7 +141,7 @@ public:
 
     const TableDecl& decl() const { return decl_; }
 
-protected:
+  protected:
     TableFile(sqlite3* db, std::string path, const TableDecl& decl, bool readOnly);
     TableFile* owner() { return owner_ ? owner_ : this; }
     const TableFile* owner() const { return owner_ ? owner_ : this; }
@@ -150,7 +150,7 @@ protected:
     bool emptyWith(const std::string& sql, StoreError& err);
     // An update that changed no row: CHANGED or NOT_FOUND in err; always false.
     bool noteMissedWrite(const RowRef& ref, StoreError& err);
-    void fail(StoreError& err, StoreStatus s) const;  // from the database's current error
+    void fail(StoreError& err, StoreStatus s) const; // from the database's current error
     int64_t newRevision();
 
     sqlite3* db_;
@@ -159,7 +159,7 @@ protected:
     bool readOnly_;
     int depth_ = 0;
     uint64_t revState_;
-    TableFile* owner_ = nullptr;  // for a view: the file whose connection and transaction it uses
+    TableFile* owner_ = nullptr; // for a view: the file whose connection and transaction it uses
 };
 
 // Registers the NOR collation and the functions TAVLO_UPPER(text) and

@@ -318,9 +318,8 @@ void sealNew(sqlite3* db, const std::string& ownerKey)
     unsigned char salt[16], key[crypto_secretbox_KEYBYTES];
     randombytes_buf(salt, sizeof salt);
     deriveKey(ownerKey, salt, key);
-    std::string check(crypto_secretbox_NONCEBYTES + crypto_secretbox_MACBYTES +
-                          std::strlen(kCheckText),
-                      '\0');
+    std::string check(
+        crypto_secretbox_NONCEBYTES + crypto_secretbox_MACBYTES + std::strlen(kCheckText), '\0');
     auto* n = reinterpret_cast<unsigned char*>(check.data());
     randombytes_buf(n, crypto_secretbox_NONCEBYTES);
     crypto_secretbox_easy(n + crypto_secretbox_NONCEBYTES,

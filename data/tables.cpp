@@ -122,14 +122,22 @@ struct Directory {
         k.components = {KEY_COMPONENTS_(__VA_ARGS__)};                                             \
         t->keys.push_back(std::move(k));                                                           \
     }
-#define ASC(N) KeyComponent{N, true}
-#define DSC(N) KeyComponent{N, false}
-#define KEY_COMPONENTS_(...) __VA_ARGS__
-#define TABLE_END(ID)                                                                            \
-    tables[static_cast<int>(Tbl::ID)] = std::move(t);                                            \
+#define ASC(N)                                                                                     \
+    KeyComponent                                                                                   \
+    {                                                                                              \
+        N, true                                                                                    \
     }
-#define ALIAS(ID, BASE, PA)                                                                      \
-    tables[static_cast<int>(Tbl::ID)] = std::make_unique<TableDecl>(                             \
+#define DSC(N)                                                                                     \
+    KeyComponent                                                                                   \
+    {                                                                                              \
+        N, false                                                                                   \
+    }
+#define KEY_COMPONENTS_(...) __VA_ARGS__
+#define TABLE_END(ID)                                                                              \
+    tables[static_cast<int>(Tbl::ID)] = std::move(t);                                              \
+    }
+#define ALIAS(ID, BASE, PA)                                                                        \
+    tables[static_cast<int>(Tbl::ID)] = std::make_unique<TableDecl>(                               \
         makeAlias(*tables[static_cast<int>(Tbl::BASE)], Tbl::ID, #ID, #PA));
 #include "data/tables.def"
 #undef TABLE_BEGIN
@@ -161,7 +169,7 @@ int FieldDecl::bytes() const
     case FieldType::INT32:
     case FieldType::DATE: return 4;
     case FieldType::BYTE: return 1;
-    case FieldType::DEC: return size / 2 + 1;  // packed decimal: two digits a byte and the sign
+    case FieldType::DEC: return size / 2 + 1; // packed decimal: two digits a byte and the sign
     case FieldType::TEXT: return size;
     }
     return 0;

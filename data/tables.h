@@ -12,10 +12,9 @@ namespace tavlo {
 
 enum class FieldType : uint8_t { INT32, DATE, BYTE, DEC, TEXT };
 
-template <FieldType T>
-struct FieldRef {
-    uint16_t no;    // 0-based position in the record
-    uint16_t size;  // bytes for TEXT, digits for DEC
+template <FieldType T> struct FieldRef {
+    uint16_t no;   // 0-based position in the record
+    uint16_t size; // bytes for TEXT, digits for DEC
 };
 using IntField = FieldRef<FieldType::INT32>;
 using DateField = FieldRef<FieldType::DATE>;
@@ -25,11 +24,11 @@ using TextField = FieldRef<FieldType::TEXT>;
 
 struct MemoRef {
     uint16_t no;
-    uint16_t size;  // characters
+    uint16_t size; // characters
 };
 
 struct KeyRef {
-    uint16_t no;  // 0-based, in the order of registration
+    uint16_t no; // 0-based, in the order of registration
 };
 
 // The expansions below leave out what they do not need; LABEL only concerns the directory.
@@ -61,8 +60,14 @@ constexpr int kTableCount = static_cast<int>(Tbl::COUNT_);
 
 // Field, memo and key numbers per prefix.
 #define ALIAS(...)
-#define TABLE_END(ID) }; }
-#define TABLE_BEGIN(ID, P, FILE, VAR) namespace P##_no { enum : uint16_t {
+#define TABLE_END(ID)                                                                              \
+    }                                                                                              \
+    ;                                                                                              \
+    }
+#define TABLE_BEGIN(ID, P, FILE, VAR)                                                              \
+    namespace P##_no                                                                               \
+    {                                                                                              \
+        enum : uint16_t {
 #define F(P, N, ...) N,
 #define MEMO(...)
 #define KEY(...)
@@ -71,7 +76,10 @@ constexpr int kTableCount = static_cast<int>(Tbl::COUNT_);
 #undef F
 #undef MEMO
 #undef KEY
-#define TABLE_BEGIN(ID, P, FILE, VAR) namespace P##_memo { enum : uint16_t {
+#define TABLE_BEGIN(ID, P, FILE, VAR)                                                              \
+    namespace P##_memo                                                                             \
+    {                                                                                              \
+        enum : uint16_t {
 #define F(...)
 #define MEMO(P, N, ...) N,
 #define KEY(...)
@@ -80,7 +88,10 @@ constexpr int kTableCount = static_cast<int>(Tbl::COUNT_);
 #undef F
 #undef MEMO
 #undef KEY
-#define TABLE_BEGIN(ID, P, FILE, VAR) namespace P##_key { enum : uint16_t {
+#define TABLE_BEGIN(ID, P, FILE, VAR)                                                              \
+    namespace P##_key                                                                              \
+    {                                                                                              \
+        enum : uint16_t {
 #define F(...)
 #define MEMO(...)
 #define KEY(P, NAME, FLAGS, ...) NAME,
@@ -135,16 +146,16 @@ namespace prefix_of {
 enum class NameVar : uint8_t { NOVAR, FAKTURA_PATH, FAKLINJE_PATH };
 
 struct FieldDecl {
-    std::string name;    // "KUN:NAVN"
-    std::string column;  // "NAVN"
+    std::string name;   // "KUN:NAVN"
+    std::string column; // "NAVN"
     FieldType type;
-    uint16_t size;  // bytes for TEXT (at most size-1 characters), digits for DEC
-    int bytes() const;  // in the record's fixed part
+    uint16_t size;     // bytes for TEXT (at most size-1 characters), digits for DEC
+    int bytes() const; // in the record's fixed part
 };
 
 struct MemoDecl {
-    std::string name;       // "KUN:DIV"
-    std::string mixedName;  // "KUN:Div", as filters name it
+    std::string name;      // "KUN:DIV"
+    std::string mixedName; // "KUN:Div", as filters name it
     std::string column;
     uint16_t size;
 };
@@ -172,12 +183,12 @@ struct KeyComponent {
 };
 
 struct KeyDecl {
-    std::string name;  // the description, "KUN:KeyNavn"
+    std::string name; // the description, "KUN:KeyNavn"
     bool primary = false;
     bool unique = false;
     bool autoNumber = false;
-    bool notIndexed = false;       // records whose key fields are all zero or empty are left out
-    bool caseInsensitive = true;   // every key of this system
+    bool notIndexed = false;     // records whose key fields are all zero or empty are left out
+    bool caseInsensitive = true; // every key of this system
     std::vector<KeyComponent> components;
 };
 
@@ -195,7 +206,7 @@ struct TableDecl {
 
     bool isAlias() const { return id != base; }
     int recordBytes() const;
-    int primaryKey() const;  // index into keys
+    int primaryKey() const; // index into keys
     // By name with or without prefix, any case; -1 when unknown.
     int fieldNo(std::string_view name) const;
     int memoNo(std::string_view name) const;
@@ -203,7 +214,7 @@ struct TableDecl {
 };
 
 const TableDecl& table(Tbl id);
-const std::vector<const TableDecl*>& allTables();  // the 15 tables and 10 aliases
+const std::vector<const TableDecl*>& allTables(); // the 15 tables and 10 aliases
 // By table name ("KUNDE", "kunde_alias") or prefix ("KUN"); nullptr when unknown.
 const TableDecl* findTable(std::string_view nameOrPrefix);
 

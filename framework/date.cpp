@@ -8,7 +8,8 @@ namespace tavlo::date {
 namespace {
 
 // Days since 1.3.0000 of the proleptic Gregorian calendar (era arithmetic over 400-year cycles).
-int64_t serialFromCivil(int64_t y, int m, int d) {
+int64_t serialFromCivil(int64_t y, int m, int d)
+{
     y -= m <= 2;
     const int64_t era = (y >= 0 ? y : y - 399) / 400;
     const int64_t yoe = y - era * 400;
@@ -17,7 +18,8 @@ int64_t serialFromCivil(int64_t y, int m, int d) {
     return era * 146097 + doe;
 }
 
-Ymd civilFromSerial(int64_t z) {
+Ymd civilFromSerial(int64_t z)
+{
     const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
     const int64_t doe = z - era * 146097;
     const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
@@ -30,10 +32,17 @@ Ymd civilFromSerial(int64_t z) {
 
 const int64_t kEpoch = serialFromCivil(1800, 12, 28);
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
-int number(std::string_view digits) {
+int number(std::string_view digits)
+{
     int v = 0;
     for (char c : digits)
         v = v * 10 + (c - '0');
@@ -41,7 +50,8 @@ int number(std::string_view digits) {
 }
 
 // Two-digit years 00-79 are 2000s, 80-99 1900s; four-digit years are taken as they stand.
-std::optional<int> fullYear(std::string_view digits) {
+std::optional<int> fullYear(std::string_view digits)
+{
     if (digits.size() == 4)
         return number(digits);
     if (digits.size() == 2) {
@@ -53,37 +63,48 @@ std::optional<int> fullYear(std::string_view digits) {
 
 } // namespace
 
-bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool isLeapYear(int year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
-int daysInMonth(int year, int month) {
+int daysInMonth(int year, int month)
+{
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (month < 1 || month > 12)
         return 0;
     return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
 }
 
-int32_t fromYmd(int year, int month, int day) {
+int32_t fromYmd(int year, int month, int day)
+{
     if (year < kFirstYear || year > kLastYear || day < 1 || day > daysInMonth(year, month))
         return kNone;
     return int32_t(serialFromCivil(year, month, day) - kEpoch);
 }
 
-Ymd toYmd(int32_t dayNumber) {
+Ymd toYmd(int32_t dayNumber)
+{
     if (dayNumber <= 0)
         return {};
     return civilFromSerial(kEpoch + dayNumber);
 }
 
-int weekday(int32_t dayNumber) { return ((dayNumber % 7) + 7) % 7; }
+int weekday(int32_t dayNumber)
+{
+    return ((dayNumber % 7) + 7) % 7;
+}
 
-int32_t today() {
+int32_t today()
+{
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
     return fromYmd(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 
-std::optional<int32_t> parse(std::string_view text) {
+std::optional<int32_t> parse(std::string_view text)
+{
     while (!text.empty() && isBlank(text.front()))
         text.remove_prefix(1);
     while (!text.empty() && isBlank(text.back()))
@@ -127,7 +148,8 @@ std::optional<int32_t> parse(std::string_view text) {
     return day;
 }
 
-std::string format(int32_t dayNumber) {
+std::string format(int32_t dayNumber)
+{
     if (dayNumber <= 0)
         return {};
     const Ymd d = toYmd(dayNumber);

@@ -20,7 +20,8 @@ constexpr U128 kI128Max = (U128(1) << 127) - 1;
 struct U256 {
     std::array<uint64_t, 4> w{};
 
-    static U256 from(U128 v) {
+    static U256 from(U128 v)
+    {
         U256 r;
         r.w[0] = uint64_t(v);
         r.w[1] = uint64_t(v >> 64);
@@ -33,7 +34,8 @@ struct U256 {
     void setBit(int i) { w[i / 64] |= uint64_t(1) << (i % 64); }
 
     // Returns false when the product does not fit.
-    bool mulSmall(uint64_t m) {
+    bool mulSmall(uint64_t m)
+    {
         U128 carry = 0;
         for (auto& word : w) {
             U128 t = U128(word) * m + carry;
@@ -42,18 +44,21 @@ struct U256 {
         }
         return carry == 0;
     }
-    void shl1() {
+    void shl1()
+    {
         for (int i = 3; i > 0; --i)
             w[i] = (w[i] << 1) | (w[i - 1] >> 63);
         w[0] <<= 1;
     }
-    friend bool operator<(const U256& a, const U256& b) {
+    friend bool operator<(const U256& a, const U256& b)
+    {
         for (int i = 3; i >= 0; --i)
             if (a.w[i] != b.w[i])
                 return a.w[i] < b.w[i];
         return false;
     }
-    U256& operator+=(const U256& o) {
+    U256& operator+=(const U256& o)
+    {
         U128 carry = 0;
         for (int i = 0; i < 4; ++i) {
             U128 t = U128(w[i]) + o.w[i] + carry;
@@ -62,7 +67,8 @@ struct U256 {
         }
         return *this;
     }
-    U256& operator-=(const U256& o) {
+    U256& operator-=(const U256& o)
+    {
         uint64_t borrow = 0;
         for (int i = 0; i < 4; ++i) {
             U128 t = U128(w[i]) - o.w[i] - borrow;
@@ -73,7 +79,8 @@ struct U256 {
     }
 };
 
-U256 mul(U128 a, U128 b) {
+U256 mul(U128 a, U128 b)
+{
     const uint64_t a0 = uint64_t(a), a1 = uint64_t(a >> 64);
     const uint64_t b0 = uint64_t(b), b1 = uint64_t(b >> 64);
     U256 r = U256::from(U128(a0) * b0);
@@ -96,7 +103,8 @@ U256 mul(U128 a, U128 b) {
 }
 
 // false when 10^n times v overflows 256 bits.
-bool mulPow10(U256& v, int n) {
+bool mulPow10(U256& v, int n)
+{
     for (; n > 0; n -= 19) {
         uint64_t p = 1;
         for (int i = 0; i < n && i < 19; ++i)
@@ -107,14 +115,16 @@ bool mulPow10(U256& v, int n) {
     return true;
 }
 
-U256 pow10(int n) {
+U256 pow10(int n)
+{
     U256 r = U256::from(1);
     mulPow10(r, n);
     return r;
 }
 
 // Quotient rounded half up, which on magnitudes is half away from zero. d must not be zero.
-U256 divRound(const U256& n, const U256& d) {
+U256 divRound(const U256& n, const U256& d)
+{
     U256 q, r;
     for (int i = 255; i >= 0; --i) {
         r.shl1();
@@ -133,11 +143,15 @@ U256 divRound(const U256& n, const U256& d) {
     return q;
 }
 
-U128 magnitude(I128 v) { return v < 0 ? U128(0) - U128(v) : U128(v); }
+U128 magnitude(I128 v)
+{
+    return v < 0 ? U128(0) - U128(v) : U128(v);
+}
 
 // Builds a Decimal from a sign and magnitude at `scale` (may exceed kMaxScale). Drops as few
 // digits as needed, rounding once, so that the scale is at most kMaxScale and the mantissa fits.
-std::optional<Decimal> make(bool negative, const U256& mag, int scale) {
+std::optional<Decimal> make(bool negative, const U256& mag, int scale)
+{
     int drop = scale > Decimal::kMaxScale ? scale - Decimal::kMaxScale : 0;
     for (; drop <= scale; ++drop) {
         U256 q = drop == 0 ? mag : divRound(mag, pow10(drop));
@@ -150,33 +164,41 @@ std::optional<Decimal> make(bool negative, const U256& mag, int scale) {
 }
 
 // Far beyond any amount the program handles; clamping beats wrapping around.
-Decimal saturated(bool negative) {
+Decimal saturated(bool negative)
+{
     const I128 m = I128(kI128Max);
     return Decimal::fromRaw(negative ? -m : m, 0);
 }
 
-Decimal makeOrSaturate(bool negative, const U256& mag, int scale) {
+Decimal makeOrSaturate(bool negative, const U256& mag, int scale)
+{
     if (auto d = make(negative, mag, scale))
         return *d;
     return saturated(negative);
 }
 
-U256 scaledMagnitude(const Decimal& d, int toScale) {
+U256 scaledMagnitude(const Decimal& d, int toScale)
+{
     U256 v = U256::from(magnitude(d.mantissa()));
     mulPow10(v, toScale - d.scale());
     return v;
 }
 
-int64_t clampToInt64(I128 v) {
+int64_t clampToInt64(I128 v)
+{
     constexpr I128 hi = INT64_MAX, lo = INT64_MIN;
     return int64_t(v > hi ? hi : (v < lo ? lo : v));
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 } // namespace
 
-Decimal Decimal::fromRaw(Int mantissa, int scale) {
+Decimal Decimal::fromRaw(Int mantissa, int scale)
+{
     if (scale >= 0 && scale <= kMaxScale) {
         Decimal d;
         d.m_ = mantissa;
@@ -192,7 +214,8 @@ Decimal Decimal::fromRaw(Int mantissa, int scale) {
     return makeOrSaturate(mantissa < 0, mag, scale);
 }
 
-std::optional<Decimal> Decimal::parse(std::string_view text) {
+std::optional<Decimal> Decimal::parse(std::string_view text)
+{
     while (!text.empty() && isBlank(text.front()))
         text.remove_prefix(1);
     while (!text.empty() && isBlank(text.back()))
@@ -259,7 +282,8 @@ std::optional<Decimal> Decimal::parse(std::string_view text) {
     return make(negative, mag, int(fracPart.size()));
 }
 
-Decimal Decimal::rounded(int places) const {
+Decimal Decimal::rounded(int places) const
+{
     places = std::clamp(places, 0, kMaxScale);
     const bool neg = m_ < 0;
     if (places >= s_)
@@ -268,16 +292,21 @@ Decimal Decimal::rounded(int places) const {
     return makeOrSaturate(neg, q, places);
 }
 
-int64_t Decimal::toCents() const { return clampToInt64(rounded(2).mantissa()); }
+int64_t Decimal::toCents() const
+{
+    return clampToInt64(rounded(2).mantissa());
+}
 
-int64_t Decimal::toInt() const {
+int64_t Decimal::toInt() const
+{
     I128 p = 1;
     for (int i = 0; i < s_; ++i)
         p *= 10;
     return clampToInt64(m_ / p);
 }
 
-bool Decimal::fits(int digits, int places) const {
+bool Decimal::fits(int digits, int places) const
+{
     places = std::clamp(places, 0, kMaxScale);
     const Decimal r = rounded(places);
     if (r.scale() != places) // only when the value is beyond 128 bits at this scale
@@ -285,7 +314,8 @@ bool Decimal::fits(int digits, int places) const {
     return U256::from(magnitude(r.mantissa())) < pow10(std::clamp(digits, 0, 76));
 }
 
-std::string Decimal::toString(int places) const {
+std::string Decimal::toString(int places) const
+{
     Decimal d = *this;
     if (places < 0) {
         while (d.s_ > 0 && d.m_ % 10 == 0) {
@@ -308,7 +338,8 @@ std::string Decimal::toString(int places) const {
 namespace {
 
 // a + sign * b, exact unless the result is beyond 128 bits.
-Decimal addSigned(const Decimal& a, const Decimal& b, bool negateB) {
+Decimal addSigned(const Decimal& a, const Decimal& b, bool negateB)
+{
     const int scale = std::max(a.scale(), b.scale());
     const U256 ma = scaledMagnitude(a, scale), mb = scaledMagnitude(b, scale);
     const bool na = a.isNegative(), nb = b.isNegative() != negateB && !b.isZero();
@@ -329,15 +360,23 @@ Decimal addSigned(const Decimal& a, const Decimal& b, bool negateB) {
 
 } // namespace
 
-Decimal operator+(const Decimal& a, const Decimal& b) { return addSigned(a, b, false); }
-Decimal operator-(const Decimal& a, const Decimal& b) { return addSigned(a, b, true); }
+Decimal operator+(const Decimal& a, const Decimal& b)
+{
+    return addSigned(a, b, false);
+}
+Decimal operator-(const Decimal& a, const Decimal& b)
+{
+    return addSigned(a, b, true);
+}
 
-Decimal operator*(const Decimal& a, const Decimal& b) {
+Decimal operator*(const Decimal& a, const Decimal& b)
+{
     const U256 product = mul(magnitude(a.mantissa()), magnitude(b.mantissa()));
     return makeOrSaturate(a.isNegative() != b.isNegative(), product, a.scale() + b.scale());
 }
 
-Decimal Decimal::divide(const Decimal& a, const Decimal& b, int places) {
+Decimal Decimal::divide(const Decimal& a, const Decimal& b, int places)
+{
     places = std::clamp(places, 0, kMaxScale);
     // A caller divides only by what it has checked; 0 here is a bug upstream, and a quotient
     // of 0 keeps the sums it feeds finite.
@@ -349,7 +388,8 @@ Decimal Decimal::divide(const Decimal& a, const Decimal& b, int places) {
     return makeOrSaturate(a.isNegative() != b.isNegative(), divRound(num, den), places);
 }
 
-std::strong_ordering operator<=>(const Decimal& a, const Decimal& b) {
+std::strong_ordering operator<=>(const Decimal& a, const Decimal& b)
+{
     if (a.sign() != b.sign())
         return a.sign() <=> b.sign();
     const int scale = std::max(a.scale(), b.scale());

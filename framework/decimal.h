@@ -9,7 +9,7 @@
 namespace tavlo {
 
 class Decimal {
-public:
+  public:
     using Int = __int128;
     static constexpr int kMaxScale = 18;
 
@@ -59,7 +59,7 @@ public:
     friend std::strong_ordering operator<=>(const Decimal& a, const Decimal& b);
     friend bool operator==(const Decimal& a, const Decimal& b) { return (a <=> b) == 0; }
 
-private:
+  private:
     Int m_ = 0;
     int s_ = 0;
 };

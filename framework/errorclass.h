@@ -74,7 +74,7 @@ struct ErrorState {
     int level = 0;
     std::string title, message, category;
     std::string previousMessage;
-    std::string file, key, field, text;  // %File, %Key, %Field, %Message
+    std::string file, key, field, text; // %File, %Key, %Field, %Message
     // captured by SETERRORS from the "current" values below
     int errorCode = 0;
     std::string errorText;
@@ -86,7 +86,7 @@ struct ErrorState {
     int currentFileErrorCode = 0;
     std::string currentFileErrorText;
 
-    std::vector<std::string> procedures;  // newest last
+    std::vector<std::string> procedures; // newest last
 };
 
 struct CatalogueEntry {
@@ -98,7 +98,7 @@ struct CatalogueEntry {
 };
 
 class ErrorClass {
-public:
+  public:
     // Loads the built-in catalogue.
     explicit ErrorClass(AnswerService* answers = nullptr);
 
@@ -110,8 +110,8 @@ public:
     bool ADDERRORS(std::string_view packed);
     void ADDERROR(const CatalogueEntry& e);
     void REMOVEERROR(uint16_t id);
-    const CatalogueEntry* find(uint16_t id) const;  // the most recently added entry with that id
-    static std::string builtinCatalogue();  // the packed block loaded at start
+    const CatalogueEntry* find(uint16_t id) const; // the most recently added entry with that id
+    static std::string builtinCatalogue();         // the packed block loaded at start
 
     void SETFILE(ErrorState& s, std::string_view file) const;
     void SETKEY(ErrorState& s, std::string_view key) const;
@@ -131,7 +131,7 @@ public:
     // The entry's message with every placeholder filled, in the fixed order.
     std::string substitute(const ErrorState& s, std::string_view message) const;
 
-private:
+  private:
     unsigned MSG(const Message& m);
 
     mutable std::mutex lock_;

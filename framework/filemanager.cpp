@@ -49,7 +49,8 @@ std::vector<std::string> splitEscaped(const std::string& s)
 } // namespace
 
 FileManager::FileManager(Context& ctx, Tbl table)
-    : ctx_(ctx), decl_(tavlo::table(table)), rec_(decl_), pos_{0, Position::START, Record(decl_), {}, false}
+    : ctx_(ctx), decl_(tavlo::table(table)),
+      rec_(decl_), pos_{0, Position::START, Record(decl_), {}, false}
 {
     key_ = decl_.primaryKey();
     pos_.key = key_;
@@ -210,7 +211,8 @@ int FileManager::openPhysically()
         file_ = shared;
     } else {
         StoreError err;
-        auto file = TableFile::open(path, base, TableFile::Mode::READ_WRITE, true, GLO::OWNERNAME, err);
+        auto file =
+            TableFile::open(path, base, TableFile::Mode::READ_WRITE, true, GLO::OWNERNAME, err);
         if (!file) {
             capture(err);
             if (err.status == StoreStatus::NOT_FOUND)
@@ -225,8 +227,8 @@ int FileManager::openPhysically()
             if (!file->probeWrite(kLockWaitMs, err)) {
                 capture(err);
                 THROW(MSG_ACCESS_DENIED);
-                file = TableFile::open(path, base, TableFile::Mode::READ_ONLY, false, GLO::OWNERNAME,
-                                       err);
+                file = TableFile::open(path, base, TableFile::Mode::READ_ONLY, false,
+                                       GLO::OWNERNAME, err);
                 if (!file) {
                     capture(err);
                     return THROW(MSG_OPEN_ERROR);
@@ -353,12 +355,12 @@ void FileManager::CLEARKEY(KeyRef key, int first, int last, bool high)
     for (int i = std::max(first, 1); i <= last; ++i) {
         const auto& c = comps[i - 1];
         const auto& f = decl_.fields[c.field];
-        bool top = high == c.ascending;  // the end of the key order that is asked for
+        bool top = high == c.ascending; // the end of the key order that is asked for
         switch (f.type) {
         case FieldType::TEXT: {
             std::string value;
             for (int n = 0; top && n < f.size - 1; ++n)
-                value += "\xF4\x8F\xBF\xBF";  // the highest code point collates last
+                value += "\xF4\x8F\xBF\xBF"; // the highest code point collates last
             rec_.setStr(c.field, value);
             break;
         }
@@ -383,9 +385,8 @@ std::string FileManager::KEYTOORDER(KeyRef key, int first) const
     for (std::size_t i = std::max(first, 1) - 1; i < k.components.size(); ++i) {
         const auto& c = k.components[i];
         const auto& f = decl_.fields[c.field];
-        std::string expr = f.type == FieldType::TEXT && k.caseInsensitive
-                               ? "UPPER(" + f.name + ")"
-                               : f.name;
+        std::string expr =
+            f.type == FieldType::TEXT && k.caseInsensitive ? "UPPER(" + f.name + ")" : f.name;
         order += (order.empty() ? "" : ",") + std::string(c.ascending ? "" : "-") + expr;
     }
     return order;
@@ -399,8 +400,9 @@ std::string FileManager::POSITION() const
     const Record& values = hasCurrent_ ? rec_ : pos_.values;
     s += (hasCurrent_ ? "R|" + std::to_string(cur_.rowid) : std::string("V|0"));
     for (const auto& c : decl_.keys[pos_.key].components)
-        s += "|" + escape(hasCurrent_ ? (pos_.kind == Position::AT_ROW ? pos_.values : values).text(c.field)
-                                      : values.text(c.field));
+        s += "|" + escape(hasCurrent_
+                              ? (pos_.kind == Position::AT_ROW ? pos_.values : values).text(c.field)
+                              : values.text(c.field));
     return s;
 }
 
@@ -492,10 +494,22 @@ int FileManager::read(bool forward, bool quiet)
     return LEVEL_BENIGN;
 }
 
-int FileManager::NEXT() { return read(true, false); }
-int FileManager::TRYNEXT() { return read(true, true); }
-int FileManager::PREVIOUS() { return read(false, false); }
-int FileManager::TRYPREVIOUS() { return read(false, true); }
+int FileManager::NEXT()
+{
+    return read(true, false);
+}
+int FileManager::TRYNEXT()
+{
+    return read(true, true);
+}
+int FileManager::PREVIOUS()
+{
+    return read(false, false);
+}
+int FileManager::TRYPREVIOUS()
+{
+    return read(false, true);
+}
 
 int FileManager::fetch(KeyRef key, bool clearOnFail)
 {
@@ -542,8 +556,14 @@ void FileManager::restoreCurrent(const RowRef& ref)
     dropAhead();
 }
 
-int FileManager::FETCH(KeyRef key) { return fetch(key, true); }
-int FileManager::TRYFETCH(KeyRef key) { return fetch(key, false); }
+int FileManager::FETCH(KeyRef key)
+{
+    return fetch(key, true);
+}
+int FileManager::TRYFETCH(KeyRef key)
+{
+    return fetch(key, false);
+}
 
 // ---------------------------------------------------------------------------------------------
 // New records and numbering
@@ -637,7 +657,7 @@ int FileManager::primeAutoInc(bool quiet)
             level = reserveOnce(err, failedKey);
             if (level == LEVEL_BENIGN)
                 return LEVEL_BENIGN;
-            if (level == LEVEL_FATAL) {  // reading the highest number failed
+            if (level == LEVEL_FATAL) { // reading the highest number failed
                 capture(err);
                 SETERROR(MSG_RETRIEVAL_ERROR);
                 return quiet ? LEVEL_NOTIFY : THROW();
@@ -649,13 +669,19 @@ int FileManager::primeAutoInc(bool quiet)
         SETERROR(MSG_AUTOINC_ERROR);
         if (quiet)
             return LEVEL_NOTIFY;
-        if (THROW() != LEVEL_BENIGN)  // "Try Again?" answered no
+        if (THROW() != LEVEL_BENIGN) // "Try Again?" answered no
             return LEVEL_NOTIFY;
     }
 }
 
-int FileManager::PRIMEAUTOINC() { return primeAutoInc(false); }
-int FileManager::TRYPRIMEAUTOINC() { return primeAutoInc(true); }
+int FileManager::PRIMEAUTOINC()
+{
+    return primeAutoInc(false);
+}
+int FileManager::TRYPRIMEAUTOINC()
+{
+    return primeAutoInc(true);
+}
 
 int FileManager::CANCELAUTOINC(RelationManager* relate)
 {
@@ -730,8 +756,14 @@ int FileManager::insertOrFail(bool quiet)
     return quiet ? LEVEL_NOTIFY : THROW();
 }
 
-int FileManager::INSERT() { return insertOrFail(false); }
-int FileManager::TRYINSERT() { return insertOrFail(true); }
+int FileManager::INSERT()
+{
+    return insertOrFail(false);
+}
+int FileManager::TRYINSERT()
+{
+    return insertOrFail(true);
+}
 
 int FileManager::updateOrFail(bool quiet, bool showChanged)
 {
@@ -751,8 +783,8 @@ int FileManager::updateOrFail(bool quiet, bool showChanged)
         setError(err, StoreStatus::NOT_FOUND, ERR_RECORD_NOT_FOUND, "Record Not Found");
     } else if (hooked && !f()->read(storedRef, stored, err)) {
         // gone: the conflict below, as the update itself would report it
-    } else if (int refused = hooked && storedRef.rev == cur_.rev ? hooks.before(event)
-                                                                 : LEVEL_BENIGN;
+    } else if (int refused =
+                   hooked && storedRef.rev == cur_.rev ? hooks.before(event) : LEVEL_BENIGN;
                refused != LEVEL_BENIGN) {
         // A record changed meanwhile is not offered to the hooks; the update reports it.
         return refused;
@@ -768,7 +800,8 @@ int FileManager::updateOrFail(bool quiet, bool showChanged)
         }
     }
     capture(err);
-    if (err.status == StoreStatus::CHANGED || (hasCurrent_ && err.status == StoreStatus::NOT_FOUND)) {
+    if (err.status == StoreStatus::CHANGED ||
+        (hasCurrent_ && err.status == StoreStatus::NOT_FOUND)) {
         int id = showChanged ? MSG_RECORD_CHANGED_SHOWN : MSG_RECORD_CHANGED;
         SETERROR(id);
         if (!quiet)
@@ -788,8 +821,14 @@ int FileManager::updateOrFail(bool quiet, bool showChanged)
     return quiet ? LEVEL_NOTIFY : THROW();
 }
 
-int FileManager::UPDATE(bool showChanged) { return updateOrFail(false, showChanged); }
-int FileManager::TRYUPDATE() { return updateOrFail(true, false); }
+int FileManager::UPDATE(bool showChanged)
+{
+    return updateOrFail(false, showChanged);
+}
+int FileManager::TRYUPDATE()
+{
+    return updateOrFail(true, false);
+}
 
 int FileManager::DELETERECORD(bool ask)
 {
@@ -809,8 +848,7 @@ int FileManager::DELETERECORD(bool ask)
         setError(err, StoreStatus::NOT_FOUND, ERR_RECORD_NOT_FOUND, "Record Not Found");
     } else if (RowRef ref = cur_; hooked && !f()->read(ref, stored, err)) {
         // gone already: reported below
-    } else if (int refused = hooked ? hooks.before(event) : LEVEL_BENIGN;
-               refused != LEVEL_BENIGN) {
+    } else if (int refused = hooked ? hooks.before(event) : LEVEL_BENIGN; refused != LEVEL_BENIGN) {
         return refused;
     } else if (f()->remove(cur_, err)) {
         if (reserved_ && cur_.rowid == reservedRef_.rowid)

@@ -32,14 +32,14 @@ enum UseType : int {
 };
 
 class FileManager {
-public:
+  public:
     FileManager(Context& ctx, Tbl table);
     ~FileManager();
     FileManager(const FileManager&) = delete;
     FileManager& operator=(const FileManager&) = delete;
 
     const TableDecl& decl() const { return decl_; }
-    Record& rec() { return rec_; }  // the record buffer, KUN:RECORD
+    Record& rec() { return rec_; } // the record buffer, KUN:RECORD
     const Record& rec() const { return rec_; }
     Context& context() { return ctx_; }
 
@@ -119,13 +119,13 @@ public:
     // Identity and version of the current record (0 when there is none).
     RowRef current() const { return hasCurrent_ ? cur_ : RowRef{}; }
 
-private:
+  private:
     struct Position {
         int key = 0;
         enum Kind { START, AT_VALUES, AT_ROW } kind = START;
         Record values;
         RowRef row;
-        bool inclusive = false;  // AT_ROW: NEXT reads the row itself again
+        bool inclusive = false; // AT_ROW: NEXT reads the row itself again
     };
     struct FileSnapshot {
         uint16_t id;

@@ -31,8 +31,8 @@ std::vector<FilterField> filterFields(int tableNo, AnswerService& answers)
 {
     auto it = builderTables().find(tableNo);
     if (it == builderTables().end()) {
-        answers.message({"Ukjent tabell: " + std::to_string(tableNo), "Advarsel",
-                         Icon::Exclamation, BUTTON_OK, BUTTON_OK});
+        answers.message({"Ukjent tabell: " + std::to_string(tableNo), "Advarsel", Icon::Exclamation,
+                         BUTTON_OK, BUTTON_OK});
         return {};
     }
     std::vector<FilterField> fields;

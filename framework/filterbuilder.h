@@ -11,9 +11,9 @@
 namespace tavlo {
 
 struct FilterField {
-    std::string name;   // as written in filters, "KUN:PostNr"
-    std::string label;  // "PostNr"
-    int type;           // 1 whole number, 2 decimal, 3 text, 4 date, 5 time
+    std::string name;  // as written in filters, "KUN:PostNr"
+    std::string label; // "PostNr"
+    int type;          // 1 whole number, 2 decimal, 3 text, 4 date, 5 time
 };
 
 // The fields offered for a table number (1, 2, 3, 5, 13), those its declarations give a label,
@@ -23,15 +23,15 @@ std::vector<FilterField> filterFields(int tableNo, AnswerService& answers);
 const char* valuePicture(int valueType);
 
 class FilterBuilder {
-public:
+  public:
     FilterBuilder(int tableNo, std::string& expression, AnswerService& answers);
 
     const std::vector<FilterField>& fields() const { return fields_; }
     const std::string& expression() const { return expression_; }
 
-    std::string field;  // "Felt"
-    int op = 1;         // 1 =, 2 <>, 3 <, 4 >, 5 <=, 6 >=
-    std::string value;  // "Verdi", as typed (dates and times as their serial numbers)
+    std::string field; // "Felt"
+    int op = 1;        // 1 =, 2 <>, 3 <, 4 >, 5 <=, 6 >=
+    std::string value; // "Verdi", as typed (dates and times as their serial numbers)
     int valueType = 0;
 
     // "Verdi" as typed under the value type's picture: a date or time is held as its serial
@@ -52,7 +52,7 @@ public:
     // "Slett filter".
     void clear();
 
-private:
+  private:
     std::string& expression_;
     AnswerService& answers_;
     std::vector<FilterField> fields_;

@@ -28,8 +28,7 @@ class PagedTableModel : public QAbstractTableModel {
 
     struct Column {
         Column() = default;
-        Column(int field, QString heading, std::string picture = {},
-               Qt::Alignment alignment = {},
+        Column(int field, QString heading, std::string picture = {}, Qt::Alignment alignment = {},
                std::function<std::string(const Record&)> text = {})
             : field(field), heading(std::move(heading)), picture(std::move(picture)),
               alignment(alignment), text(std::move(text))

@@ -13,10 +13,17 @@ namespace {
 // Wider pictures are mistakes; capping keeps a bad picture from allocating without bound.
 constexpr int kMaxWidth = 255;
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-char upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+char upper(char c)
+{
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
 
-std::string_view trimmed(std::string_view s) {
+std::string_view trimmed(std::string_view s)
+{
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
         s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
@@ -25,7 +32,8 @@ std::string_view trimmed(std::string_view s) {
 }
 
 // Reads a run of digits at s[pos]; -1 when there is none.
-int readNumber(std::string_view s, std::size_t& pos) {
+int readNumber(std::string_view s, std::size_t& pos)
+{
     int v = -1;
     while (pos < s.size() && isDigit(s[pos])) {
         v = std::min((v < 0 ? 0 : v) * 10 + (s[pos] - '0'), 100000);
@@ -34,11 +42,13 @@ int readNumber(std::string_view s, std::size_t& pos) {
     return v;
 }
 
-bool atEndOrBlank(std::string_view s, std::size_t pos) {
+bool atEndOrBlank(std::string_view s, std::size_t pos)
+{
     return pos == s.size() || (pos + 1 == s.size() && upper(s[pos]) == 'B');
 }
 
-Picture describeNumber(std::string_view s) {
+Picture describeNumber(std::string_view s)
+{
     Picture p;
     std::size_t pos = 0;
     if (pos < s.size() && s[pos] == '-') {
@@ -89,7 +99,8 @@ Picture describeNumber(std::string_view s) {
 }
 
 // Dates and times share their shape: [0]format[separator][B].
-Picture describeDateOrTime(std::string_view s, Picture::Kind kind) {
+Picture describeDateOrTime(std::string_view s, Picture::Kind kind)
+{
     Picture p;
     std::size_t pos = 0;
     if (pos + 1 < s.size() && s[pos] == '0' && isDigit(s[pos + 1])) {
@@ -115,7 +126,8 @@ Picture describeDateOrTime(std::string_view s, Picture::Kind kind) {
     return p;
 }
 
-Picture describePattern(std::string_view s) {
+Picture describePattern(std::string_view s)
+{
     Picture p;
     if (s.size() >= 2 && upper(s.back()) == 'B' && upper(s[s.size() - 2]) == 'P') {
         p.blank = true;
@@ -129,7 +141,8 @@ Picture describePattern(std::string_view s) {
 }
 
 // The text of a number under a number picture; nullopt when it is wider than the picture.
-std::optional<std::string> numberText(const Picture& p, const Decimal& value) {
+std::optional<std::string> numberText(const Picture& p, const Decimal& value)
+{
     const Decimal r = value.rounded(p.places);
     if (p.blank && r.isZero())
         return std::string(std::size_t(p.width), ' ');
@@ -169,37 +182,41 @@ std::optional<std::string> numberText(const Picture& p, const Decimal& value) {
     return p.fill == '*' ? sign + pad + body : pad + sign + body;
 }
 
-std::string twoDigits(int v) {
+std::string twoDigits(int v)
+{
     char buf[16];
     std::snprintf(buf, sizeof buf, "%02d", v % 100);
     return buf;
 }
 
-std::string dayOrMonth(int v, bool leadingZero) {
+std::string dayOrMonth(int v, bool leadingZero)
+{
     return leadingZero ? twoDigits(v) : std::to_string(v);
 }
 
 enum class Order { DMY, MDY, YMD };
 
-Order dateOrder(int format) {
+Order dateOrder(int format)
+{
     switch (format) {
     case 1:
-    case 2:
-        return Order::MDY;
+    case 2: return Order::MDY;
     case 10:
     case 11:
-    case 12:
-        return Order::YMD;
-    default:
-        return Order::DMY;
+    case 12: return Order::YMD;
+    default: return Order::DMY;
     }
 }
 
-bool isDateSeparator(char c) { return c == '.' || c == '/' || c == '-' || c == ' '; }
+bool isDateSeparator(char c)
+{
+    return c == '.' || c == '/' || c == '-' || c == ' ';
+}
 
 } // namespace
 
-Picture describe(std::string_view picture) {
+Picture describe(std::string_view picture)
+{
     std::string_view s = trimmed(picture);
     if (!s.empty() && s.front() == '@')
         s.remove_prefix(1);
@@ -208,14 +225,10 @@ Picture describe(std::string_view picture) {
     const char kind = upper(s.front());
     s.remove_prefix(1);
     switch (kind) {
-    case 'N':
-        return describeNumber(s);
-    case 'D':
-        return describeDateOrTime(s, Picture::Kind::Date);
-    case 'T':
-        return describeDateOrTime(s, Picture::Kind::Time);
-    case 'P':
-        return describePattern(s);
+    case 'N': return describeNumber(s);
+    case 'D': return describeDateOrTime(s, Picture::Kind::Date);
+    case 'T': return describeDateOrTime(s, Picture::Kind::Time);
+    case 'P': return describePattern(s);
     case 'S': {
         Picture p;
         std::size_t pos = 0;
@@ -225,37 +238,34 @@ Picture describe(std::string_view picture) {
         p.kind = Picture::Kind::Text;
         return p;
     }
-    default:
-        return {};
+    default: return {};
     }
 }
 
-std::string format(std::string_view picture, const Decimal& value) {
+std::string format(std::string_view picture, const Decimal& value)
+{
     const Picture p = describe(picture);
     switch (p.kind) {
     case Picture::Kind::Number: {
         auto text = numberText(p, value);
         return text ? *text : std::string(std::size_t(p.width), '#');
     }
-    case Picture::Kind::Date:
-        return formatDate(picture, int32_t(value.toInt()));
-    case Picture::Kind::Time:
-        return formatTime(picture, int32_t(value.toInt()));
-    case Picture::Kind::Pattern:
-        return formatPattern(picture, value.toString(0));
-    case Picture::Kind::Text:
-        return formatText(picture, value.toString());
-    case Picture::Kind::Invalid:
-        break;
+    case Picture::Kind::Date: return formatDate(picture, int32_t(value.toInt()));
+    case Picture::Kind::Time: return formatTime(picture, int32_t(value.toInt()));
+    case Picture::Kind::Pattern: return formatPattern(picture, value.toString(0));
+    case Picture::Kind::Text: return formatText(picture, value.toString());
+    case Picture::Kind::Invalid: break;
     }
     return value.toString();
 }
 
-std::string format(std::string_view picture, int64_t value) {
+std::string format(std::string_view picture, int64_t value)
+{
     return format(picture, Decimal::fromInt(value));
 }
 
-std::string formatDate(std::string_view picture, int32_t dayNumber) {
+std::string formatDate(std::string_view picture, int32_t dayNumber)
+{
     const Picture p = describe(picture);
     if (p.kind != Picture::Kind::Date)
         return date::format(dayNumber);
@@ -267,24 +277,18 @@ std::string formatDate(std::string_view picture, int32_t dayNumber) {
     const std::string month = dayOrMonth(d.month, p.leadingZero);
     const std::string year = std::to_string(d.year);
     switch (p.format) {
-    case 1:
-        return month + sep + day + sep + twoDigits(d.year);
-    case 2:
-        return month + sep + day + sep + year;
-    case 5:
-        return day + sep + month + sep + twoDigits(d.year);
-    case 10:
-        return twoDigits(d.year) + sep + month + sep + day;
-    case 11:
-        return twoDigits(d.year) + twoDigits(d.month) + twoDigits(d.day);
-    case 12:
-        return year + twoDigits(d.month) + twoDigits(d.day);
-    default:
-        return day + sep + month + sep + year;
+    case 1: return month + sep + day + sep + twoDigits(d.year);
+    case 2: return month + sep + day + sep + year;
+    case 5: return day + sep + month + sep + twoDigits(d.year);
+    case 10: return twoDigits(d.year) + sep + month + sep + day;
+    case 11: return twoDigits(d.year) + twoDigits(d.month) + twoDigits(d.day);
+    case 12: return year + twoDigits(d.month) + twoDigits(d.day);
+    default: return day + sep + month + sep + year;
     }
 }
 
-std::string formatTime(std::string_view picture, int32_t hundredths) {
+std::string formatTime(std::string_view picture, int32_t hundredths)
+{
     Picture p = describe(picture);
     if (p.kind != Picture::Kind::Time) {
         p.kind = Picture::Kind::Time;
@@ -299,25 +303,23 @@ std::string formatTime(std::string_view picture, int32_t hundredths) {
     const std::string sep(1, p.separator);
     const std::string hour = dayOrMonth(h, p.leadingZero);
     switch (p.format) {
-    case 2:
-        return twoDigits(h) + twoDigits(m);
-    case 4:
-        return hour + sep + twoDigits(m) + sep + twoDigits(s);
-    case 5:
-        return twoDigits(h) + twoDigits(m) + twoDigits(s);
-    default:
-        return hour + sep + twoDigits(m);
+    case 2: return twoDigits(h) + twoDigits(m);
+    case 4: return hour + sep + twoDigits(m) + sep + twoDigits(s);
+    case 5: return twoDigits(h) + twoDigits(m) + twoDigits(s);
+    default: return hour + sep + twoDigits(m);
     }
 }
 
-std::string formatText(std::string_view picture, std::string_view text) {
+std::string formatText(std::string_view picture, std::string_view text)
+{
     const Picture p = describe(picture);
     if (p.kind != Picture::Kind::Text)
         return std::string(text);
     return text::truncate(text, std::size_t(p.width));
 }
 
-std::string formatPattern(std::string_view picture, std::string_view digits) {
+std::string formatPattern(std::string_view picture, std::string_view digits)
+{
     const Picture p = describe(picture);
     if (p.kind != Picture::Kind::Pattern)
         return std::string(digits);
@@ -338,7 +340,8 @@ std::string formatPattern(std::string_view picture, std::string_view digits) {
     return out;
 }
 
-std::optional<Decimal> parseNumber(std::string_view picture, std::string_view text) {
+std::optional<Decimal> parseNumber(std::string_view picture, std::string_view text)
+{
     const Picture p = describe(picture);
     if (p.kind != Picture::Kind::Number)
         return Decimal::parse(text);
@@ -395,7 +398,8 @@ std::optional<Decimal> parseNumber(std::string_view picture, std::string_view te
     return result;
 }
 
-std::optional<int32_t> parseDate(std::string_view picture, std::string_view text) {
+std::optional<int32_t> parseDate(std::string_view picture, std::string_view text)
+{
     const Picture p = describe(picture);
     const Order order = p.kind == Picture::Kind::Date ? dateOrder(p.format) : Order::DMY;
     const std::string_view s = trimmed(text);
@@ -442,7 +446,8 @@ std::optional<int32_t> parseDate(std::string_view picture, std::string_view text
     return date::parse(dmy);
 }
 
-std::optional<int32_t> parseTime(std::string_view /*picture*/, std::string_view text) {
+std::optional<int32_t> parseTime(std::string_view /*picture*/, std::string_view text)
+{
     const std::string_view s = trimmed(text);
     if (s.empty())
         return 0;

@@ -21,8 +21,7 @@ bool isText(const TableDecl& t, int field)
 // Linking values are equal under the keys' rule: texts without regard to case.
 bool sameValue(const Record& a, int fa, const Record& b, int fb)
 {
-    return isText(a.decl(), fa) ? text::collate(a.str(fa), b.str(fb)) == 0
-                                : a.num(fa) == b.num(fb);
+    return isText(a.decl(), fa) ? text::collate(a.str(fa), b.str(fb)) == 0 : a.num(fa) == b.num(fb);
 }
 
 bool belongsTo(const RelationDecl& rel, const Record& child, const Record& parent)
@@ -37,7 +36,7 @@ void copyLinks(const RelationDecl& rel, Record& child, const Record& parent)
 {
     for (auto [pf, cf] : rel.links) {
         if (isText(child.decl(), cf))
-            child.setStr(cf, parent.str(pf));  // cut to the child's width
+            child.setStr(cf, parent.str(pf)); // cut to the child's width
         else
             child.setNum(cf, parent.num(pf));
     }
@@ -68,11 +67,11 @@ void clearLinks(const RelationDecl& rel, Record& child)
 
 // Saves a manager's record and position and gives them back on every way out.
 class KeepPlace {
-public:
+  public:
     explicit KeepPlace(FileManager& m) : m_(m), file_(m.SAVEFILE()) {}
     ~KeepPlace() { m_.RESTOREFILE(file_, true); }
 
-private:
+  private:
     FileManager& m_;
     uint16_t file_;
 };
@@ -95,7 +94,7 @@ void RelationManager::registerRelations()
         return;
     registered_ = true;
     if (tavlo::table(table_).isAlias())
-        return;  // aliases have no relations of their own
+        return; // aliases have no relations of their own
     for (const auto& rel : relations()) {
         if (rel.parent == table_)
             related_.push_back({rel.child, &rel, true});
@@ -219,7 +218,7 @@ bool RelationManager::enlistAll(Transaction& tx, const std::set<Tbl>& tables)
         auto& m = ctx_.access(t);
         m.OPEN();
         bool ok = tx.enlist(m, err);
-        m.CLOSE();  // the transaction keeps the file; the tree keeps the table open
+        m.CLOSE(); // the transaction keeps the file; the tree keeps the table open
         if (!ok) {
             recordStoreError(ctx_.errorState(), err);
             return false;
@@ -268,7 +267,7 @@ int RelationManager::eachChild(const RelationDecl& rel, const Record& parent,
 {
     auto& child = me();
     KeepPlace keep(child);
-    std::set<int64_t> done;  // a child that stays under the parent's values is not visited twice
+    std::set<int64_t> done; // a child that stays under the parent's values is not visited twice
     for (;;) {
         // Positioned anew each time: the child just written may have left the key's range.
         positionOnChildren(rel, parent);
@@ -360,7 +359,7 @@ int RelationManager::UPDATE(bool fromForm)
         old.copyFrom(saved_);
     } else if (before.rowid == 0 || m.USEFILE() != LEVEL_BENIGN ||
                !m.file()->read(stored, old, readErr)) {
-        old.copyFrom(m.rec());  // nothing stored to compare with: no link has changed
+        old.copyFrom(m.rec()); // nothing stored to compare with: no link has changed
     }
     WriteTree tree;
     updateTree(tree);

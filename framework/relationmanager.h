@@ -19,7 +19,7 @@ class Context;
 class Transaction;
 
 class RelationManager {
-public:
+  public:
     RelationManager(Context& ctx, Tbl table);
 
     FileManager& me();
@@ -28,7 +28,7 @@ public:
     int OPEN(bool inTree = false);
     void CLOSE(bool inTree = false);
     void SETOPENRELATED(bool on = true) { openRelated_ = on; }
-    void SETQUICKSCAN(bool, bool = false) {}  // sequential reads already come in pages
+    void SETQUICKSCAN(bool, bool = false) {} // sequential reads already come in pages
     // Remembers the record's linking values; UPDATE compares against them.
     int SAVE();
     // fromForm: a record changed meanwhile by another user is shown (error 8 instead of 7).
@@ -37,12 +37,11 @@ public:
     int CANCELAUTOINC();
 
     // Called by a parent's manager on this, the child's.
-    int UPDATESECONDARY(const RelationDecl& rel, const Record& parentOld,
-                        const Record& parentNew);
+    int UPDATESECONDARY(const RelationDecl& rel, const Record& parentOld, const Record& parentNew);
     int DELETESECONDARY(const RelationDecl& rel, const Record& parent);
 
     int GETNBRELATIONS();
-    const RelationDecl* GETRELATION(int n);  // 1-based; nullptr past the end
+    const RelationDecl* GETRELATION(int n); // 1-based; nullptr past the end
     // 1 when this table is the parent in relation n, 0 when it is the child.
     int GETRELATIONTYPE(int n);
     int GETNBFILES();
@@ -51,11 +50,11 @@ public:
     // tree is kept.
     static std::function<void()> afterChildWrite;
 
-private:
+  private:
     struct Related {
         Tbl table;
         const RelationDecl* rel;
-        bool asParent;  // this table is the parent in rel
+        bool asParent; // this table is the parent in rel
     };
     void registerRelations();
     void walkOpen(int pass);

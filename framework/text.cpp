@@ -79,21 +79,41 @@ uint32_t weight(char32_t c)
         return c << 8;
     auto letter = [](char l, int after = 0) { return (static_cast<uint32_t>(l) << 8) + after; };
     switch (c) {
-    case 0xC0: case 0xC1: case 0xC2: case 0xC3: return letter('A', 1);
+    case 0xC0:
+    case 0xC1:
+    case 0xC2:
+    case 0xC3: return letter('A', 1);
     case 0xC7: return letter('C', 1);
     case 0xD0: return letter('D', 1);
-    case 0xC8: case 0xC9: case 0xCA: case 0xCB: return letter('E', 1);
-    case 0xCC: case 0xCD: case 0xCE: case 0xCF: return letter('I', 1);
+    case 0xC8:
+    case 0xC9:
+    case 0xCA:
+    case 0xCB: return letter('E', 1);
+    case 0xCC:
+    case 0xCD:
+    case 0xCE:
+    case 0xCF: return letter('I', 1);
     case 0xD1: return letter('N', 1);
-    case 0xD2: case 0xD3: case 0xD4: case 0xD5: case 0x152: return letter('O', 1);
-    case 0x160: case 0xDF: return letter('S', 1);
-    case 0xD9: case 0xDA: case 0xDB: return letter('U', 1);
-    case 0xDC: case 0xDD: case 0x178: return letter('Y', 1);
+    case 0xD2:
+    case 0xD3:
+    case 0xD4:
+    case 0xD5:
+    case 0x152: return letter('O', 1);
+    case 0x160:
+    case 0xDF: return letter('S', 1);
+    case 0xD9:
+    case 0xDA:
+    case 0xDB: return letter('U', 1);
+    case 0xDC:
+    case 0xDD:
+    case 0x178: return letter('Y', 1);
     case 0x17D: return letter('Z', 1);
-    case 0xC6: case 0xC4: return letter('Z', 2);  // Æ, Ä
-    case 0xD8: case 0xD6: return letter('Z', 3);  // Ø, Ö
-    case 0xC5: return letter('Z', 4);             // Å
-    case 0xDE: return letter('Z', 5);             // Þ
+    case 0xC6:
+    case 0xC4: return letter('Z', 2); // Æ, Ä
+    case 0xD8:
+    case 0xD6: return letter('Z', 3); // Ø, Ö
+    case 0xC5: return letter('Z', 4); // Å
+    case 0xDE: return letter('Z', 5); // Þ
     default: return 0x1000000u + c;
     }
 }

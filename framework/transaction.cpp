@@ -23,7 +23,7 @@ bool Transaction::enlist(FileManager& m, StoreError& err)
     const std::string& path = m.filePath();
     if (std::find(paths_.begin(), paths_.end(), path) != paths_.end())
         return true;
-    TableFile* current = m.file();  // a view already when an outer transaction runs
+    TableFile* current = m.file(); // a view already when an outer transaction runs
     if (!root_) {
         root_ = current;
         rootPath_ = path;
@@ -90,7 +90,7 @@ void Transaction::finish()
         ctx_.unroute(rootPath_);
     for (const auto& v : views_)
         ctx_.unroute(v->path());
-    views_.clear();  // statements of the views go before their schemas
+    views_.clear(); // statements of the views go before their schemas
     if (root_ && !root_->inTransaction())
         for (const auto& schema : attached_)
             root_->detach(schema);

@@ -15,7 +15,7 @@ class Context;
 class FileManager;
 
 class Transaction {
-public:
+  public:
     explicit Transaction(Context& ctx) : ctx_(ctx) {}
     ~Transaction();
     Transaction(const Transaction&) = delete;
@@ -30,14 +30,14 @@ public:
     // The file that carries the transaction (for messages).
     const std::string& rootPath() const { return rootPath_; }
 
-private:
+  private:
     void finish();
 
     Context& ctx_;
     TableFile* root_ = nullptr;
     std::string rootPath_;
     std::vector<std::string> paths_;
-    std::vector<std::string> attached_;  // schema names on the root connection
+    std::vector<std::string> attached_; // schema names on the root connection
     std::vector<std::unique_ptr<TableFile>> views_;
     bool begun_ = false;
     bool ownsRoutes_ = true;

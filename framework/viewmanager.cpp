@@ -178,7 +178,7 @@ void ViewManager::buildCondition()
             file().THROW(MSG_VIEW_OPEN_ERROR);
             condition_.reset();
             rangeValues_.clear();
-                    file().setWalkCondition(nullptr);
+            file().setWalkCondition(nullptr);
             return;
         }
         SqlCondition f = parsed->toSql();

@@ -17,7 +17,7 @@ class Context;
 class RelationManager;
 
 class ViewManager {
-public:
+  public:
     static constexpr const char* kStandardFilter = "5 Standard";
     static constexpr int kPageSize = 20;
 
@@ -42,7 +42,7 @@ public:
     // A named filter of the current order; an empty expression removes it. Without a name the
     // filter is the order's standard one.
     void SETFILTER(const std::string& expression, const std::string& name = kStandardFilter);
-    std::string filterText() const;  // the named filters of the current order joined by AND
+    std::string filterText() const; // the named filters of the current order joined by AND
     void SETORDER(const std::string& order);
     void APPENDORDER(const std::string& order);
     const std::string& orderText() const;
@@ -75,7 +75,7 @@ public:
 
     FileManager& file();
 
-private:
+  private:
     struct Range {
         enum Kind { NONE, CURRENT, BETWEEN, RELATION } kind = NONE;
         int field = -1;
@@ -86,19 +86,19 @@ private:
         KeyRef key;
         std::string order;
         Range range;
-        std::map<std::string, std::string> filters;  // by name
+        std::map<std::string, std::string> filters; // by name
     };
     int read(bool forward);
     void buildCondition();
 
     Context* ctx_ = nullptr;
-    Tbl table_{};  // given by INIT
+    Tbl table_{}; // given by INIT
     RelationManager* relate_ = nullptr;
     std::vector<SortOrder> orders_;
     int sort_ = 0;
     bool open_ = false;
     std::unique_ptr<SqlCondition> condition_;
-    std::vector<std::pair<int, std::string>> rangeValues_;  // field, value (as text)
+    std::vector<std::pair<int, std::string>> rangeValues_; // field, value (as text)
 };
 
 } // namespace tavlo

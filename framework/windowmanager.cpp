@@ -23,7 +23,7 @@ struct Input {
 // The input last written in each form. Shared by every context: the same form opened from
 // another register recalls it too.
 class History {
-public:
+  public:
     void remember(const std::string& form, Input input)
     {
         std::lock_guard guard(lock_);
@@ -38,7 +38,7 @@ public:
         return it->second;
     }
 
-private:
+  private:
     mutable std::mutex lock_;
     std::map<std::pair<std::string, Tbl>, Input> values_;
 };
@@ -70,7 +70,7 @@ int knownRequest(int request)
     case DeleteRecord:
     case ViewRecord: return request;
     }
-    return ViewRecord;  // a form started without a request must not write anything
+    return ViewRecord; // a form started without a request must not write anything
 }
 
 } // namespace
@@ -274,7 +274,7 @@ WindowManager::Outcome WindowManager::writeChange()
             focus();
             return Outcome::Stay;
         }
-        m.SETERROR(0);  // so that a conflict is told from this write only
+        m.SETERROR(0); // so that a conflict is told from this write only
         setBusy(true);
         int level = relate().UPDATE(true);
         setBusy(false);
@@ -402,7 +402,7 @@ void WindowManager::kill()
     open_ = false;
     FileManager& m = primary();
     if (holdsNumber_ && m.autoNumberReserved())
-        relate().CANCELAUTOINC();  // children added to the reserved record go with it
+        relate().CANCELAUTOINC(); // children added to the reserved record go with it
     holdsNumber_ = false;
     if (saved_)
         m.RESTOREBUFFER(saved_, false);

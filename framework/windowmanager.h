@@ -50,22 +50,22 @@ inline int GlobalResponse = 0;
 // What follows a successful insert.
 enum InsertAction : int {
     INSERT_NONE = 1,  // view forms
-    INSERT_CLOSE = 2,  // close the form
+    INSERT_CLOSE = 2, // close the form
     INSERT_STAY = 3,  // stay open with a fresh record
-    INSERT_QUERY = 4,  // ask "Record Added": Yes stays with a fresh record, No closes
+    INSERT_QUERY = 4, // ask "Record Added": Yes stays with a fresh record, No closes
 };
 enum ChangeAction : int {
     CHANGE_NONE = 1,  // stay open
-    CHANGE_CLOSE = 2,  // close the form
+    CHANGE_CLOSE = 2, // close the form
 };
 enum DeleteAction : int {
-    DELETE_NONE = 1,  // delete without asking
-    DELETE_WARN = 2,  // ask "Bekreft Sletting" first
+    DELETE_NONE = 1, // delete without asking
+    DELETE_WARN = 2, // ask "Bekreft Sletting" first
 };
 // Bits of the cancel action, for a form whose record has unsaved changes.
 enum CancelAction : int {
     CANCEL_SAVE = 1,  // offer to save ("Lagre post": Yes saves, No leaves, Cancel stays)
-    CANCEL_QUERY = 2,  // ask first
+    CANCEL_QUERY = 2, // ask first
     // Without CANCEL_SAVE: "Changes will be lost!" (No stays). CANCEL_SAVE alone saves without
     // asking.
 };
@@ -78,19 +78,19 @@ struct FormSettings {
     bool batch = false;     // never close itself after a write
     bool hasOk = true;      // OK writes and (per the actions) closes
     bool hasSave = false;   // Save writes and stays
-    bool historyKey = true;  // Ctrl+H recalls the previous record's values (ditto)
+    bool historyKey = true; // Ctrl+H recalls the previous record's values (ditto)
 };
 
 // What the form asks of its view. Any callback may be left empty.
 struct FormView {
-    std::function<void()> focusFirstField;  // after every failure, and on a fresh record
+    std::function<void()> focusFirstField; // after every failure, and on a fresh record
     std::function<void(int)> closeForm;    // the form has ended with this response
     std::function<void()> refreshFields;   // the buffer changed under the controls
     std::function<void(bool)> setBusy;     // busy cursor on/off around writes
 };
 
 class WindowManager {
-public:
+  public:
     // procedure: the form's procedure name (registered with the error manager while the form
     // runs, and the key of its history values).
     WindowManager(Context& ctx, std::string procedure, Tbl primary, int request = GlobalRequest);
@@ -142,7 +142,7 @@ public:
     // The record inserted last, for the caller's list to show (rowid 0 when none).
     RowRef insertedAt() const { return insertedAt_; }
 
-protected:
+  protected:
     // Sets the defaults of a freshly primed record (after the number was reserved).
     virtual void primeFields() {}
     // A change or view form that finds its record itself (the one parameter record) reads it
@@ -156,7 +156,7 @@ protected:
     // tables.
     virtual void afterClose(int /*response*/) {}
 
-private:
+  private:
     enum class After { Ok, Stay, Leave };
     enum class Outcome { Written, Stay, Leave };
 
@@ -181,13 +181,13 @@ private:
     FormSettings settings_;
     FormView view_;
     int response_ = RequestCancelled;
-    bool open_ = false;  // between init() and the end: files open, procedure registered
+    bool open_ = false; // between init() and the end: files open, procedure registered
     bool closed_ = false;
     bool busy_ = false;
     bool holdsNumber_ = false;  // a number reserved by or for this form, not yet written
-    bool callerPrimed_ = false;  // the caller's priming (its range) is repeated for fresh records
+    bool callerPrimed_ = false; // the caller's priming (its range) is repeated for fresh records
     Record template_;
-    uint16_t saved_ = 0;  // the record store's copy, for changed()
+    uint16_t saved_ = 0; // the record store's copy, for changed()
     Record baseline_;    // the same values, to tell which fields the user typed
     RowRef insertedAt_;
 };

@@ -22,8 +22,8 @@ int32_t standardMvaSats(Context& ctx)
         return GLO::STD_MVA_SATS;
     const Record keep = par.rec();
     par.SET(PAR::KeyParameterId);
-    const int32_t sats = par.NEXT() == LEVEL_BENIGN ? par.rec().get(PAR::STDMVASATS)
-                                                   : GLO::STD_MVA_SATS;
+    const int32_t sats =
+        par.NEXT() == LEVEL_BENIGN ? par.rec().get(PAR::STDMVASATS) : GLO::STD_MVA_SATS;
     par.rec() = keep;
     par.CLOSE();
     return sats;

@@ -17,8 +17,7 @@ constexpr const char* kGroupFilterId = "3";
 
 } // namespace
 
-ProduktKartotek::ProduktKartotek(Context& ctx)
-    : FilteredRegister(ctx, kProduktTabell, Tbl::PRODUKT)
+ProduktKartotek::ProduktKartotek(Context& ctx) : FilteredRegister(ctx, kProduktTabell, Tbl::PRODUKT)
 {
     auto view = std::make_unique<ViewManager>();
     view->INIT(ctx, Tbl::PRODUKT);
@@ -40,9 +39,8 @@ ProduktKartotek::ProduktKartotek(Context& ctx)
         {PRO::LAGERBEHOLDNING.no, "Lagerbeholding", "@n-14.`2", Qt::AlignRight,
          lagerbeholdningFormat},
         {PRO::ENHETSBENEVNING.no, "Enhet", "@s20"}};
-    makeBrowse(
-        std::move(view), std::move(columns),
-        std::vector<std::string>{"Produktnr", "Navn", "Produktgruppe"});
+    makeBrowse(std::move(view), std::move(columns),
+               std::vector<std::string>{"Produktnr", "Navn", "Produktgruppe"});
     browse().withoutLocator = {TabProduktgruppe};
     // Every row read looks up code texts: with the codes open for as long as the register is,
     // each lookup is a read and not an open and close of the file.

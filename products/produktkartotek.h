@@ -15,7 +15,16 @@ class Record;
 class ProduktKartotek : public FilteredRegister {
   public:
     enum Tab { TabProduktnr, TabNavn, TabProduktgruppe };
-    enum Kolonne { KolProduktnr, KolNavn, KolGruppe, KolPris, KolRabatt, KolMva, KolLager, KolEnhet };
+    enum Kolonne {
+        KolProduktnr,
+        KolNavn,
+        KolGruppe,
+        KolPris,
+        KolRabatt,
+        KolMva,
+        KolLager,
+        KolEnhet
+    };
 
     explicit ProduktKartotek(Context& ctx);
     ~ProduktKartotek() override;
@@ -27,7 +36,6 @@ class ProduktKartotek : public FilteredRegister {
     void setProduktgruppe(int32_t group);
     int32_t produktgruppe() const { return produktgruppe_; }
     std::string produktgruppeTekst();
-
 
     // The texts of the "Produktgruppe", "MVA" and "Lagerbeholding" columns.
     static std::string gruppeFormat(Context& ctx, int32_t group);

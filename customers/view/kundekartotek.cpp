@@ -27,7 +27,6 @@ namespace tavlo::desktop {
 
 namespace {
 
-
 QIcon tagIcon(bool on)
 {
     // Drawn here: the styles have no check mark that reads well in a list.

@@ -11,13 +11,13 @@
 
 #include "data/context.h"
 #include "data/globals.h"
-#include "framework/scriptedanswers.h"
 #include "framework/errorclass.h"
+#include "framework/scriptedanswers.h"
 
 namespace tavlo::testing {
 
 class DataFolderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         char pattern[] = "/tmp/tavlo-test-XXXXXX";

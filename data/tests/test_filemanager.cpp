@@ -1,5 +1,5 @@
-#include <sqlite3.h>
 #include <spawn.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 
 #include <set>
@@ -14,7 +14,7 @@ extern char** environ;
 namespace {
 
 class FileManagerTest : public DataFolderTest {
-protected:
+  protected:
     int addCustomer(Context& ctx, const std::string& name, int group = 0)
     {
         auto& kun = ctx.access(Tbl::KUNDE);
@@ -125,7 +125,7 @@ TEST_F(FileManagerTest, DescendingAndNotIndexedKeys)
               (std::vector<std::string>{"Mutter", "Skrue"}));
     EXPECT_EQ(walk(ctx, Tbl::PRODUKT, PRO::KeyNavn, PRO::NAVN).size(), 3u);
     pro.rec().clear();
-    EXPECT_EQ(pro.TRYFETCH(PRO::KeyProduktGruppe), LEVEL_NOTIFY);  // group 0 is not in the key
+    EXPECT_EQ(pro.TRYFETCH(PRO::KeyProduktGruppe), LEVEL_NOTIFY); // group 0 is not in the key
     pro.rec().set(PRO::PRODUKTGRUPPE, 3);
     EXPECT_EQ(pro.FETCH(PRO::KeyProduktGruppe), LEVEL_BENIGN);
     EXPECT_EQ(pro.rec().get(PRO::NAVN), "Skrue");
@@ -150,14 +150,14 @@ TEST_F(FileManagerTest, DuplicateKeysAreRefusedAndNamed)
               "Adding this record creates a duplicate entry for the key: KOD:KeyGruppe_Nr");
     EXPECT_EQ(kod.TRYINSERT(), LEVEL_NOTIFY);
     EXPECT_EQ(kod.lastError(), MSG_DUPLICATE_KEY);
-    EXPECT_EQ(answers.shown.size(), 1u);  // the try form shows nothing
+    EXPECT_EQ(answers.shown.size(), 1u); // the try form shows nothing
 
     auto& wpo = ctx.access(Tbl::WINPOS);
     wpo.OPEN();
     wpo.rec().set(WPO::WINDOWNAME, "KundeKartotek");
     wpo.rec().set(WPO::PROPERTYNAME, "XPos");
     ASSERT_EQ(wpo.INSERT(), LEVEL_BENIGN);
-    wpo.rec().set(WPO::WINDOWNAME, "KUNDEKARTOTEK");  // equal without regard to case
+    wpo.rec().set(WPO::WINDOWNAME, "KUNDEKARTOTEK"); // equal without regard to case
     EXPECT_EQ(wpo.INSERT(), LEVEL_NOTIFY);
     EXPECT_NE(answers.shown.back().text.find("WPO:KeyWindowName_PropretyName"), std::string::npos);
 }
@@ -259,7 +259,7 @@ TEST_F(FileManagerTest, ChangeCheckBetweenUsers)
     ASSERT_EQ(answers.shown.size(), 1u);
     EXPECT_EQ(answers.shown[0].caption, "Record Was Not Updated");
     EXPECT_NE(answers.shown[0].text.find("Ctrl+H"), std::string::npos);
-    EXPECT_EQ(kb.rec().get(KUN::NAVN), "Endret av A");  // the other user's version
+    EXPECT_EQ(kb.rec().get(KUN::NAVN), "Endret av A"); // the other user's version
 
     // Now B holds the current version and may save.
     kb.rec().set(KUN::NAVN, "Endret av B");
@@ -293,7 +293,7 @@ TEST_F(FileManagerTest, DeleteQuestionDeclinedDeletesNothing)
     EXPECT_EQ(kun.DELETERECORD(true), LEVEL_BENIGN);
     kun.rec().set(KUN::KUNDEID, id);
     EXPECT_EQ(kun.FETCH(KUN::KeyKundeId), LEVEL_NOTIFY);
-    EXPECT_EQ(kun.rec().get(KUN::KUNDEID), 0);  // FETCH clears the buffer on failure
+    EXPECT_EQ(kun.rec().get(KUN::KUNDEID), 0); // FETCH clears the buffer on failure
 }
 
 TEST_F(FileManagerTest, NestedUseGivesTheCallerItsRecordAndPositionBack)
@@ -305,8 +305,8 @@ TEST_F(FileManagerTest, NestedUseGivesTheCallerItsRecordAndPositionBack)
     auto& kun = ctx.access(Tbl::KUNDE);
     kun.OPEN();
     kun.SET(KUN::KeyNavn);
-    ASSERT_EQ(kun.NEXT(), LEVEL_BENIGN);  // A
-    ASSERT_EQ(kun.NEXT(), LEVEL_BENIGN);  // B
+    ASSERT_EQ(kun.NEXT(), LEVEL_BENIGN); // A
+    ASSERT_EQ(kun.NEXT(), LEVEL_BENIGN); // B
     kun.rec().set(KUN::ADRESSE, "ulagret endring");
     {
         ProcedureScope lookup(ctx, "HENTKUNDE");
@@ -348,7 +348,7 @@ TEST_F(FileManagerTest, SnapshotsAndPositions)
     uint16_t buf = kun.SAVEBUFFER();
     EXPECT_EQ(buf, 1);
     EXPECT_TRUE(kun.EQUALBUFFER(buf));
-    kun.rec().set(KUN::DIV, "notat");  // memos count as changes
+    kun.rec().set(KUN::DIV, "notat"); // memos count as changes
     EXPECT_FALSE(kun.EQUALBUFFER(buf));
     kun.RESTOREBUFFER(buf);
     EXPECT_EQ(buf, 0);
@@ -463,12 +463,12 @@ TEST_F(FileManagerTest, LockedFileOpensReadOnlyAndUseBeforeOpenIsAnError)
     EXPECT_EQ(answers.shown[0].text, "Could not get write access to KUNDE so trying read-only.");
     EXPECT_TRUE(kun.file()->readOnly());
     kun.SET(KUN::KeyKundeId);
-    EXPECT_EQ(kun.NEXT(), LEVEL_BENIGN);  // reading still works
+    EXPECT_EQ(kun.NEXT(), LEVEL_BENIGN); // reading still works
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
 
     kun.rec().set(KUN::NAVN, "Skrives ikke");
-    answers.answer(BUTTON_NO);  // "Try Again?"
+    answers.answer(BUTTON_NO); // "Try Again?"
     EXPECT_EQ(kun.INSERT(), LEVEL_NOTIFY);
     EXPECT_EQ(answers.shown.back().caption, "Auto Increment Error");
     kun.CLOSE();

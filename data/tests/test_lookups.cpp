@@ -29,10 +29,10 @@ TEST_F(LookupTest, CodesByGroupAndNumber)
     EXPECT_EQ(ctx.rec(Tbl::KODEVERK_ALIAS).get(KODA::TEKST), "Bergen");
 
     code = 9999;
-    VISKODA(ctx, 101, code, text);  // no flags: quiet, the code stays
+    VISKODA(ctx, 101, code, text); // no flags: quiet, the code stays
     EXPECT_EQ(text, "");
     EXPECT_EQ(code, 9999);
-    EXPECT_EQ(ctx.rec(Tbl::KODEVERK_ALIAS).get(KODA::TEKST), "");  // a miss clears the buffer
+    EXPECT_EQ(ctx.rec(Tbl::KODEVERK_ALIAS).get(KODA::TEKST), ""); // a miss clears the buffer
     EXPECT_TRUE(answers.shown.empty());
     VISKODA(ctx, 101, code, text, 1 | 2);
     ASSERT_EQ(answers.shown.size(), 1u);
@@ -131,9 +131,9 @@ TEST_F(LookupTest, PickListsOfferWhatIsInUseAndGiveBackTheCurrentValue)
     auto& alias = ctx.access(Tbl::KODEVERK_ALIAS);
     alias.OPEN();
     alias.rec().set(KODA::TEKST, "skjemaets egen");
-    answers.picks = {1, -1};  // the second row offered is code 3: code 2 is out of use
+    answers.picks = {1, -1}; // the second row offered is code 3: code 2 is out of use
     EXPECT_EQ(HENTKODA(ctx, 105, 1), 3);
-    EXPECT_EQ(HENTKODA(ctx, 105, 1), 1);  // left without a choice
+    EXPECT_EQ(HENTKODA(ctx, 105, 1), 1); // left without a choice
     EXPECT_EQ(answers.listsShown.size(), 2u);
     EXPECT_EQ(alias.rec().get(KODA::TEKST), "skjemaets egen");
     alias.CLOSE();
@@ -141,12 +141,12 @@ TEST_F(LookupTest, PickListsOfferWhatIsInUseAndGiveBackTheCurrentValue)
     int ola = addCustomer(ctx, "Ola", 2);
     int anne = addCustomer(ctx, "Anne", 1);
     answers.picks = {0, -1};
-    EXPECT_EQ(HENTKUNA(ctx, ola), anne);  // alphabetic order first
+    EXPECT_EQ(HENTKUNA(ctx, ola), anne); // alphabetic order first
     EXPECT_EQ(HENTKUNA(ctx, ola), 0);
 
     answers.picks = {1, -1};
     EXPECT_EQ(HENTKONA(ctx, ola, "Kari"), "Ola kontakt 1");
     EXPECT_EQ(HENTKONA(ctx, ola, "Kari"), "Kari");
-    answers.picks = {1};  // Anne has one contact: there is no second row
+    answers.picks = {1}; // Anne has one contact: there is no second row
     EXPECT_EQ(HENTKONA(ctx, anne, "Kari"), "Kari");
 }

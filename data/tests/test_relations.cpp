@@ -1,5 +1,5 @@
-#include <sqlite3.h>
 #include <spawn.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 
 #include "data/tests/fixture.h"
@@ -12,7 +12,7 @@ extern char** environ;
 namespace {
 
 class RelationTest : public DataFolderTest {
-protected:
+  protected:
     // How many records of a table hold `value` in an int field.
     int countWhere(Context& ctx, Tbl t, IntField f, int value)
     {
@@ -66,7 +66,7 @@ TEST_F(RelationTest, DeletingACustomerTakesItsContactsUnlessItHasInvoices)
 
     ASSERT_EQ(fetchCustomer(ctx, billed), LEVEL_BENIGN);
     EXPECT_EQ(relate.DELETE(false), LEVEL_NOTIFY);
-    ASSERT_EQ(answers.shown.size(), 1u);  // a refusal is not offered again
+    ASSERT_EQ(answers.shown.size(), 1u); // a refusal is not offered again
     EXPECT_EQ(answers.shown[0].caption, "Referential Integrity Delete Error");
     EXPECT_EQ(answers.shown[0].text,
               "This record is referenced from the file FAKTURA.TPS. This record cannot be deleted "
@@ -146,7 +146,7 @@ TEST_F(RelationTest, ProjectLinesKeepTwentyCharactersOfANewProjectId)
     ASSERT_EQ(prj.INSERT(), LEVEL_BENIGN);
     for (int day : {10, 20}) {
         pli.rec().clear();
-        pli.rec().set(PLI::PROSJEKTID, "p1");  // the key ignores case
+        pli.rec().set(PLI::PROSJEKTID, "p1"); // the key ignores case
         pli.rec().set(PLI::DATO, day);
         ASSERT_EQ(pli.INSERT(), LEVEL_BENIGN);
     }
@@ -229,9 +229,9 @@ TEST_F(RelationTest, ATransactionThatCannotBeginChangesNothing)
     auto& relate = ctx.relate(Tbl::KUNDE);
     relate.OPEN();
     ASSERT_EQ(fetchCustomer(ctx, id), LEVEL_BENIGN);
-    answers.answer(BUTTON_OK);  // "Access Denied": the contacts open read-only
-    answers.answer(BUTTON_OK);  // "Transaction cancelled"
-    answers.answer(BUTTON_NO);  // no second try
+    answers.answer(BUTTON_OK); // "Access Denied": the contacts open read-only
+    answers.answer(BUTTON_OK); // "Transaction cancelled"
+    answers.answer(BUTTON_NO); // no second try
     EXPECT_EQ(relate.DELETE(false), LEVEL_NOTIFY);
     ASSERT_EQ(answers.shown.size(), 3u);
     EXPECT_EQ(answers.shown[0].caption, "Access Denied");

@@ -63,7 +63,7 @@ TEST(DataModule, InitTakesTheMainProgramsManagerOnce)
     ErrorClass& before = TLFI::errorManager();
     EXPECT_NE(&before, &first);
     TLFI::INIT(first, nullptr);
-    TLFI::INIT(second, nullptr);  // a second call does nothing
+    TLFI::INIT(second, nullptr); // a second call does nothing
     EXPECT_EQ(&TLFI::errorManager(), &first);
     Context ctx;
     EXPECT_EQ(&ctx.errors(), &first);

@@ -8,7 +8,7 @@ using tavlo::testing::DataFolderTest;
 namespace {
 
 class ViewTest : public DataFolderTest {
-protected:
+  protected:
     void SetUp() override
     {
         DataFolderTest::SetUp();
@@ -44,7 +44,7 @@ protected:
 };
 
 class SkipOdd : public ViewManager {
-public:
+  public:
     int VALIDATERECORD() override
     {
         int id = file().rec().get(KON::KONTAKTID);
@@ -63,7 +63,7 @@ TEST_F(ViewTest, SortOrdersRangesAndPaging)
     v.ADDSORTORDER(KON::KeyKontaktId);
     int byCustomer = v.ADDSORTORDER(KON::KeyKundeId_Navn);
     v.OPEN();
-    auto all = ids(v);  // 60 records read in pages of 20
+    auto all = ids(v); // 60 records read in pages of 20
     ASSERT_EQ(all.size(), 60u);
     EXPECT_EQ(all.front(), 1);
     EXPECT_EQ(all.back(), 60);
@@ -121,8 +121,8 @@ TEST_F(ViewTest, NamedFiltersComposeAndABadOneIsIgnoredWithAMessage)
     for (int id : got)
         EXPECT_TRUE(id >= 21 && id % 3 == 1) << id;
 
-    v.SETFILTER("KON:PostNr < 2000");  // replaces the standard filter
-    v.SETFILTER("", "kunde");            // and this one goes
+    v.SETFILTER("KON:PostNr < 2000"); // replaces the standard filter
+    v.SETFILTER("", "kunde");         // and this one goes
     v.RESET();
     EXPECT_EQ(ids(v), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
 
@@ -154,7 +154,7 @@ TEST_F(ViewTest, RelationRangeFollowsTheParentInItsBuffer)
     auto& kun = ctx->access(Tbl::KUNDE);
     kun.OPEN();
     kun.rec().set(KUN::NAVN, "Forelder");
-    ASSERT_EQ(kun.INSERT(), LEVEL_BENIGN);  // customer 1
+    ASSERT_EQ(kun.INSERT(), LEVEL_BENIGN); // customer 1
     ViewManager v;
     v.INIT(*ctx, Tbl::KONTAKT);
     v.ADDSORTORDER(KON::KeyKundeId_Navn);

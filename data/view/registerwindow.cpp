@@ -73,8 +73,8 @@ void RegisterWindow::ended(int response)
 
 void RegisterWindow::CodeRange::show(bool on) const
 {
-    for (QWidget* w : {static_cast<QWidget*>(label), static_cast<QWidget*>(entry),
-                       static_cast<QWidget*>(text)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(label), static_cast<QWidget*>(entry), static_cast<QWidget*>(text)})
         w->setVisible(on);
 }
 

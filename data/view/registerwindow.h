@@ -26,11 +26,11 @@ class RegisterFilter;
 class RegisterWindow : public QWidget {
   public:
     struct Setup {
-        QString title;       // the window's caption
-        const char* name;    // the window position's name, also the object name
-        QString caption;     // the bold word before the filter's description
-        const char* list;    // the list's object name
-        QString menu;        // the menu's title
+        QString title;    // the window's caption
+        const char* name; // the window position's name, also the object name
+        QString caption;  // the bold word before the filter's description
+        const char* list; // the list's object name
+        QString menu;     // the menu's title
     };
     // selected: empty for a register started from the menu; else the register chooses a record
     // and its caller hears RequestCompleted (the record in the buffer) or RequestCancelled.

@@ -75,8 +75,11 @@ TEST(FilterBuilder, BuildsConditionsAsTheUserPutsThemTogether)
 TEST(FilterBuilder, EveryOfferedFieldIsAFieldOfItsTable)
 {
     ScriptedAnswers answers;
-    const std::pair<int, Tbl> tables[] = {
-        {1, Tbl::KUNDE}, {2, Tbl::PRODUKT}, {3, Tbl::FAKTURA}, {5, Tbl::GRUNNLAG}, {13, Tbl::PROSJEKT}};
+    const std::pair<int, Tbl> tables[] = {{1, Tbl::KUNDE},
+                                          {2, Tbl::PRODUKT},
+                                          {3, Tbl::FAKTURA},
+                                          {5, Tbl::GRUNNLAG},
+                                          {13, Tbl::PROSJEKT}};
     for (auto [no, t] : tables) {
         auto fields = filterFields(no, answers);
         ASSERT_FALSE(fields.empty()) << no;
@@ -91,7 +94,7 @@ TEST(FilterBuilder, EveryOfferedFieldIsAFieldOfItsTable)
         }
     }
     EXPECT_EQ(filterFields(1, answers).size(), 38u);
-    EXPECT_EQ(filterFields(3, answers).size(), 51u);  // the import batch number is offered twice
+    EXPECT_EQ(filterFields(3, answers).size(), 51u); // the import batch number is offered twice
     EXPECT_TRUE(answers.shown.empty());
     EXPECT_TRUE(filterFields(4, answers).empty());
     ASSERT_EQ(answers.shown.size(), 1u);

@@ -13,14 +13,18 @@ using tavlo::Decimal;
 
 namespace tavlo {
 // Readable failure messages.
-void PrintTo(const Decimal& d, std::ostream* os) { *os << d.toString(); }
+void PrintTo(const Decimal& d, std::ostream* os)
+{
+    *os << d.toString();
+}
 } // namespace tavlo
 namespace date = tavlo::date;
 namespace picture = tavlo::picture;
 
 namespace {
 
-Decimal dec(std::string_view text) {
+Decimal dec(std::string_view text)
+{
     auto d = Decimal::parse(text);
     EXPECT_TRUE(d.has_value()) << text;
     return d.value_or(Decimal{});
@@ -28,7 +32,8 @@ Decimal dec(std::string_view text) {
 
 } // namespace
 
-TEST(Decimal, RoundsHalfAwayFromZero) {
+TEST(Decimal, RoundsHalfAwayFromZero)
+{
     EXPECT_EQ(dec("0.005").rounded(2), dec("0.01"));
     EXPECT_EQ(dec("-0.005").rounded(2), dec("-0.01"));
     EXPECT_EQ(dec("0.0049999").rounded(2), dec("0"));
@@ -60,7 +65,8 @@ TEST(Decimal, RoundsHalfAwayFromZero) {
     EXPECT_FALSE(dec("100000").fits(7, 2));
 }
 
-TEST(Decimal, ComparesByValueAcrossScales) {
+TEST(Decimal, ComparesByValueAcrossScales)
+{
     EXPECT_EQ(Decimal::fromRaw(150, 2), Decimal::fromRaw(15, 1));
     EXPECT_EQ(Decimal::fromRaw(0, 5), Decimal{});
     EXPECT_GT(Decimal::fromInt(1), Decimal::fromRaw(99, 2));
@@ -76,7 +82,8 @@ TEST(Decimal, ComparesByValueAcrossScales) {
     EXPECT_EQ(Decimal::fromRaw(12, -2), Decimal::fromInt(1200));
 }
 
-TEST(Decimal, Arithmetic) {
+TEST(Decimal, Arithmetic)
+{
     EXPECT_EQ(dec("0.1") + dec("0.2"), dec("0.3"));
     EXPECT_EQ(dec("1.05") - Decimal::fromInt(2), dec("-0.95"));
     EXPECT_EQ(dec("-1.05") - dec("-1.05"), Decimal{});
@@ -107,7 +114,8 @@ TEST(Decimal, Arithmetic) {
 }
 
 // Dividing by zero is a programming error: it stops a test run, and recovers to 0 elsewhere.
-TEST(Decimal, DivisionByZero) {
+TEST(Decimal, DivisionByZero)
+{
     EXPECT_DEATH(
         {
             setenv(tavlo::testing::RecoveringAsserts::kVariable, "1", 1);
@@ -120,7 +128,8 @@ TEST(Decimal, DivisionByZero) {
     EXPECT_EQ(Decimal::divide(Decimal::fromInt(-5), Decimal::fromCents(0), 4).scale(), 4);
 }
 
-TEST(Decimal, Parses) {
+TEST(Decimal, Parses)
+{
     EXPECT_EQ(dec("1.234,50"), Decimal::fromCents(123450));
     EXPECT_EQ(dec("1,234.50"), Decimal::fromCents(123450));
     EXPECT_EQ(dec("-0,5"), dec("-0.5"));
@@ -144,7 +153,8 @@ TEST(Decimal, Parses) {
     EXPECT_FALSE(Decimal::parse(std::string(40, '9')).has_value());
 }
 
-TEST(Date, DayNumbers) {
+TEST(Date, DayNumbers)
+{
     EXPECT_EQ(date::fromYmd(1801, 1, 1), 4);
     EXPECT_EQ(date::fromYmd(1800, 12, 28), date::kNone);
     EXPECT_EQ(date::fromYmd(1800, 12, 31), date::kNone);
@@ -188,7 +198,8 @@ TEST(Date, DayNumbers) {
     EXPECT_GE(date::toYmd(today).year, 2024);
 }
 
-TEST(Date, ParsesAndFormats) {
+TEST(Date, ParsesAndFormats)
+{
     const int32_t nye = date::fromYmd(2004, 12, 31);
     EXPECT_EQ(date::parse("31.12.2004"), nye);
     EXPECT_EQ(date::parse(" 31.12.04 "), nye);
@@ -210,7 +221,8 @@ TEST(Date, ParsesAndFormats) {
     EXPECT_EQ(date::format(0), "");
 }
 
-TEST(Picture, Numbers) {
+TEST(Picture, Numbers)
+{
     using picture::format;
     EXPECT_EQ(format("@n-14.`2", dec("1234.5")), "      1.234,50");
     EXPECT_EQ(format("@n-14.`2", dec("-1234.5")), "     -1.234,50");
@@ -280,7 +292,8 @@ TEST(Picture, Numbers) {
     EXPECT_EQ(format("@n", dec("-1.50")), "-1.5");
 }
 
-TEST(Picture, DatesTimesTextsPatterns) {
+TEST(Picture, DatesTimesTextsPatterns)
+{
     using picture::formatDate;
     const int32_t d = date::fromYmd(2004, 1, 5);
     EXPECT_EQ(formatDate("@d06.B", date::fromYmd(2004, 1, 1)), "01.01.2004");

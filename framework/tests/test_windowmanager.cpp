@@ -28,7 +28,7 @@ struct Stored {
 };
 
 class FormTest : public DataFolderTest {
-protected:
+  protected:
     // The customer becomes the current record, as a register leaves it before starting a form.
     void select(Context& ctx, int id)
     {
@@ -70,11 +70,11 @@ protected:
 };
 
 class CustomerForm : public WindowManager {
-public:
+  public:
     using WindowManager::WindowManager;
     static constexpr int kToday = 74000;
 
-protected:
+  protected:
     void primeFields() override { record().set(KUN::REGISTRERINGSDATO, kToday); }
 };
 
@@ -154,7 +154,7 @@ TEST_F(FormTest, CancellingUnsavedChangesAsksPerTheCancelAction)
         WindowManager form(ctx, "KUNDEFORM", Tbl::KUNDE, ChangeRecord);
         form.init();
         form.record().set(KUN::NAVN, "Endret");
-        form.cancel();  // Cancel is preselected: stay
+        form.cancel(); // Cancel is preselected: stay
         ASSERT_FALSE(form.closed());
         ASSERT_EQ(answers.shown.size(), 1u);
         EXPECT_EQ(answers.shown[0].caption, "Lagre post");
@@ -252,7 +252,7 @@ TEST_F(FormTest, AViewFormWritesNothingWhateverIsPressed)
     ASSERT_EQ(form.init(), LEVEL_BENIGN);
     form.ditto();
     EXPECT_EQ(form.record().get(KUN::NAVN), "Bare se");
-    form.record().set(KUN::NAVN, "Skal ikke lagres");  // as a lookup might
+    form.record().set(KUN::NAVN, "Skal ikke lagres"); // as a lookup might
     form.ok();
     form.saveAndStay();
     EXPECT_FALSE(form.closed());
@@ -273,7 +273,7 @@ TEST_F(FormTest, InsertingStaysWithAFreshRecordAndTheNextNumber)
         form.bind(log.bindings());
         ASSERT_EQ(form.init(), LEVEL_BENIGN);
         EXPECT_EQ(form.record().get(KUN::KUNDEID), 1);
-        EXPECT_TRUE(customer(1));  // reserved in the file already
+        EXPECT_TRUE(customer(1)); // reserved in the file already
         form.record().set(KUN::NAVN, "Første");
         form.ok();
         ASSERT_FALSE(form.closed());
@@ -284,11 +284,11 @@ TEST_F(FormTest, InsertingStaysWithAFreshRecordAndTheNextNumber)
         EXPECT_EQ(form.record().get(KUN::REGISTRERINGSDATO), CustomerForm::kToday);
         EXPECT_EQ(log.focus, 1);
 
-        form.ditto();  // the previous record's input, under the new number
+        form.ditto(); // the previous record's input, under the new number
         EXPECT_EQ(form.record().get(KUN::KUNDEID), 2);
         form.ok();
         EXPECT_EQ(customer(2)->rec.get(KUN::NAVN), "Første");
-        form.cancel();  // the fresh record is untouched: no question
+        form.cancel(); // the fresh record is untouched: no question
         EXPECT_EQ(form.response(), RequestCompleted);
     }
     EXPECT_TRUE(answers.shown.empty());
@@ -316,7 +316,7 @@ TEST_F(FormTest, CancellingAnInsertGivesTheNumberBackWithItsChildren)
             WindowManager line(ctx, "FAKTURALINJEFORM", Tbl::FAKLINJE, InsertRecord);
             line.settings().insertAction = INSERT_STAY;
             line.init();
-            EXPECT_EQ(line.record().get(FLI::FAKLINJEID), firstLine);  // not numbered twice
+            EXPECT_EQ(line.record().get(FLI::FAKLINJEID), firstLine); // not numbered twice
             line.ok();
             EXPECT_EQ(line.record().get(FLI::FAKTURAID), invoice);
             line.ok();
@@ -394,7 +394,7 @@ TEST_F(FormTest, AConflictOnARenamedProjectCanBeSavedAfterwards)
     ASSERT_EQ(other.UPDATE(), LEVEL_BENIGN);
     other.CLOSE();
 
-    form.record().set(PRJ::PROSJEKTID, "P2");  // the lines follow, in one transaction
+    form.record().set(PRJ::PROSJEKTID, "P2"); // the lines follow, in one transaction
     form.ok();
     form.ditto();
     form.ok();
@@ -416,7 +416,7 @@ TEST_F(FormTest, AFailedWriteKeepsTheFormOpenUntilTheUserChooses)
     int id = addCustomer(ctx, "Låst", 1);
     auto& kon = ctx.access(Tbl::KONTAKT);
     kon.OPEN();
-    ASSERT_EQ(kon.USEFILE(), LEVEL_BENIGN);  // opened for writing before another holds it
+    ASSERT_EQ(kon.USEFILE(), LEVEL_BENIGN); // opened for writing before another holds it
     select(ctx, id);
     sqlite3* holder = nullptr;
     ASSERT_EQ(sqlite3_open(path("KONTAKT.TPS").c_str(), &holder), SQLITE_OK);
@@ -426,7 +426,7 @@ TEST_F(FormTest, AFailedWriteKeepsTheFormOpenUntilTheUserChooses)
         WindowManager form(ctx, "KUNDEFORM", Tbl::KUNDE, ChangeRecord);
         form.bind(log.bindings());
         form.init();
-        form.record().set(KUN::KUNDEID, 500);  // the contact must follow
+        form.record().set(KUN::KUNDEID, 500); // the contact must follow
         for (unsigned b : {BUTTON_OK, BUTTON_YES, BUTTON_OK, BUTTON_CANCEL})
             answers.answer(b);
         form.ok();

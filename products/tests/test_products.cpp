@@ -131,8 +131,10 @@ TEST_F(ProduktTest, CellsShowCodeTextsAndOnlyWhatTheProductHas)
 TEST_F(ProduktTest, FiltersAreAppliedRefusedOrForgotten)
 {
     Context ctx(&errors);
-    const int dyr = add(ctx, "Dyr", [](Record& r) { r.set(PRO::ENHETSPRIS, Decimal::fromInt(900)); });
-    const int billig = add(ctx, "Billig", [](Record& r) { r.set(PRO::ENHETSPRIS, Decimal::fromInt(5)); });
+    const int dyr =
+        add(ctx, "Dyr", [](Record& r) { r.set(PRO::ENHETSPRIS, Decimal::fromInt(900)); });
+    const int billig =
+        add(ctx, "Billig", [](Record& r) { r.set(PRO::ENHETSPRIS, Decimal::fromInt(5)); });
     addFilter(ctx, 2, 4, "Dyre", "PRO:EnhetsPris > 100", "Dyre varer");
 
     // The fixed filter applies at opening; one that no longer exists leaves the list whole.
@@ -246,7 +248,8 @@ TEST_F(ProduktTest, StockFieldsOpenWithStockControl)
     EXPECT_FALSE(f->lagerstyringChanged());
     f->cancel();
 
-    auto v = form(ctx, ViewRecord, add(ctx, "Sett", [](Record& r) { r.set(PRO::LAGERSTYRING, 1); }));
+    auto v =
+        form(ctx, ViewRecord, add(ctx, "Sett", [](Record& r) { r.set(PRO::LAGERSTYRING, 1); }));
     EXPECT_EQ(v->caption(), "View Record");
     EXPECT_FALSE(v->lagerAapen());
     EXPECT_FALSE(v->mvaAapen());

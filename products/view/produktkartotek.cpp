@@ -76,8 +76,8 @@ class ProduktkartotekWindow : public RegisterWindow {
 
 void PRODUKTKARTOTEK(Context& ctx, std::function<void(int response)> selected)
 {
-    auto* w = new ProduktkartotekWindow(ctx, std::make_unique<ProduktKartotek>(ctx),
-                                        std::move(selected));
+    auto* w =
+        new ProduktkartotekWindow(ctx, std::make_unique<ProduktKartotek>(ctx), std::move(selected));
     contextwindows::show(ctx, w);
     w->start();
 }

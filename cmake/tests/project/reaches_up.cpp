@@ -1,4 +1,4 @@
 // A foundation file that reaches into the data module; never compiled.
-#include "framework/text.h"
 #include "data/tables.h"
+#include "framework/text.h"
 #include <string>

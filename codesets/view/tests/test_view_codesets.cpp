@@ -15,11 +15,11 @@
 
 #include "codesets/kodeverkform.h"
 #include "codesets/tests/codes.h"
-#include "framework/widgets/tests/windowfixture.h"
 #include "codesets/view/codesets_view.h"
 #include "framework/widgets/browsewidget.h"
 #include "framework/widgets/contextwindows.h"
 #include "framework/widgets/formwindow.h"
+#include "framework/widgets/tests/windowfixture.h"
 
 using namespace tavlo;
 
@@ -81,7 +81,6 @@ class CodeWindowsTest : public tavlo::testing::WithWindows<tavlo::testing::Codes
         if (const char* dir = std::getenv("TAVLO_SCREENS"))
             w->grab().save(QString::fromUtf8(dir) + "/" + file);
     }
-
 };
 
 } // namespace

@@ -13,10 +13,10 @@
 #include "customers/view/customers_view.h"
 #include "data/slots.h"
 #include "data/tests/fixture.h"
-#include "framework/widgets/tests/windowfixture.h"
 #include "framework/widgets/browsewidget.h"
 #include "framework/widgets/contextwindows.h"
 #include "framework/widgets/formwindow.h"
+#include "framework/widgets/tests/windowfixture.h"
 
 using namespace tavlo;
 
@@ -88,7 +88,6 @@ class KundekartotekWindowTest : public tavlo::testing::WithWindows<tavlo::testin
             ->initStyleOption(&o, index);
         return o.text;
     }
-
 };
 
 } // namespace

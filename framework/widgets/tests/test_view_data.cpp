@@ -13,9 +13,9 @@
 
 #include "data/datafolder.h"
 #include "data/tests/fixture.h"
-#include "framework/widgets/tests/windowfixture.h"
 #include "data/view/data_view.h"
 #include "framework/widgets/contextwindows.h"
+#include "framework/widgets/tests/windowfixture.h"
 
 using namespace tavlo;
 
@@ -36,7 +36,6 @@ class DataWindowsTest : public tavlo::testing::WithWindows<tavlo::testing::DataF
         fm.CLOSE();
         return n;
     }
-
 };
 
 } // namespace

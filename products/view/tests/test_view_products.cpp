@@ -14,11 +14,11 @@
 
 #include "data/globals.h"
 #include "data/tests/fixture.h"
-#include "framework/widgets/tests/windowfixture.h"
 #include "framework/filemanager.h"
 #include "framework/widgets/browsewidget.h"
 #include "framework/widgets/contextwindows.h"
 #include "framework/widgets/formwindow.h"
+#include "framework/widgets/tests/windowfixture.h"
 #include "products/view/products_view.h"
 
 using namespace tavlo;
@@ -70,7 +70,6 @@ class ProduktWindowTest : public tavlo::testing::WithWindows<tavlo::testing::Dat
             names << tabs->tabText(i);
         return names;
     }
-
 };
 
 } // namespace
