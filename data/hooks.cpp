@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "data/kreditnota.h"
 #include "data/stock.h"
 #include "framework/errorclass.h"
 
@@ -61,6 +62,7 @@ WriteHooks& writeHooks()
     static WriteHooks hooks = [] {
         WriteHooks h;
         addStockRules(h);
+        addKreditnotaRules(h);
         return h;
     }();
     return hooks;

@@ -106,7 +106,7 @@ LagfilerOutcome LAGFILER::start()
     if (choice.grunnlag)
         empty({Tbl::GRULINJE, Tbl::GRUNNLAG});
     if (choice.fakturaer) {
-        empty({Tbl::FAKLINJE, Tbl::FAKTURA});
+        empty({Tbl::FAKLINJE, Tbl::FAKTURA, Tbl::KREDITERT});
         emptyArchive();
     }
     if (choice.prosjekter)

@@ -14,7 +14,9 @@
 #include "framework/date.h"
 #include "framework/filemanager.h"
 #include "framework/text.h"
+#include "invoices/view/invoices_view.h"
 #include "products/view/products_view.h"
+#include "projects/view/projects_view.h"
 
 namespace tavlo::tlma {
 
@@ -78,8 +80,10 @@ void initModules(ErrorClass& errors, INIClass* settings)
     TLFI_VIEW::INIT(errors, settings);
     TLKU_VIEW::INIT(errors, settings);
     TLPR_VIEW::INIT(errors, settings);
+    TLFA_VIEW::INIT(errors, settings);
     TLKO_VIEW::INIT(errors, settings);
     TLDR_VIEW::INIT(errors, settings);
+    TLPJ_VIEW::INIT(errors, settings);
 }
 
 void killModules()
@@ -87,8 +91,10 @@ void killModules()
     TLFI_VIEW::KILL();
     TLKU_VIEW::KILL();
     TLPR_VIEW::KILL();
+    TLFA_VIEW::KILL();
     TLKO_VIEW::KILL();
     TLDR_VIEW::KILL();
+    TLPJ_VIEW::KILL();
 }
 
 bool readParameters(Context& ctx)

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,10 @@
 #include "data/context.h"
 #include "data/datafolder.h"
 #include "data/globals.h"
+#include "data/lookups.h"
+#include "framework/filemanager.h"
 #include "framework/answer.h"
+#include "invoices/kopierfaktura.h"
 #include "shell/cli.h"
 
 namespace {
@@ -78,6 +82,16 @@ constexpr const char* kUsage = R"usage(Bruk:
       (som må finnes), og skriver BACKUP.INI der. Kopiene blir riktige også mens andre
       bruker datamappen. Skriver ut kopiene, én per linje. Spør ikke om noe; meldingen til
       slutt kommer på standard feil. Mangler én kopi, er avslutningskoden 1.
+
+  tavlo copy-invoice MAPPE FAKTURANR [--credit] [--status N] [--no-dates] [--no-lines]
+      Kopierer fakturaen med linjene til en ny faktura, som Kopier faktura i fakturakartoteket,
+      uten å spørre, og skriver ut nummeret den nye fakturaen fikk. --credit lager en
+      kreditnota (totalsummen med motsatt fortegn, betalt på forfallsdatoen) som husker
+      hvilken faktura den krediterer. Statusen er parameterens standard for kopi eller
+      kreditnota, eller N fra --status; en status med «kreditnota» merket gir alltid
+      kreditnota. --no-dates beholder fakturaens datoer i stedet for dagens dato og ny
+      forfallsdato, --no-lines kopierer uten linjer (og uten summer). Lagerbeholdningen
+      endres ikke. Alt skrives i én transaksjon: feiler noe, er ingenting skrevet.
 
   Valg for records:
       --archive    arbeid på arkivet: FAKTURA og FAKLINJE leser og skriver BAKTURA.TPS og
@@ -231,6 +245,61 @@ int backup(const std::vector<std::string>& args)
     return 0;
 }
 
+// The register's copy of an invoice, with the dialog's choices as options.
+int copyInvoice(const std::vector<std::string>& args)
+{
+    std::vector<std::string> positional;
+    bool credit = false, noDates = false, noLines = false;
+    std::optional<int32_t> status;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--credit")
+            credit = true;
+        else if (a == "--no-dates")
+            noDates = true;
+        else if (a == "--no-lines")
+            noLines = true;
+        else if (a == "--status" && i + 1 < args.size())
+            status = boundOrFail(a, args[++i]);
+        else if (a.rfind("--", 0) == 0)
+            throw Failure{"Ukjent valg: " + a + " (se tavlo --help)"};
+        else
+            positional.push_back(a);
+    }
+    if (positional.size() != 2)
+        throw Failure{"Bruk: tavlo copy-invoice MAPPE FAKTURANR [--credit] [--status N] "
+                      "[--no-dates] [--no-lines]"};
+    const int32_t id = boundOrFail("FAKTURANR", positional[1]);
+    std::string message;
+    if (!isDataFolder(positional[0], message))
+        throw Failure{message};
+    setDataFolder(positional[0]);
+
+    Context ctx;
+    FileManager& fak = ctx.access(Tbl::FAKTURA);
+    if (fak.OPEN() != LEVEL_BENIGN)
+        return 1; // the record store has said why
+    fak.rec().clear();
+    fak.rec().set(FAK::FAKTURAID, id);
+    const bool found = id != 0 && fak.TRYFETCH(FAK::KeyFakturaId) == LEVEL_BENIGN;
+    fak.CLOSE();
+    if (!found)
+        throw Failure{"Faktura nr " + positional[1] + " finnes ikke"};
+    KopierValg valg = kopierForslag(ctx, credit);
+    if (status) {
+        if (!SETKODA(ctx, 105, *status))
+            throw Failure{"Fakturastatus " + std::to_string(*status) + " finnes ikke"};
+        valg.fakturaStatus = *status;
+    }
+    valg.oppdaterDatoer = !noDates;
+    valg.kopierLinjer = !noLines;
+    const int32_t ny = kopierFaktura(ctx, id, valg, true);
+    if (ny == 0)
+        return 1; // it has said why
+    std::cout << ny << '\n';
+    return 0;
+}
+
 int run(const std::vector<std::string>& args, CliAnswers& answers)
 {
     if (args.empty()) {
@@ -251,6 +320,8 @@ int run(const std::vector<std::string>& args, CliAnswers& answers)
         return codes(rest);
     if (cmd == "backup")
         return backup(rest);
+    if (cmd == "copy-invoice")
+        return copyInvoice(rest);
     throw Failure{"Ukjent kommando: " + cmd + " (se tavlo --help)"};
 }
 

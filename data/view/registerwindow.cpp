@@ -83,6 +83,17 @@ RegisterWindow::CodeRange RegisterWindow::codeRange(const char* label, const cha
                                                     std::function<void(int32_t)> set,
                                                     std::function<std::string()> text)
 {
+    return range(
+        label, name, [this, group](int32_t current) { return HENTKODA(ctx_, group, current); },
+        std::move(get), std::move(set), std::move(text));
+}
+
+RegisterWindow::CodeRange RegisterWindow::range(const char* label, const char* name,
+                                                std::function<int32_t(int32_t current)> pick,
+                                                std::function<int32_t()> get,
+                                                std::function<void(int32_t)> set,
+                                                std::function<std::string()> text)
+{
     CodeRange r{new QLabel(QString::fromUtf8(label), this), new QLineEdit(this), new QLabel(this)};
     r.entry->setObjectName(QString::fromLatin1(name));
     r.entry->setAlignment(Qt::AlignRight);
@@ -101,7 +112,7 @@ RegisterWindow::CodeRange RegisterWindow::codeRange(const char* label, const cha
         if (code != get())
             apply(code);
     });
-    installLookup(r.entry, [this, group, get, apply] { apply(HENTKODA(ctx_, group, get())); });
+    installLookup(r.entry, [pick, get, apply] { apply(pick(get())); });
     r.text->setText(QString::fromStdString(text()));
     return r;
 }

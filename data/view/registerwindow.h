@@ -52,6 +52,11 @@ class RegisterWindow : public QWidget {
     CodeRange codeRange(const char* label, const char* name, int32_t group,
                         std::function<int32_t()> get, std::function<void(int32_t)> set,
                         std::function<std::string()> text);
+    // The same for any number the lookup key picks (a customer, say): `pick` is given the
+    // current number and answers the chosen one.
+    CodeRange range(const char* label, const char* name,
+                    std::function<int32_t(int32_t current)> pick, std::function<int32_t()> get,
+                    std::function<void(int32_t)> set, std::function<std::string()> text);
 
     // The button row, left to right; a request button is enabled while the list offers it.
     QPushButton* button(const char* text, const char* name);

@@ -140,7 +140,7 @@ TEST_F(cli, InitMakesEveryTableFileAndTheParameterRecordOnce)
         "KUNDE.TPS",   "KONTAKT.TPS",  "PRODUKT.TPS",  "PROSJEKT.TPS", "PRJLINJE.TPS",
         "FAKTURA.TPS", "FAKLINJE.TPS", "GRUNNLAG.TPS", "GRULINJE.TPS", "KODEVERK.TPS",
         "EGENDEF.TPS", "FILTER.TPS",   "PARAM.TPS",    "WINPOS.TPS",   "DUMMY.TPS",
-        "BAKTURA.TPS", "BAKLINJE.TPS"};
+        "BAKTURA.TPS", "BAKLINJE.TPS", "KREDITERT.TPS"};
     std::set<std::string> listed;
     std::size_t lines = 0;
     for (std::size_t from = 0, nl; (nl = r.out.find('\n', from)) != std::string::npos;
@@ -609,6 +609,67 @@ TEST_F(cli, DeletedInvoiceLinesGiveTheirQuantityBackToStock)
               "PRO:PRODUKTID,PRO:LAGERBEHOLDNING\n1,19.50\n2,10.00\n");
 }
 
+TEST_F(cli, CopyInvoiceMakesACopyOrACreditNoteAndPrintsItsNumber)
+{
+    init();
+    // The standard codes: status 1 "Faktura", 2 "Kreditnota" (KOD:BYTE1 = 1).
+    insert("PRODUKT", {"PRO:NAVN=Skrue", "PRO:LAGERSTYRING=1", "PRO:LAGERBEHOLDNING=10"});
+    insert("FAKTURA", {"FAK:KUNDENAVN=Ola", "FAK:TOTALSUM=125", "FAK:FAKTURADATO=01.11.2026",
+                       "FAK:FORFALLSDATO=15.11.2026", "FAK:BETALTDATO=10.11.2026"});
+    insert("FAKLINJE", {"FLI:FAKTURAID=1", "FLI:LINJENR=1", "FLI:PRODUKTID=1", "FLI:ANTALL=3"});
+    const std::string fields = "--fields";
+    const std::string which =
+        "FAK:FAKTURAID,FAK:TOTALSUM,FAK:KREDITNOTA,FAK:FAKTURASTATUS,FAK:FAKTURADATO,"
+        "FAK:BETALTDATO";
+
+    Outcome r = run({"copy-invoice", dir, "1", "--no-dates", "--status", "1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "2\n");
+    EXPECT_EQ(r.err, "");
+    r = run({"copy-invoice", dir, "1", "--credit", "--no-dates", "--status", "2"});
+    EXPECT_EQ(r.out, "3\n");
+    EXPECT_EQ(records({"FAKTURA", "list", fields, which}).out,
+              "FAK:FAKTURAID,FAK:TOTALSUM,FAK:KREDITNOTA,FAK:FAKTURASTATUS,FAK:FAKTURADATO,"
+              "FAK:BETALTDATO\n"
+              "1,125.00,0,0,01.11.2026,10.11.2026\n"
+              "2,125.00,0,1,01.11.2026,10.11.2026\n"
+              "3,-125.00,1,2,01.11.2026,10.11.2026\n");
+    EXPECT_EQ(records({"KREDITERT", "list"}).out, "KRE:KREDITNOTAID,KRE:FAKTURAID\n3,1\n");
+    EXPECT_EQ(records({"FAKLINJE", "list", fields, "FLI:FAKLINJEID,FLI:FAKTURAID,FLI:ANTALL"}).out,
+              "FLI:FAKLINJEID,FLI:FAKTURAID,FLI:ANTALL\n1,1,3.00\n2,2,3.00\n3,3,3.00\n");
+    // No stock change.
+    EXPECT_EQ(records({"PRODUKT", "list", fields, "PRO:LAGERBEHOLDNING"}).out,
+              "PRO:LAGERBEHOLDNING\n10.00\n");
+    // A deleted credit note takes its note along.
+    EXPECT_EQ(records({"FAKTURA", "delete", "3"}).status, 0);
+    EXPECT_EQ(records({"KREDITERT", "list"}).out, "KRE:KREDITNOTAID,KRE:FAKTURAID\n");
+}
+
+TEST_F(cli, CopyOfAMissingInvoiceOrStatusIsOneLineAndWritesNothing)
+{
+    init();
+    insert("FAKTURA", {"FAK:KUNDENAVN=Ola"});
+    const auto before = folderBytes(dir);
+    EXPECT_TRUE(failsWithOneLine(run({"copy-invoice", dir, "7"}), "Faktura nr 7 finnes ikke"));
+    EXPECT_TRUE(failsWithOneLine(run({"copy-invoice", dir, "1", "--status", "9"}),
+                                 "Fakturastatus 9 finnes ikke"));
+    EXPECT_TRUE(failsWithOneLine(run({"copy-invoice", dir, "x"}), "FAKTURANR"));
+    EXPECT_TRUE(failsWithOneLine(run({"copy-invoice", dir, "1", "--kredit"}), "--kredit"));
+    EXPECT_EQ(folderBytes(dir), before);
+}
+
+TEST_F(cli, AProjectLineTakesNoIdLongerThanItHolds)
+{
+    init();
+    const auto before = folderBytes(dir);
+    EXPECT_TRUE(failsWithOneLine(
+        records({"PRJLINJE", "insert", "PLI:PROSJEKTID=" + std::string(21, 'P')}), "20 tegn"));
+    EXPECT_EQ(folderBytes(dir), before);
+    EXPECT_EQ(insert("PRJLINJE", {"PLI:PROSJEKTID=" + std::string(20, 'P'), "PLI:INN=10,005"}),
+              "1\n");
+    EXPECT_EQ(records({"PRJLINJE", "list", "--fields", "PLI:INN"}).out, "PLI:INN\n10.01\n");
+}
+
 TEST_F(cli, DeleteOfAMissingOrForbiddenRecordChangesNothing)
 {
     init();
@@ -740,7 +801,7 @@ TEST_F(cli, BackupCopiesEveryTableFileIntoAFolderTavloCanRead)
     Outcome r = run({"backup", dir, target});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "Info: Sikkerhetskopieringen er fullført\n");
-    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 17); // the copies, one a line
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 18); // the copies, one a line
     EXPECT_EQ(r.out.rfind(target + "/PARAM.TPS\n", 0), 0u);
     std::set<std::string> copies = filesIn(dir);
     copies.insert("BACKUP.INI");

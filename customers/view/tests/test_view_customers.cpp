@@ -26,9 +26,8 @@ class KundekartotekWindowTest : public tavlo::testing::WithWindows<tavlo::testin
   protected:
     void SetUp() override
     {
-        DataFolderTest::SetUp();
+        WithWindows::SetUp();
         GLO::FAST_FILTERID_KUNDE = 0;
-        ctx = std::make_unique<Context>(&errors);
         addCode(*ctx, 101, 5003, "BERGEN");
         addCode(*ctx, 103, 2, "Storkunder");
     }

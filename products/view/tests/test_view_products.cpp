@@ -29,10 +29,9 @@ class ProduktWindowTest : public tavlo::testing::WithWindows<tavlo::testing::Dat
   protected:
     void SetUp() override
     {
-        DataFolderTest::SetUp();
+        WithWindows::SetUp();
         GLO::FAST_FILTERID_PRODUKT = 0;
         GLO::STD_MVA_TYPE = 1;
-        ctx = std::make_unique<Context>(&errors);
     }
     void TearDown() override
     {

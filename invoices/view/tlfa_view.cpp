@@ -1,0 +1,9 @@
+#include "data/slots.h"
+#include "invoices/tlfa.h"
+#include "invoices/view/invoices_view.h"
+
+namespace TLFA_VIEW {
+
+TAVLO_DESKTOP_MODULE(TLFA)
+
+} // namespace TLFA_VIEW
