@@ -46,7 +46,10 @@ std::unique_ptr<BrowseClass> ProsjektForm::linjer()
     view->ADDRANGE(PLI::PROSJEKTID.no);
     auto list = std::make_unique<BrowseClass>(
         ctx, std::move(view),
-        std::vector<PagedTableModel::Column>{{PLI::DATO.no, "Dato", "@d06.B", {}},
+        // The first column holds only the row's icon, drawn by the window.
+        std::vector<PagedTableModel::Column>{{PLI::FAKTURAID.no, "", "@s2", Qt::AlignLeft,
+                                              [](const Record&) { return std::string(); }},
+                                             {PLI::DATO.no, "Dato", "@d06.B", {}},
                                              {PLI::TEKST.no, "Tekst", "@s50", {}},
                                              {PLI::INN.no, "Inn", "@n-14.`2B", Qt::AlignRight},
                                              {PLI::UT.no, "Ut", "@n-14.`2B", Qt::AlignRight}},

@@ -32,7 +32,7 @@ ProsjektKartotek::ProsjektKartotek(Context& ctx)
     Context* c = &ctx;
     std::vector<PagedTableModel::Column> columns{
         {PRJ::PROSJEKTID.no, "ProsjektId", "@s20"},
-        {PRJ::STARTDATO.no, "StartDato", "@d6b"},
+        {PRJ::STARTDATO.no, "StartDato", "@d06.B"},
         {PRJ::TYPE.no, "Type", "@s30", Qt::AlignLeft,
          [c](const Record& r) { return typeFormat(*c, r.get(PRJ::TYPE)); }},
         {PRJ::NAVN.no, "Navn", "@s50"},

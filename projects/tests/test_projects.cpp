@@ -255,8 +255,9 @@ TEST_F(ProsjektTest, TheLineListShowsTheProjectsLinesWithTheirInvoiceMarks)
     // Newest first, as the key runs.
     EXPECT_EQ(marks, (std::vector<int>{ProsjektForm::MarkFakturalinje, ProsjektForm::MarkFaktura,
                                        0}));
-    EXPECT_EQ(m.data(m.index(2, 3)).toString(), "");     // "Ut" of 0 is blank
-    EXPECT_EQ(m.data(m.index(2, 2)).toString(), "10,00");
+    EXPECT_EQ(m.data(m.index(2, 0)).toString(), "");     // the icon's column
+    EXPECT_EQ(m.data(m.index(2, 4)).toString(), "");     // "Ut" of 0 is blank
+    EXPECT_EQ(m.data(m.index(2, 3)).toString(), "10,00");
 }
 
 TEST_F(ProsjektTest, ANewLineIsDatedTodayAndBelongsToTheOpenProject)

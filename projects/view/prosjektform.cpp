@@ -140,6 +140,9 @@ QWidget* regnskapPage(FormWindow* w, ProsjektForm& rules)
     linjer->setObjectName(QStringLiteral("linjer"));
     linjer->table()->setItemDelegate(new LinjeDelegate(linjer->table()));
     linjer->table()->setMinimumHeight(linjer->fontMetrics().height() * 12);
+    // Room for a whole date beside the icons.
+    linjer->table()->setColumnWidth(1, linjer->fontMetrics().horizontalAdvance(
+                                           QStringLiteral("00.00.00000")));
 
     auto* buttons = new QHBoxLayout;
     if (!rules.readOnly()) {

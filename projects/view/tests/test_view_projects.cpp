@@ -71,6 +71,7 @@ class ProsjektWindowTest : public tavlo::testing::WithWindows<tavlo::testing::Da
     }
     void shoot(QWidget* w, const char* file)
     {
+        QApplication::processEvents();
         if (const char* dir = std::getenv("TAVLO_SCREENS"))
             w->grab().save(QString::fromUtf8(dir) + "/" + file);
     }
