@@ -105,6 +105,22 @@ TEST_F(ProsjektWindowTest, TheRegisterShowsItsTabsAndTheRangeOfTheTabInUse)
     shoot(window(), "prosjektkartotek.png");
 }
 
+TEST_F(ProsjektWindowTest, SelectModeEndsWithTheChosenProjectInTheBuffer)
+{
+    addProject("HYTTE-1", "Hytta på fjellet");
+    addProject("GARASJE", "Ny garasje");
+    std::vector<int> responses;
+    desktop::PROSJEKTKARTOTEK(*ctx, [&](int response) { responses.push_back(response); });
+    QPushButton* velg = child<QPushButton>(window(), "velg");
+    EXPECT_FALSE(velg->isHidden());
+    list()->browse().model().setCurrentRow(1);
+    QTest::mouseClick(velg, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(responses, std::vector<int>{RequestCompleted});
+    EXPECT_EQ(ctx->rec(Tbl::PROSJEKT).get(PRJ::PROSJEKTID), "GARASJE");
+    EXPECT_TRUE(contextwindows::windows(*ctx).isEmpty());
+}
+
 TEST_F(ProsjektWindowTest, TheFormShowsTheLinesTotalsAndNegativeDifferencesInDarkRed)
 {
     addProject("HYTTE-1", "Hytta på fjellet");
