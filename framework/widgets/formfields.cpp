@@ -3,6 +3,10 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+#include "framework/widgets/formwindow.h"
 
 namespace tavlo {
 
@@ -32,6 +36,17 @@ void addRow(QFormLayout* form, const char* label, QWidget* field, QLayout* row)
         form->addRow(l, row);
     else
         form->addRow(l, field);
+}
+
+QWidget* memoPage(FormWindow* w, const char* name, int memo)
+{
+    auto* page = new QWidget;
+    auto* edit = new QPlainTextEdit(page);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setTabChangesFocus(true);
+    w->bindMemo(edit, memo);
+    (new QVBoxLayout(page))->addWidget(edit);
+    return page;
 }
 
 } // namespace tavlo

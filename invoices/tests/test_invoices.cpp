@@ -6,6 +6,7 @@
 #include "framework/filemanager.h"
 #include "framework/relationmanager.h"
 #include "invoices/kopierfaktura.h"
+#include "invoices/tests/statuses.h"
 
 using namespace tavlo;
 
@@ -22,15 +23,7 @@ class FakturaTest : public tavlo::testing::DataFolderTest {
     {
         DataFolderTest::SetUp();
         ctx = std::make_unique<Context>(&errors);
-        addCode(*ctx, 105, 1, "Ubetalt");
-        addCode(*ctx, 105, 2, "Kreditnota", [](Record& r) { r.set(KOD::BYTE1, 1); });
-        auto& par = ctx->access(Tbl::PARAM);
-        par.OPEN();
-        par.rec().clear();
-        par.rec().set(PAR::STDSTATUSFAKTURA, 1);
-        par.rec().set(PAR::STDSTATUSKREDITNOTA, 2);
-        ASSERT_EQ(par.INSERT(), LEVEL_BENIGN);
-        par.CLOSE();
+        tavlo::testing::addInvoiceStatuses(*ctx);
     }
     void TearDown() override
     {
@@ -172,9 +165,8 @@ TEST_F(FakturaTest, ACopyTakesEveryFieldAndLineWithNewNumbersAndTodaysDates)
 
 TEST_F(FakturaTest, APaidInvoiceCopiedWithoutNewDatesIsPaidWithTheSourcesDates)
 {
-    const int32_t kilde = addInvoice(0, "100", 80000, [](Record& r) {
-        r.set(FAK::BETALTDATO, 80010);
-    });
+    const int32_t kilde =
+        addInvoice(0, "100", 80000, [](Record& r) { r.set(FAK::BETALTDATO, 80010); });
     KopierValg valg = kopierForslag(*ctx, false);
     valg.oppdaterDatoer = false;
     const Record r = invoice(kopierFaktura(*ctx, kilde, valg));

@@ -127,17 +127,6 @@ QWidget* lagerPage(FormWindow* w, ProduktForm& rules)
     return page;
 }
 
-QWidget* memoPage(FormWindow* w, const char* name, int memo)
-{
-    auto* page = new QWidget;
-    auto* edit = new QPlainTextEdit(page);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setTabChangesFocus(true);
-    w->bindMemo(edit, memo);
-    (new QVBoxLayout(page))->addWidget(edit);
-    return page;
-}
-
 } // namespace
 
 void openProduktForm(Context& ctx, std::function<void(int response, RowRef inserted)> done)

@@ -108,8 +108,8 @@ QLineEdit* amount(FormWindow* w, QWidget* parent, const char* name, int field, b
 void colourNegative(QLineEdit* e, bool negative)
 {
     QPalette p = e->palette();
-    p.setColor(QPalette::Text, negative ? kMorkRod : e->style()->standardPalette().color(
-                                                         QPalette::Text));
+    p.setColor(QPalette::Text,
+               negative ? kMorkRod : e->style()->standardPalette().color(QPalette::Text));
     e->setPalette(p);
 }
 
@@ -131,8 +131,8 @@ QWidget* regnskapPage(FormWindow* w, ProsjektForm& rules)
             done(response, at);
             // The totals follow the lines on screen at once; they are stored with the project.
             rules.summer();
-            w->showFields({PRJ::TOTALTINN.no, PRJ::TOTALTUT.no, PRJ::TOTALTDIFF.no,
-                           PRJ::BUDSJETTDIFF.no});
+            w->showFields(
+                {PRJ::TOTALTINN.no, PRJ::TOTALTUT.no, PRJ::TOTALTDIFF.no, PRJ::BUDSJETTDIFF.no});
             emit w->fieldsShown();
         });
     };
@@ -141,8 +141,8 @@ QWidget* regnskapPage(FormWindow* w, ProsjektForm& rules)
     linjer->table()->setItemDelegate(new LinjeDelegate(linjer->table()));
     linjer->table()->setMinimumHeight(linjer->fontMetrics().height() * 12);
     // Room for a whole date beside the icons.
-    linjer->table()->setColumnWidth(1, linjer->fontMetrics().horizontalAdvance(
-                                           QStringLiteral("00.00.00000")));
+    linjer->table()->setColumnWidth(
+        1, linjer->fontMetrics().horizontalAdvance(QStringLiteral("00.00.00000")));
 
     auto* buttons = new QHBoxLayout;
     if (!rules.readOnly()) {
@@ -203,17 +203,6 @@ QWidget* resultatPage(FormWindow* w, ProsjektForm& rules)
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(grid);
     layout->addStretch(1);
-    return page;
-}
-
-QWidget* memoPage(FormWindow* w, const char* name, int memo)
-{
-    auto* page = new QWidget;
-    auto* edit = new QPlainTextEdit(page);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setTabChangesFocus(true);
-    w->bindMemo(edit, memo);
-    (new QVBoxLayout(page))->addWidget(edit);
     return page;
 }
 
@@ -301,23 +290,20 @@ void openProsjektForm(Context& ctx, std::function<void(int response, RowRef inse
     auto* type = numberEntry(w, "type", 6);
     w->bind(type, PRJ::TYPE.no, "@n_5B");
     lookupOn(w, type, rules, PRJ::TYPE.no, [c](int32_t v) { return HENTKODA(*c, 109, v); });
-    addRow(form, "&Type:", type, withText(w, type, "typetekst", [&rules] {
-               return rules.typeTekst();
-           }));
+    addRow(form, "&Type:", type,
+           withText(w, type, "typetekst", [&rules] { return rules.typeTekst(); }));
     addRow(form, "&Startdato:", dateEntry(w, rules, "startdato", PRJ::STARTDATO.no));
     addRow(form, "St&oppdato:", dateEntry(w, rules, "stoppdato", PRJ::STOPPDATO.no));
     auto* status = numberEntry(w, "status", 6);
     w->bind(status, PRJ::STATUS.no, "@n_5B");
     lookupOn(w, status, rules, PRJ::STATUS.no, [c](int32_t v) { return HENTKODA(*c, 110, v); });
-    addRow(form, "&Status:", status, withText(w, status, "statustekst", [&rules] {
-               return rules.statusTekst();
-           }));
+    addRow(form, "&Status:", status,
+           withText(w, status, "statustekst", [&rules] { return rules.statusTekst(); }));
     auto* kunde = numberEntry(w, "kunde", 9);
     w->bind(kunde, PRJ::KUNDEID.no, "@n_8B");
     lookupOn(w, kunde, rules, PRJ::KUNDEID.no, [c](int32_t v) { return HENTKUNA(*c, v); });
-    addRow(form, "&Kunde:", kunde, withText(w, kunde, "kundenavn", [&rules] {
-               return rules.kundeTekst();
-           }));
+    addRow(form, "&Kunde:", kunde,
+           withText(w, kunde, "kundenavn", [&rules] { return rules.kundeTekst(); }));
 
     auto* tabs = new QTabWidget(w);
     tabs->setObjectName(QStringLiteral("faner"));

@@ -12,6 +12,7 @@
 #include "framework/filemanager.h"
 #include "framework/widgets/contextwindows.h"
 #include "framework/widgets/tests/windowfixture.h"
+#include "invoices/tests/statuses.h"
 #include "invoices/view/invoices_view.h"
 
 using namespace tavlo;
@@ -23,15 +24,7 @@ class DialogTest : public tavlo::testing::WithWindows<tavlo::testing::DataFolder
     void SetUp() override
     {
         WithWindows::SetUp();
-        addCode(*ctx, 105, 1, "Ubetalt");
-        addCode(*ctx, 105, 2, "Kreditnota", [](Record& r) { r.set(KOD::BYTE1, 1); });
-        auto& par = ctx->access(Tbl::PARAM);
-        par.OPEN();
-        par.rec().clear();
-        par.rec().set(PAR::STDSTATUSFAKTURA, 1);
-        par.rec().set(PAR::STDSTATUSKREDITNOTA, 2);
-        ASSERT_EQ(par.INSERT(), LEVEL_BENIGN);
-        par.CLOSE();
+        tavlo::testing::addInvoiceStatuses(*ctx);
         auto& fak = ctx->access(Tbl::FAKTURA);
         fak.OPEN();
         fak.rec().clear();
