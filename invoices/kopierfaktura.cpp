@@ -60,8 +60,7 @@ struct Open {
 KopierValg kopierForslag(Context& ctx, bool kreditnota)
 {
     KopierValg v;
-    v.fakturaStatus =
-        parameter(ctx, kreditnota ? PAR::STDSTATUSKREDITNOTA : PAR::STDSTATUSFAKTURA);
+    v.fakturaStatus = parameter(ctx, kreditnota ? PAR::STDSTATUSKREDITNOTA : PAR::STDSTATUSFAKTURA);
     return v;
 }
 

@@ -21,7 +21,8 @@ void info(Context& ctx, const std::string& text)
 // The table open for one operation, closed again on every way out.
 class Linjer {
   public:
-    explicit Linjer(Context& ctx) : fm_(ctx.access(Tbl::PRJLINJE)), open_(fm_.OPEN() == LEVEL_BENIGN)
+    explicit Linjer(Context& ctx)
+        : fm_(ctx.access(Tbl::PRJLINJE)), open_(fm_.OPEN() == LEVEL_BENIGN)
     {
     }
     ~Linjer()

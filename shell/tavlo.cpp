@@ -16,8 +16,8 @@
 #include "data/datafolder.h"
 #include "data/globals.h"
 #include "data/lookups.h"
-#include "framework/filemanager.h"
 #include "framework/answer.h"
+#include "framework/filemanager.h"
 #include "invoices/kopierfaktura.h"
 #include "shell/cli.h"
 

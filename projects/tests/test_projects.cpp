@@ -253,10 +253,10 @@ TEST_F(ProsjektTest, TheLineListShowsTheProjectsLinesWithTheirInvoiceMarks)
         marks.push_back(m.rowMark(ctx->rec(Tbl::PRJLINJE)));
     }
     // Newest first, as the key runs.
-    EXPECT_EQ(marks, (std::vector<int>{ProsjektForm::MarkFakturalinje, ProsjektForm::MarkFaktura,
-                                       0}));
-    EXPECT_EQ(m.data(m.index(2, 0)).toString(), "");     // the icon's column
-    EXPECT_EQ(m.data(m.index(2, 4)).toString(), "");     // "Ut" of 0 is blank
+    EXPECT_EQ(marks,
+              (std::vector<int>{ProsjektForm::MarkFakturalinje, ProsjektForm::MarkFaktura, 0}));
+    EXPECT_EQ(m.data(m.index(2, 0)).toString(), ""); // the icon's column
+    EXPECT_EQ(m.data(m.index(2, 4)).toString(), ""); // "Ut" of 0 is blank
     EXPECT_EQ(m.data(m.index(2, 3)).toString(), "10,00");
 }
 
@@ -314,8 +314,14 @@ TEST_F(ProsjektTest, TheRegisterLimitsItsTabsToATypeAStatusOrACustomer)
     addCode(*ctx, 109, 1, "Intern");
     addCode(*ctx, 110, 2, "Aktiv");
     const int kunde = addCustomer(*ctx, "Ola Nordmann");
-    addProject("A", "Bravo", [](Record& r) { r.set(PRJ::TYPE, 1); r.set(PRJ::STARTDATO, 3); });
-    addProject("B", "Alfa", [](Record& r) { r.set(PRJ::STATUS, 2); r.set(PRJ::STARTDATO, 2); });
+    addProject("A", "Bravo", [](Record& r) {
+        r.set(PRJ::TYPE, 1);
+        r.set(PRJ::STARTDATO, 3);
+    });
+    addProject("B", "Alfa", [](Record& r) {
+        r.set(PRJ::STATUS, 2);
+        r.set(PRJ::STARTDATO, 2);
+    });
     addProject("C", "Charlie", [&](Record& r) { r.set(PRJ::KUNDEID, kunde); });
     ProsjektKartotek k(*ctx);
     k.open();

@@ -38,7 +38,9 @@ class ProsjektkartotekWindow : public RegisterWindow {
             row->addWidget(r.entry);
             row->addWidget(r.text, 1);
         };
-        auto get = [this](K::Range which) { return [this, which] { return rules_->range(which); }; };
+        auto get = [this](K::Range which) {
+            return [this, which] { return rules_->range(which); };
+        };
         auto set = [this](K::Range which) {
             return [this, which](int32_t v) { rules_->setRange(which, v); };
         };
@@ -49,11 +51,10 @@ class ProsjektkartotekWindow : public RegisterWindow {
                                     text(K::RangeType)));
         add(K::RangeStatus, codeRange("&Status:", "status", 110, get(K::RangeStatus),
                                       set(K::RangeStatus), text(K::RangeStatus)));
-        add(K::RangeKunde,
-            range(
-                "&Kunde:", "kunde",
-                [this](int32_t current) { return HENTKUNA(context(), current); },
-                get(K::RangeKunde), set(K::RangeKunde), text(K::RangeKunde)));
+        add(K::RangeKunde, range(
+                               "&Kunde:", "kunde",
+                               [this](int32_t current) { return HENTKUNA(context(), current); },
+                               get(K::RangeKunde), set(K::RangeKunde), text(K::RangeKunde)));
         rows()->addLayout(row);
         connect(list()->tabBar(), &QTabBar::currentChanged, this, [this] { followTab(); });
 

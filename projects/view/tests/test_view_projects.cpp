@@ -89,8 +89,7 @@ TEST_F(ProsjektWindowTest, TheRegisterShowsItsTabsAndTheRangeOfTheTabInUse)
     QStringList names;
     for (int i = 0; i < tabs->count(); ++i)
         names << tabs->tabText(i);
-    EXPECT_EQ(names,
-              (QStringList{"Prosjektid", "Startdato", "Type", "Navn", "Status", "Kunde"}));
+    EXPECT_EQ(names, (QStringList{"Prosjektid", "Startdato", "Type", "Navn", "Status", "Kunde"}));
     EXPECT_EQ(tabs->currentIndex(), 3);
     auto& m = list()->browse().model();
     ASSERT_EQ(m.rowCount(), 2);
