@@ -188,8 +188,10 @@ bool WindowManager::changed() const
 
 void WindowManager::ok()
 {
-    if (open_ && !closed_ && !readOnly() && settings_.hasOk)
-        completed(After::Ok);
+    if (!open_ || closed_ || readOnly() || !settings_.hasOk)
+        return;
+    okPressed();
+    completed(After::Ok);
 }
 
 void WindowManager::saveAndStay()
@@ -248,9 +250,11 @@ WindowManager::Outcome WindowManager::writeInsert()
         focus();
         return Outcome::Stay;
     }
+    beforeWrite();
     setBusy(true);
     int level = m.INSERT();
     setBusy(false);
+    afterWrite(level == LEVEL_BENIGN);
     if (level != LEVEL_BENIGN) {
         focus();
         return Outcome::Stay;
@@ -264,7 +268,7 @@ WindowManager::Outcome WindowManager::writeInsert()
 WindowManager::Outcome WindowManager::writeChange()
 {
     FileManager& m = primary();
-    for (;;) {
+    for (bool first = true;; first = false) {
         if (!changed()) {
             response_ = RequestCompleted;
             return Outcome::Written;
@@ -275,9 +279,12 @@ WindowManager::Outcome WindowManager::writeChange()
             return Outcome::Stay;
         }
         m.SETERROR(0); // so that a conflict is told from this write only
+        if (first)
+            beforeWrite();
         setBusy(true);
         int level = relate().UPDATE(true);
         setBusy(false);
+        afterWrite(level == LEVEL_BENIGN);
         if (level == LEVEL_BENIGN) {
             response_ = RequestCompleted;
             return Outcome::Written;

@@ -151,6 +151,14 @@ class WindowManager {
     virtual int fetchRecord() { return LEVEL_BENIGN; }
     // Checked before every write; anything but LEVEL_BENIGN keeps the form open unwritten.
     virtual int validateRecord() { return LEVEL_BENIGN; }
+    // OK pressed, before anything is checked or written (a question that may change the record).
+    virtual void okPressed() {}
+    // The completion step's own work, once the record is valid and just before it is written
+    // (stock booked, a project line made): once per OK, even when the write is tried again.
+    // What it did stays done if the write then fails.
+    virtual void beforeWrite() {}
+    // After the write was tried: `written` tells whether it went through.
+    virtual void afterWrite(bool /*written*/) {}
     // The form has ended: its files are closed and the caller's record is back in the buffer;
     // the view hears of the end afterwards. For what must follow a written record in other
     // tables.
