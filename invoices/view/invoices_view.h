@@ -3,12 +3,19 @@
 #include <cstdint>
 #include <functional>
 
+#include "data/store.h"
+
 #include "framework/moduleface.h"
 #include "invoices/kopierfaktura.h"
 
 namespace tavlo {
 class Context;
 namespace desktop {
+
+// The invoice form "Faktura" for GlobalRequest on the FAK buffer; `kundeId` not 0: opened from
+// that customer's invoice list, whose customer it keeps.
+void FAKTURAFORM(Context& ctx, int32_t kundeId,
+                 std::function<void(int response, RowRef inserted)> done);
 
 // "Kopier faktura/Lag kreditnota" for invoice `fakturaId`; `kreditnota` proposes the credit
 // note's status. `done` hears the new invoice's number, or 0 when nothing was copied.
@@ -22,5 +29,6 @@ void GETPRJLINKINFO(Context& ctx, PrjLinkInfo info,
 } // namespace desktop
 } // namespace tavlo
 
-// The invoices' desktop half: TLFA::INIT; its windows come with the invoice register.
+// The invoices' desktop half: TLFA::INIT, then FAKTURAFORM into its slot. KILL clears it and
+// ends the module.
 TAVLO_DESKTOP_FACE(TLFA_VIEW)

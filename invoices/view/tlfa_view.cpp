@@ -4,6 +4,7 @@
 
 namespace TLFA_VIEW {
 
-TAVLO_DESKTOP_MODULE(TLFA)
+TAVLO_DESKTOP_MODULE(TLFA,
+                     tavlo::fills(tavlo::procedures::FAKTURAFORM, tavlo::desktop::FAKTURAFORM))
 
 } // namespace TLFA_VIEW

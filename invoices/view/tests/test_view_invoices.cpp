@@ -6,10 +6,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
+#include <cstdlib>
 
+#include "data/globals.h"
 #include "data/tests/fixture.h"
 #include "framework/filemanager.h"
+#include "framework/widgets/browsewidget.h"
+#include "framework/widgets/formwindow.h"
 #include "framework/widgets/contextwindows.h"
 #include "framework/widgets/tests/windowfixture.h"
 #include "invoices/tests/statuses.h"
@@ -33,6 +38,39 @@ class DialogTest : public tavlo::testing::WithWindows<tavlo::testing::DataFolder
         fak.CLOSE();
     }
     QWidget* top() const { return contextwindows::windows(*ctx).back(); }
+    static QPushButton* buttonText(QWidget* w, const QString& text)
+    {
+        for (auto* b : w->findChildren<QPushButton*>())
+            if (b->text() == text)
+                return b;
+        ADD_FAILURE() << text.toStdString();
+        return nullptr;
+    }
+    // Types into a field as the user does, and leaves it with Enter.
+    static void type(QLineEdit* e, const QString& text)
+    {
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClicks(e, text);
+        QTest::keyClick(e, Qt::Key_Return);
+    }
+    void shoot(QWidget* w, const char* file)
+    {
+        QApplication::processEvents();
+        if (const char* dir = std::getenv("TAVLO_SCREENS"))
+            w->grab().save(QString::fromUtf8(dir) + "/" + file);
+    }
+    Decimal stock(int32_t id)
+    {
+        Context other(&errors);
+        auto& pro = other.access(Tbl::PRODUKT);
+        pro.OPEN();
+        pro.rec().set(PRO::PRODUKTID, id);
+        EXPECT_EQ(pro.FETCH(PRO::KeyProduktId), LEVEL_BENIGN);
+        const Decimal d = pro.rec().get(PRO::LAGERBEHOLDNING);
+        pro.CLOSE();
+        return d;
+    }
     template <class T = QLineEdit> static T* child(QWidget* w, const char* name)
     {
         auto* c = w->findChild<T*>(QString::fromLatin1(name));
@@ -103,4 +141,87 @@ TEST_F(DialogTest, TheLinkDialogStaysUntilDateAndTextAreThere)
     ASSERT_EQ(done.size(), 2u);
     EXPECT_FALSE(done[1].first);
     EXPECT_EQ(done[1].second.tekst, "Uendret");
+}
+
+TEST_F(DialogTest, AWholeInvoiceIsWrittenChangedAndSavedThroughItsWindows)
+{
+    GLO::STD_MVA_TYPE = 1;
+    const int kunde = addCustomer(*ctx, "Kari Nordmann");
+    const int skrue = addProduct(*ctx, "Skrue", [](Record& r) {
+        r.set(PRO::ENHETSPRIS, *Decimal::parse("10"));
+        r.set(PRO::MVAPLIKTIG, 1);
+        r.set(PRO::MVASATS, 25);
+        r.set(PRO::ENHETSBENEVNING, "stk");
+        r.set(PRO::STDFAKTURALINJEANTALL, *Decimal::parse("1"));
+        r.set(PRO::LAGERSTYRING, 1);
+        r.set(PRO::LAGERBEHOLDNING, *Decimal::parse("10"));
+    });
+    auto& fak = ctx->access(Tbl::FAKTURA);
+    fak.OPEN();
+    GlobalRequest = InsertRecord;
+    std::vector<int> done;
+    desktop::FAKTURAFORM(*ctx, 0, [&](int r, RowRef) { done.push_back(r); });
+    QWidget* form = top();
+    ASSERT_EQ(form->objectName(), "FAKTURAFORM");
+    EXPECT_EQ(child(form, "fakturanr")->text().trimmed(), "2"); // after the invoice of SetUp
+    type(child(form, "kundeid"), QString::number(kunde));
+    EXPECT_EQ(child(form, "kundenavn")->text(), "Kari Nordmann");
+
+    QTest::mouseClick(buttonText(form, "Ny fakturalinje"), Qt::LeftButton);
+    QWidget* linje = top();
+    ASSERT_EQ(linje->objectName(), "FAKTURALINJEFORM");
+    type(child(linje, "produktid"), QString::number(skrue));
+    EXPECT_EQ(child(linje, "produktnavn")->text(), "Skrue");
+    type(child(linje, "antall"), "3");
+    EXPECT_EQ(child(linje, "sum")->text().trimmed(), "30,00");
+    shoot(linje, "fakturalinjeform.png");
+    QTest::mouseClick(qobject_cast<FormWindow*>(linje)->okButton(), Qt::LeftButton);
+    ASSERT_EQ(top(), linje); // stays for the next line
+    type(child(linje, "produktnavn"), "Frakt");
+    type(child(linje, "enhetspris"), "100");
+    type(child(linje, "antall"), "1");
+    QTest::mouseClick(qobject_cast<FormWindow*>(linje)->okButton(), Qt::LeftButton);
+    type(child(linje, "produktnavn"), "Takk for handelen");
+    answers.answer(BUTTON_YES); // "Overskrift?"
+    QTest::mouseClick(qobject_cast<FormWindow*>(linje)->okButton(), Qt::LeftButton);
+    QTest::mouseClick(qobject_cast<FormWindow*>(linje)->cancelButton(), Qt::LeftButton);
+    QApplication::processEvents();
+    ASSERT_EQ(top(), form);
+    EXPECT_EQ(stock(skrue), *Decimal::parse("7"));
+    EXPECT_EQ(child<BrowseWidget>(form, "linjer")->browse().model().rowCount(), 3);
+    EXPECT_EQ(child(form, "sum")->text().trimmed(), "130,00");
+    EXPECT_EQ(child(form, "mva")->text().trimmed(), "7,50");
+    EXPECT_EQ(child(form, "totalsum")->text().trimmed(), "137,50");
+    EXPECT_EQ(child(form, "totalsum")->palette().color(QPalette::Text), QColor(0, 0, 128));
+    shoot(form, "fakturaform.png");
+    QTest::mouseClick(qobject_cast<FormWindow*>(form)->okButton(), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(done, std::vector<int>{RequestCompleted});
+    EXPECT_TRUE(contextwindows::windows(*ctx).isEmpty());
+
+    // Reopened: the first line's quantity from 3 to 5 takes 2 more from stock.
+    fak.rec().set(FAK::FAKTURAID, 2);
+    ASSERT_EQ(fak.FETCH(FAK::KeyFakturaId), LEVEL_BENIGN);
+    EXPECT_EQ(fak.rec().get(FAK::TOTALSUM), *Decimal::parse("137.50"));
+    GlobalRequest = ChangeRecord;
+    desktop::FAKTURAFORM(*ctx, 0, [&](int r, RowRef) { done.push_back(r); });
+    form = top();
+    auto* lines = child<BrowseWidget>(form, "linjer");
+    lines->browse().model().setCurrentRow(0);
+    ASSERT_TRUE(lines->browse().activate(ChangeRecord));
+    linje = top();
+    EXPECT_EQ(linje->windowTitle(), "Fakturalinje");
+    type(child(linje, "antall"), "5");
+    QTest::mouseClick(qobject_cast<FormWindow*>(linje)->okButton(), Qt::LeftButton);
+    QApplication::processEvents();
+    ASSERT_EQ(top(), form);
+    EXPECT_EQ(stock(skrue), *Decimal::parse("5"));
+    EXPECT_EQ(child(form, "totalsum")->text().trimmed(), "162,50");
+    QTest::mouseClick(qobject_cast<FormWindow*>(form)->okButton(), Qt::LeftButton);
+    QApplication::processEvents();
+    fak.rec().set(FAK::FAKTURAID, 2);
+    ASSERT_EQ(fak.FETCH(FAK::KeyFakturaId), LEVEL_BENIGN);
+    EXPECT_EQ(fak.rec().get(FAK::TOTALSUM), *Decimal::parse("162.50"));
+    fak.CLOSE();
+    GLO::STD_MVA_TYPE = 0;
 }
