@@ -34,6 +34,7 @@
 
 #include "bench/common.h"
 #include "bench/customers_bench.h"
+#include "bench/invoices_bench.h"
 #include "data/context.h"
 #include "data/globals.h"
 #include "framework/date.h"
@@ -1075,6 +1076,8 @@ int main(int argc, char** argv)
                        {wanted("customers_open"),
                         wanted("customers_search") || wanted("customers_search_rare"),
                         wanted("customers_mark_all")});
+    if (wanted("invoice_totals") || wanted("invoice_open"))
+        benchInvoices(dir, wanted("invoice_totals"), wanted("invoice_open"));
     if (wanted("register_open") || wanted("register_page") || wanted("register_locate"))
         benchRegister(dir, wanted("register_open"), wanted("register_page"),
                       wanted("register_locate"));

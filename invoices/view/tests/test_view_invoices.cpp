@@ -14,8 +14,8 @@
 #include "data/tests/fixture.h"
 #include "framework/filemanager.h"
 #include "framework/widgets/browsewidget.h"
-#include "framework/widgets/formwindow.h"
 #include "framework/widgets/contextwindows.h"
+#include "framework/widgets/formwindow.h"
 #include "framework/widgets/tests/windowfixture.h"
 #include "invoices/tests/statuses.h"
 #include "invoices/view/invoices_view.h"
@@ -174,6 +174,13 @@ TEST_F(DialogTest, AWholeInvoiceIsWrittenChangedAndSavedThroughItsWindows)
     EXPECT_EQ(child(linje, "produktnavn")->text(), "Skrue");
     type(child(linje, "antall"), "3");
     EXPECT_EQ(child(linje, "sum")->text().trimmed(), "30,00");
+    // A quantity that does not fit is said, and the line keeps the last good one.
+    type(child(linje, "antall"), "123456789012345");
+    ASSERT_FALSE(answers.shown.empty());
+    EXPECT_EQ(answers.shown.back().text.rfind("Ugyldig verdi", 0), 0u);
+    EXPECT_EQ(qobject_cast<FormWindow*>(linje)->form().record().get(FLI::ANTALL),
+              *Decimal::parse("3"));
+    type(child(linje, "antall"), "3");
     shoot(linje, "fakturalinjeform.png");
     QTest::mouseClick(qobject_cast<FormWindow*>(linje)->okButton(), Qt::LeftButton);
     ASSERT_EQ(top(), linje); // stays for the next line
