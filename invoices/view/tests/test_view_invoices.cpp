@@ -18,6 +18,8 @@
 #include "framework/widgets/formwindow.h"
 #include "framework/widgets/tests/windowfixture.h"
 #include "invoices/tests/statuses.h"
+#include "customers/view/customers_view.h"
+#include "data/slots.h"
 #include "invoices/view/invoices_view.h"
 
 using namespace tavlo;
@@ -164,7 +166,17 @@ TEST_F(DialogTest, AWholeInvoiceIsWrittenChangedAndSavedThroughItsWindows)
     QWidget* form = top();
     ASSERT_EQ(form->objectName(), "FAKTURAFORM");
     EXPECT_EQ(child(form, "fakturanr")->text().trimmed(), "2"); // after the invoice of SetUp
-    type(child(form, "kundeid"), QString::number(kunde));
+    // The customer picked in the customer register, opened for choosing with F4.
+    procedures::KUNDEKARTOTEK.fill(desktop::KUNDEKARTOTEK);
+    QTest::keyClick(child(form, "kundeid"), Qt::Key_F4);
+    QWidget* register_ = top();
+    ASSERT_EQ(register_->objectName(), "KUNDEKARTOTEK");
+    register_->findChild<BrowseWidget*>("kunder")->browse().model().setCurrentRow(0);
+    QTest::mouseClick(child<QPushButton>(register_, "velg"), Qt::LeftButton);
+    QApplication::processEvents();
+    procedures::KUNDEKARTOTEK.clear();
+    ASSERT_EQ(top(), form);
+    EXPECT_EQ(child(form, "kundeid")->text().trimmed(), QString::number(kunde));
     EXPECT_EQ(child(form, "kundenavn")->text(), "Kari Nordmann");
 
     QTest::mouseClick(buttonText(form, "Ny fakturalinje"), Qt::LeftButton);
