@@ -440,6 +440,9 @@ void FakturaForm::beforeWrite()
 {
     Context& ctx = context();
     Record& r = record();
+    // The sums as the stored lines stand now: lines another user added meanwhile are counted,
+    // never written over with this window's older sums.
+    summer();
     // 1. The first invoice and due dates, while the invoice is not yet sent on.
     if (r.get(FAK::FAKTURASTATUS) <= 1) {
         struct Opprinnelig {

@@ -455,6 +455,38 @@ TEST_F(FakturaFormTest, SavingAsksAboutTheFirstDatesOnlyWhileTheStatusIsNew)
     EXPECT_EQ(r->get(FAK::UTSKRIFTSTATUS), 1);
 }
 
+TEST_F(FakturaFormTest, LinesAnotherUserAddedCountInTheSumsSaved)
+{
+    const int kunde = addCustomer(*ctx, "Kari");
+    FakturaForm& f = ny(kunde);
+    const int32_t id = f.record().get(FAK::FAKTURAID);
+    f.ok();
+    form.reset();
+    auto& fak = ctx->access(Tbl::FAKTURA);
+    fak.OPEN();
+    fak.rec().set(FAK::FAKTURAID, id);
+    ASSERT_EQ(fak.FETCH(FAK::KeyFakturaId), LEVEL_BENIGN);
+    form = std::make_unique<FakturaForm>(*ctx, 0, ChangeRecord);
+    ASSERT_EQ(form->start(), LEVEL_BENIGN);
+    {
+        Context other(&errors);
+        auto& fli = other.access(Tbl::FAKLINJE);
+        fli.OPEN();
+        fli.rec().clear();
+        fli.rec().set(FLI::FAKTURAID, id);
+        fli.rec().set(FLI::LINJENR, 1);
+        fli.rec().set(FLI::SUM, dec("40"));
+        ASSERT_EQ(fli.INSERT(), LEVEL_BENIGN);
+        fli.CLOSE();
+    }
+    form->record().set(FAK::DERESREFERANSE, "Ola");
+    form->ok();
+    fak.rec().set(FAK::FAKTURAID, id);
+    ASSERT_EQ(fak.FETCH(FAK::KeyFakturaId), LEVEL_BENIGN);
+    EXPECT_EQ(fak.rec().get(FAK::SUM), dec("40"));
+    EXPECT_EQ(fak.rec().get(FAK::DERESREFERANSE), "Ola");
+}
+
 TEST_F(FakturaFormTest, AnInvoiceWithoutACustomerOffersToStoreOne)
 {
     FakturaForm& f = ny();
