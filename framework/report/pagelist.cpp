@@ -1,0 +1,147 @@
+#include "framework/report/pagelist.h"
+
+#include <QFont>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <cstdio>
+#include <filesystem>
+#include <unistd.h>
+
+namespace tavlo::report {
+
+namespace {
+
+QColor colourOf(int32_t bgr)
+{
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+
+// A font sized in mils, so that it scales with the painter like every position.
+QFont fontOf(const FontDescription& d)
+{
+    QFont f(QString::fromStdString(d.face.empty() ? kDefaultFace : d.face));
+    const int size = d.size > 0 ? d.size : kDefaultSize;
+    f.setPixelSize(std::max(1, size * 1000 / 72));
+    if (d.weight() > 0)
+        f.setWeight(d.weight() >= 700 ? QFont::Bold : QFont::Normal);
+    f.setItalic(d.italic());
+    f.setUnderline(d.underline());
+    f.setStrikeOut(d.strikeOut());
+    return f;
+}
+
+int flagsOf(const Text& t)
+{
+    int flags = Qt::AlignTop;
+    switch (t.align) {
+    case Align::Left: flags |= Qt::AlignLeft; break;
+    case Align::Center: flags |= Qt::AlignHCenter; break;
+    case Align::Right: flags |= Qt::AlignRight; break;
+    }
+    if (t.wrap)
+        flags |= Qt::TextWordWrap;
+    return flags;
+}
+
+struct Painter {
+    QPainter& p;
+
+    void operator()(const Text& t) const
+    {
+        if (t.text.empty())
+            return;
+        p.setFont(fontOf(t.font));
+        p.setPen(colourOf(t.font.colour));
+        QString s = QString::fromStdString(t.text);
+        s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        // Without a width (or height) the box runs as far as the text needs.
+        const QRectF box(t.x, t.y, t.w > 0 ? t.w : 1e6, t.h > 0 ? t.h : 1e6);
+        QRectF r = box;
+        if (t.w <= 0 && t.align != Align::Left) {
+            // Aligned at x: the text ends (right) or is centred there.
+            const double width = p.fontMetrics().boundingRect(box.toRect(), flagsOf(t), s).width();
+            r.moveLeft(t.align == Align::Right ? t.x - width : t.x - width / 2);
+            r.setWidth(width + 1);
+        }
+        p.drawText(r, flagsOf(t), s);
+    }
+    void operator()(const Line& l) const
+    {
+        p.setPen(QPen(colourOf(l.colour), std::max(1, l.width)));
+        p.drawLine(QPointF(l.x1, l.y1), QPointF(l.x2, l.y2));
+    }
+    void operator()(const Box& b) const
+    {
+        p.setPen(b.width > 0 ? QPen(colourOf(b.colour), b.width) : QPen(Qt::NoPen));
+        p.setBrush(b.filled ? QBrush(colourOf(b.fill)) : QBrush(Qt::NoBrush));
+        p.drawRect(QRectF(b.x, b.y, b.w, b.h));
+        p.setBrush(Qt::NoBrush);
+    }
+    void operator()(const Picture& i) const
+    {
+        if (!i.image.isNull())
+            p.drawImage(QRectF(i.x, i.y, i.w, i.h), i.image);
+    }
+};
+
+} // namespace
+
+void paint(QPainter& painter, const Page& page, double dpi)
+{
+    painter.save();
+    painter.scale(dpi / 1000.0, dpi / 1000.0);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    for (const Item& item : page.items)
+        std::visit(Painter{painter}, item);
+    painter.restore();
+}
+
+bool writePdf(const std::string& path, const PageList& pages, const std::string& title,
+              const std::string& creator, std::string& error)
+{
+    if (pages.empty()) {
+        error = "Ingen sider å skrive";
+        return false;
+    }
+    const std::string tmp = path + ".~" + std::to_string(::getpid());
+    {
+        QPdfWriter pdf(QString::fromStdString(tmp));
+        pdf.setResolution(1000);
+        pdf.setTitle(QString::fromStdString(title));
+        pdf.setCreator(QString::fromStdString(creator));
+        auto sizeOf = [](const Page& pg) {
+            if (pg.width == kA4Width && pg.height == kA4Height)
+                return QPageSize(QPageSize::A4);
+            return QPageSize(QSizeF(pg.width / 1000.0, pg.height / 1000.0), QPageSize::Inch);
+        };
+        pdf.setPageSize(sizeOf(pages.front()));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter;
+        if (!painter.begin(&pdf)) {
+            error = "Kan ikke skrive " + path;
+            std::filesystem::remove(tmp);
+            return false;
+        }
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            if (i > 0) {
+                pdf.setPageSize(sizeOf(pages[i]));
+                pdf.newPage();
+            }
+            paint(painter, pages[i], 1000);
+        }
+        painter.end();
+    }
+    std::error_code ec;
+    std::filesystem::rename(tmp, path, ec);
+    if (ec) {
+        error = "Kan ikke skrive " + path + ": " + ec.message();
+        std::filesystem::remove(tmp, ec);
+        return false;
+    }
+    return true;
+}
+
+} // namespace tavlo::report
