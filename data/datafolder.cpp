@@ -8,6 +8,7 @@
 #include "data/context.h"
 #include "data/exchange.h"
 #include "data/globals.h"
+#include "data/parameters.h"
 #include "framework/answer.h"
 #include "framework/text.h"
 #include "framework/transaction.h"
@@ -195,6 +196,9 @@ bool fill(Context& ctx, Creation& creation, std::string& why)
     r.set(PAR::BESKRIVELSEPLASSERING_FAKTURALINJE, 2);
     r.set(PAR::BESKRIVELSEPLASSERING_FAKTURA, 2);
     r.set(PAR::FAKTURATYPE, 1);
+    r.set(PAR::STDSTATUSFAKTURA, 1);
+    r.set(PAR::STDSTATUSKREDITNOTA, 2);
+    standardOppsett(r);
     int level = par.INSERT();
     par.CLOSE();
     return level == LEVEL_BENIGN && loadStandardCodes(ctx, why);

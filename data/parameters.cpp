@@ -43,6 +43,50 @@ std::string oneLine(std::string value)
 
 } // namespace
 
+void standardOppsett(Record& par)
+{
+    struct Plass {
+        IntField x, y, w, h;
+        TextField font, justering;
+        int vx, vy, vw, vh;
+        const char* f;
+        const char* j;
+    };
+#define TAVLO_PLASS(N, X, Y, W, H, F, J)                                                           \
+    Plass                                                                                          \
+    {                                                                                              \
+        PAR::N##_X, PAR::N##_Y, PAR::N##_W, PAR::N##_H, PAR::N##_FONT, PAR::N##_JUSTERING, X, Y,   \
+            W, H, F, J                                                                             \
+    }
+    const Plass plasser[] = {
+        TAVLO_PLASS(NAVN, 406, 500, 4200, 330, "Arial,16,0,700", "V"),
+        TAVLO_PLASS(LEVERANDORINFO, 406, 860, 4200, 800, "Arial,9", "V"),
+        TAVLO_PLASS(OVERSKRIFTSTATUS, 5000, 500, 3000, 400, "Arial,20,0,700", "H"),
+        TAVLO_PLASS(KUNDEINFO, 406, 1900, 3800, 1000, "Arial,11", "V"),
+        TAVLO_PLASS(FAKTURANRLEDETEKST, 5300, 1100, 1300, 200, "Arial,10", "V"),
+        TAVLO_PLASS(FAKTURANR, 6600, 1100, 1400, 200, "Arial,10,0,700", "H"),
+        TAVLO_PLASS(FAKTURADATOLEDETEKST, 5300, 1300, 1300, 200, "Arial,10", "V"),
+        TAVLO_PLASS(FAKTURADATO, 6600, 1300, 1400, 200, "Arial,10", "H"),
+        TAVLO_PLASS(FORFALLSDATOLEDETEKST, 5300, 1500, 1300, 200, "Arial,10", "V"),
+        TAVLO_PLASS(FORFALLSDATO, 6600, 1500, 1400, 200, "Arial,10,0,700", "H"),
+        TAVLO_PLASS(KUNDENRLEDETEKST, 5300, 1700, 1300, 200, "Arial,10", "V"),
+        TAVLO_PLASS(KUNDENR, 6600, 1700, 1400, 200, "Arial,10", "H"),
+        TAVLO_PLASS(DERESREFERANSELEDETEKST, 5300, 2000, 1300, 200, "Arial,10", "V"),
+        TAVLO_PLASS(DERESREFERANSE, 6300, 2000, 1700, 200, "Arial,10", "H"),
+        TAVLO_PLASS(VAARREFERANSELEDETEKST, 5300, 2200, 1300, 200, "Arial,10", "V"),
+        TAVLO_PLASS(VAARREFERANSE, 6300, 2200, 1700, 200, "Arial,10", "H"),
+    };
+#undef TAVLO_PLASS
+    for (const Plass& p : plasser) {
+        par.set(p.x, p.vx);
+        par.set(p.y, p.vy);
+        par.set(p.w, p.vw);
+        par.set(p.h, p.vh);
+        par.set(p.font, p.f);
+        par.set(p.justering, p.j);
+    }
+}
+
 const std::vector<LayoutElement>& layoutElements()
 {
     static const std::vector<LayoutElement> elements{

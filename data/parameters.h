@@ -23,6 +23,10 @@ struct LayoutElement {
     std::array<LayoutKey, 6> keys;
     bool logo() const { return keys[4].key == "Resize"; }
 };
+// The invoice layout of a new data folder: a clean A4 invoice with the supplier at the top left,
+// the heading and the invoice's numbers and dates at the right, the buyer's address where a
+// window envelope shows it, and room for the giro at the foot.
+void standardOppsett(Record& par);
 // Every element in the order of the form's rows and of the layout file.
 const std::vector<LayoutElement>& layoutElements();
 inline constexpr std::string_view kLayoutHeaderSection = "FakturaLinjeHeader";

@@ -1,6 +1,8 @@
 // tavlo: the command line for the jobs people script. It works on the data folder through the
 // same record-store managers as the desktop program and applies no rule of its own. The records
 // command is in records.cpp; what the commands share, in cli.h.
+#include <QGuiApplication>
+
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
@@ -18,7 +20,9 @@
 #include "data/lookups.h"
 #include "framework/answer.h"
 #include "framework/filemanager.h"
+#include "invoices/fakturaform.h"
 #include "invoices/kopierfaktura.h"
+#include "invoices/print/fakturautskrift.h"
 #include "shell/cli.h"
 
 namespace {
@@ -92,6 +96,13 @@ constexpr const char* kUsage = R"usage(Bruk:
       kreditnota. --no-dates beholder fakturaens datoer i stedet for dagens dato og ny
       forfallsdato, --no-lines kopierer uten linjer (og uten summer). Lagerbeholdningen
       endres ikke. Alt skrives i én transaksjon: feiler noe, er ingenting skrevet.
+
+  tavlo print-invoice MAPPE FAKTURANR... [--type 1|2|3] --pdf FIL
+      Skriver fakturaene ut til én PDF-fil, slik utskriften fra fakturakartoteket ville
+      skrevet dem, uten å spørre. --type velger variant i stedet for parameterens
+      fakturatype: 1 med girodel, 2 uten girodel, 3 girodel med «Faktura i følge
+      vedlegg...» og så hele fakturaen som vedlegg. Filen skrives under et midlertidig navn
+      og får sitt navn først når den er ferdig. Utskriftstatusen endres ikke.
 
   Valg for records:
       --archive    arbeid på arkivet: FAKTURA og FAKLINJE leser og skriver BAKTURA.TPS og
@@ -300,6 +311,74 @@ int copyInvoice(const std::vector<std::string>& args)
     return 0;
 }
 
+// The invoice printout's pages written to one PDF.
+int printInvoice(const std::vector<std::string>& args)
+{
+    std::vector<std::string> positional;
+    std::string pdf;
+    std::optional<int32_t> type;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--pdf" && i + 1 < args.size())
+            pdf = args[++i];
+        else if (a == "--type" && i + 1 < args.size())
+            type = boundOrFail(a, args[++i]);
+        else if (a.rfind("--", 0) == 0)
+            throw Failure{"Ukjent valg: " + a + " (se tavlo --help)"};
+        else
+            positional.push_back(a);
+    }
+    if (positional.size() < 2 || pdf.empty())
+        throw Failure{"Bruk: tavlo print-invoice MAPPE FAKTURANR... [--type 1|2|3] --pdf FIL"};
+    if (type && (*type < 1 || *type > 3))
+        throw Failure{"Ugyldig fakturatype: " + std::to_string(*type) + " (1, 2 eller 3)"};
+    std::vector<int32_t> ids;
+    for (std::size_t i = 1; i < positional.size(); ++i)
+        ids.push_back(boundOrFail("FAKTURANR", positional[i]));
+    std::string message;
+    if (!isDataFolder(positional[0], message))
+        throw Failure{message};
+    setDataFolder(positional[0]);
+
+    Context ctx;
+    {
+        FileManager& fak = ctx.access(Tbl::FAKTURA);
+        if (fak.OPEN() != LEVEL_BENIGN)
+            return 1; // the record store has said why
+        for (int32_t id : ids) {
+            fak.rec().clear();
+            fak.rec().set(FAK::FAKTURAID, id);
+            if (id == 0 || fak.TRYFETCH(FAK::KeyFakturaId) != LEVEL_BENIGN) {
+                fak.CLOSE();
+                throw Failure{"Faktura nr " + std::to_string(id) + " finnes ikke"};
+            }
+        }
+        fak.CLOSE();
+    }
+    Record par(table(Tbl::PARAM));
+    if (!lesParametre(ctx, par))
+        throw Failure{"Det oppsto feil under oppslag i parametere"};
+    if (type)
+        par.set(PAR::FAKTURATYPE, *type);
+
+    // Fonts and the PDF writer want a Gui application; no window is ever shown.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "tavlo";
+    char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    report::PageList pages;
+    if (!byggFakturaer(ctx, par, ids, pages) || pages.empty())
+        return 1; // it has said why
+    const std::string title =
+        ids.size() == 1 ? "Faktura " + std::to_string(ids.front()) : "Fakturaer";
+    if (!report::writePdf(pdf, pages, title, "Tavlo", message))
+        throw Failure{message};
+    std::cout << pdf << '\n';
+    return 0;
+}
+
 int run(const std::vector<std::string>& args, CliAnswers& answers)
 {
     if (args.empty()) {
@@ -322,6 +401,8 @@ int run(const std::vector<std::string>& args, CliAnswers& answers)
         return backup(rest);
     if (cmd == "copy-invoice")
         return copyInvoice(rest);
+    if (cmd == "print-invoice")
+        return printInvoice(rest);
     throw Failure{"Ukjent kommando: " + cmd + " (se tavlo --help)"};
 }
 

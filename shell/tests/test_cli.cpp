@@ -658,6 +658,43 @@ TEST_F(cli, CopyOfAMissingInvoiceOrStatusIsOneLineAndWritesNothing)
     EXPECT_EQ(folderBytes(dir), before);
 }
 
+TEST_F(cli, PrintInvoiceWritesOnePdfAPdfReaderReads)
+{
+    if (std::system("command -v pdftotext >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    init();
+    records({"PARAM", "update", "1", "PAR:NAVN=Snekker Hansen AS", "PAR:KONTONUMMER=12345678903",
+             "PAR:OCR_AVTALEID=1"});
+    insert("FAKTURA", {"FAK:KUNDENAVN=Kari Nordmann", "FAK:MVATYPE=1", "FAK:FAKTURASTATUS=1"});
+    insert("FAKTURA", {"FAK:KUNDENAVN=Ola Nordmann", "FAK:MVATYPE=1", "FAK:FAKTURASTATUS=2"});
+    insert("FAKLINJE", {"FLI:FAKTURAID=1", "FLI:LINJENR=1", "FLI:PRODUKTNAVN=Eikeplate",
+                        "FLI:SUM=900", "FLI:MVAPLIKTIG=1", "FLI:MVASATS=25"});
+    const std::string pdf = root + "/fakturaer.pdf";
+    Outcome r = run({"print-invoice", dir, "1", "2", "--pdf", pdf});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, pdf + "\n");
+    const std::string txt = bytesOf(pdf).empty() ? std::string() : [&] {
+        const std::string out = root + "/f.txt";
+        std::system(("pdftotext -layout '" + pdf + "' '" + out + "'").c_str());
+        return bytesOf(out);
+    }();
+    for (const char* s : {"Snekker Hansen AS", "Kari Nordmann", "Ola Nordmann", "Kreditnota",
+                          "Eikeplate", "1.125,00", "0018", "1234.56.78903"})
+        EXPECT_NE(txt.find(s), std::string::npos) << s << "\n" << txt;
+    // The print status stays: nothing was printed on paper.
+    EXPECT_EQ(records({"FAKTURA", "list", "--fields", "FAK:UTSKRIFTSTATUS"}).out,
+              "FAK:UTSKRIFTSTATUS\n0\n0\n");
+
+    const auto before = folderBytes(dir);
+    EXPECT_TRUE(failsWithOneLine(run({"print-invoice", dir, "9", "--pdf", root + "/x.pdf"}),
+                                 "Faktura nr 9 finnes ikke"));
+    EXPECT_TRUE(failsWithOneLine(run({"print-invoice", dir, "1", "--type", "4", "--pdf", pdf}),
+                                 "fakturatype"));
+    EXPECT_TRUE(failsWithOneLine(run({"print-invoice", dir, "1"}), "--pdf"));
+    EXPECT_FALSE(fs::exists(root + "/x.pdf"));
+    EXPECT_EQ(folderBytes(dir), before);
+}
+
 TEST_F(cli, AProjectLineTakesNoIdLongerThanItHolds)
 {
     init();
