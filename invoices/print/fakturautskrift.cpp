@@ -140,7 +140,7 @@ struct Kolonne {
 };
 const Kolonne kProduktnr{kVenstre, 700, Align::Left}, kTekst{1125, 3156, Align::Left},
     kMva{4302, 260, Align::Right}, kAntall{4583, 700, Align::Right}, kEnhet{5344, 640, Align::Left},
-    kPris{6000, 690, Align::Right}, kRabatt{6708, 370, Align::Right}, kSum{7094, 906, Align::Right};
+    kPris{6000, 650, Align::Right}, kRabatt{6708, 370, Align::Right}, kSum{7094, 906, Align::Right};
 
 void kolonne(Page& p, const Kolonne& k, int y, const std::string& s, int weight = 0)
 {
@@ -472,6 +472,37 @@ bool byggFakturaer(Context& ctx, const Record& par, const std::vector<int32_t>& 
             byggFaktura(ctx, par, id, {false, true}, pages);
     }
     return true;
+}
+
+std::vector<int32_t> fakturaerTilUtskrift(int32_t fakturaId)
+{
+    std::vector<int32_t> ids;
+    for (const TagEntry& t : GLQ::TAG_FAKTURA)
+        ids.push_back(t.id);
+    if (ids.empty())
+        ids.push_back(fakturaId);
+    return ids;
+}
+
+void markerUtskrevet(Context& ctx, const std::vector<int32_t>& fakturaer)
+{
+    FileManager& faka = ctx.access(Tbl::FAKTURA_ALIAS);
+    if (faka.OPEN() != LEVEL_BENIGN)
+        return;
+    for (int32_t id : fakturaer) {
+        faka.rec().clear();
+        faka.rec().set(FAKA::FAKTURAID, id);
+        if (faka.TRYFETCH(FAKA::KeyFakturaId) != LEVEL_BENIGN) {
+            say(ctx, "Det oppsto feil under oppslag på faktura " + std::to_string(id), "Feil",
+                Icon::Exclamation);
+            continue;
+        }
+        faka.rec().set(FAKA::UTSKRIFTSTATUS, 2);
+        if (faka.TRYUPDATE() != LEVEL_BENIGN)
+            say(ctx, "Det oppsto feil under oppdatering av faktura " + std::to_string(id), "Feil",
+                Icon::Exclamation);
+    }
+    faka.CLOSE();
 }
 
 } // namespace tavlo

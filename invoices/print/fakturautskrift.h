@@ -34,6 +34,13 @@ bool byggFaktura(Context& ctx, const Record& par, int32_t fakturaId, const Utskr
 bool byggFakturaer(Context& ctx, const Record& par, const std::vector<int32_t>& fakturaer,
                    report::PageList& pages);
 
+// The invoices a printout takes: every marked invoice in the marks' order when there are marks,
+// else `fakturaId`.
+std::vector<int32_t> fakturaerTilUtskrift(int32_t fakturaId);
+// After the pages were printed: each invoice's print status 2. One that cannot be read or
+// written is said, and the others are still marked.
+void markerUtskrevet(Context& ctx, const std::vector<int32_t>& fakturaer);
+
 // The text printed after the totals from the status's text and the fixed text, as the status's
 // KOD:LONG1 combines them.
 std::string fastTekst(int32_t kombinasjon, const std::string& statusTekst,

@@ -17,6 +17,9 @@ namespace desktop {
 void FAKTURAFORM(Context& ctx, int32_t kundeId,
                  std::function<void(int response, RowRef inserted)> done);
 
+// "Skriv ut faktura": the marked invoices, or `fakturaId`, in the variant the parameters choose,
+// in the print preview; printed from there, they are marked printed.
+void VELGFAKTURARAPPORT(Context& ctx, int32_t fakturaId);
 // "Kopier faktura/Lag kreditnota" for invoice `fakturaId`; `kreditnota` proposes the credit
 // note's status. `done` hears the new invoice's number, or 0 when nothing was copied.
 void KOPIERFAKTURA(Context& ctx, int32_t fakturaId, bool kreditnota,
@@ -29,6 +32,6 @@ void GETPRJLINKINFO(Context& ctx, PrjLinkInfo info,
 } // namespace desktop
 } // namespace tavlo
 
-// The invoices' desktop half: TLFA::INIT, then FAKTURAFORM into its slot. KILL clears it and
-// ends the module.
+// The invoices' desktop half: TLFA::INIT, then FAKTURAFORM and VELGFAKTURARAPPORT into their
+// slots. KILL clears them and ends the module.
 TAVLO_DESKTOP_FACE(TLFA_VIEW)

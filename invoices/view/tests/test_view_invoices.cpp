@@ -3,23 +3,29 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
 #include <cstdlib>
+#include <filesystem>
 
+#include "customers/view/customers_view.h"
 #include "data/globals.h"
+#include "data/parameters.h"
+#include "data/slots.h"
 #include "data/tests/fixture.h"
 #include "framework/filemanager.h"
 #include "framework/widgets/browsewidget.h"
 #include "framework/widgets/contextwindows.h"
 #include "framework/widgets/formwindow.h"
+#include "framework/widgets/printpreview.h"
 #include "framework/widgets/tests/windowfixture.h"
 #include "invoices/tests/statuses.h"
-#include "customers/view/customers_view.h"
-#include "data/slots.h"
 #include "invoices/view/invoices_view.h"
 
 using namespace tavlo;
@@ -58,7 +64,9 @@ class DialogTest : public tavlo::testing::WithWindows<tavlo::testing::DataFolder
     }
     void shoot(QWidget* w, const char* file)
     {
-        QApplication::processEvents();
+        // The window's own resizing, and what it queues in turn.
+        for (int i = 0; i < 3; ++i)
+            QApplication::processEvents();
         if (const char* dir = std::getenv("TAVLO_SCREENS"))
             w->grab().save(QString::fromUtf8(dir) + "/" + file);
     }
@@ -243,4 +251,65 @@ TEST_F(DialogTest, AWholeInvoiceIsWrittenChangedAndSavedThroughItsWindows)
     EXPECT_EQ(fak.rec().get(FAK::TOTALSUM), *Decimal::parse("162.50"));
     fak.CLOSE();
     GLO::STD_MVA_TYPE = 0;
+}
+
+TEST_F(DialogTest, TheInvoiceIsPreviewedAndMarkedPrintedOnlyWhenPrinted)
+{
+    auto status = [&] {
+        Context other(&errors);
+        auto& fak = other.access(Tbl::FAKTURA);
+        fak.OPEN();
+        fak.rec().set(FAK::FAKTURAID, 1);
+        EXPECT_EQ(fak.FETCH(FAK::KeyFakturaId), LEVEL_BENIGN);
+        const int32_t s = fak.rec().get(FAK::UTSKRIFTSTATUS);
+        fak.CLOSE();
+        return s;
+    };
+    {
+        auto& par = ctx->access(Tbl::PARAM);
+        par.OPEN();
+        par.SET(PAR::KeyParameterId);
+        ASSERT_EQ(par.NEXT(), LEVEL_BENIGN);
+        par.rec().set(PAR::FAKTURATYPE, 3); // two documents: a giro page and the invoice
+        standardOppsett(par.rec());
+        par.rec().set(PAR::NAVN, "Snekker Hansen AS");
+        par.rec().set(PAR::KONTONUMMER, "12345678903");
+        ASSERT_EQ(par.UPDATE(), LEVEL_BENIGN);
+        par.CLOSE();
+    }
+    desktop::VELGFAKTURARAPPORT(*ctx, 1);
+    auto* preview = dynamic_cast<PrintPreviewWindow*>(top());
+    ASSERT_TRUE(preview);
+    EXPECT_EQ(preview->pageCount(), 2);
+    EXPECT_EQ(preview->pagesToPrint(), "1-2");
+    auto* side = child<QSpinBox>(preview, "side");
+    EXPECT_TRUE(side->isEnabled());
+    EXPECT_EQ(side->toolTip(), "Enter a page number from 1 to 2");
+    auto* zoom = child<QComboBox>(preview, "zoom");
+    ASSERT_EQ(zoom->count(), 7);
+    EXPECT_EQ(zoom->itemText(0), "Tile pages");
+    preview->setZoom(75);
+    EXPECT_EQ(zoom->currentText(), "75% Zoom");
+    preview->setZoom(120); // no such choice: a free zoom
+    EXPECT_EQ(preview->zoom(), 120);
+    preview->setPage(2);
+    EXPECT_EQ(side->value(), 2);
+    preview->setPage(1);
+    preview->setZoom(-1);
+    shoot(preview, "forhandsvisning.png");
+    preview->close();
+    QApplication::processEvents();
+    EXPECT_EQ(status(), 0); // closed without printing
+
+    desktop::VELGFAKTURARAPPORT(*ctx, 1);
+    preview = dynamic_cast<PrintPreviewWindow*>(top());
+    ASSERT_TRUE(preview);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(dir + "/utskrift.pdf"));
+    ASSERT_TRUE(preview->printOn(printer));
+    preview->close();
+    QApplication::processEvents();
+    EXPECT_EQ(status(), 2);
+    EXPECT_TRUE(std::filesystem::exists(dir + "/utskrift.pdf"));
 }
