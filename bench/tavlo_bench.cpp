@@ -35,6 +35,7 @@
 #include "bench/common.h"
 #include "bench/customers_bench.h"
 #include "bench/invoices_bench.h"
+#include "bench/print_bench.h"
 #include "data/context.h"
 #include "data/globals.h"
 #include "framework/date.h"
@@ -1076,6 +1077,8 @@ int main(int argc, char** argv)
                        {wanted("customers_open"),
                         wanted("customers_search") || wanted("customers_search_rare"),
                         wanted("customers_mark_all")});
+    if (wanted("print_1000"))
+        benchPrint(dir, 1000);
     if (wanted("invoice_totals") || wanted("invoice_open"))
         benchInvoices(dir, wanted("invoice_totals"), wanted("invoice_open"));
     if (wanted("register_open") || wanted("register_page") || wanted("register_locate"))
