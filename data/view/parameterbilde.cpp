@@ -205,6 +205,11 @@ QWidget* ParameterWindow::leverandorinfo()
     auto* info = new QPlainTextEdit;
     info->setObjectName(fieldName(PAR::LEVERANDORINFO.no));
     info->setTabChangesFocus(true);
+    info->setToolTip(QStringLiteral(
+        "Skrives under firmanavnet på fakturaen: organisasjonsnummeret med «MVA» når firmaet er "
+        "registrert for merverdiavgift, «Foretaksregisteret» for aksjeselskaper og andre "
+        "foretak der, og gjerne telefon, e-post og nettside"));
+    info->setPlaceholderText(QStringLiteral("Org.nr. 987 654 321 MVA\nForetaksregisteret"));
     bindText(info, PAR::LEVERANDORINFO.no);
     f->addRow(prompt("&Leverandørinfo:", info), info);
     QLineEdit* ref = entry(PAR::VAARREFERANSESTD.no);

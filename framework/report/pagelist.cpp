@@ -5,13 +5,48 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <unistd.h>
 
 namespace tavlo::report {
 
 namespace {
+
+// The file being written, for a stop by Ctrl+C or a kill: it goes, and the target is never left
+// half-written.
+char gWriting[4096];
+
+extern "C" void stopWriting(int sig)
+{
+    if (gWriting[0])
+        ::unlink(gWriting);
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
+}
+
+// Removes the file on a stop while it is written; restores the handlers after.
+class Guard {
+  public:
+    explicit Guard(const std::string& path)
+    {
+        std::strncpy(gWriting, path.c_str(), sizeof gWriting - 1);
+        int_ = std::signal(SIGINT, stopWriting);
+        term_ = std::signal(SIGTERM, stopWriting);
+    }
+    ~Guard()
+    {
+        std::signal(SIGINT, int_);
+        std::signal(SIGTERM, term_);
+        gWriting[0] = '\0';
+    }
+
+  private:
+    void (*int_)(int);
+    void (*term_)(int);
+};
 
 QColor colourOf(int32_t bgr)
 {
@@ -107,6 +142,7 @@ bool writePdf(const std::string& path, const PageList& pages, const std::string&
         return false;
     }
     const std::string tmp = path + ".~" + std::to_string(::getpid());
+    Guard guard(tmp);
     {
         QPdfWriter pdf(QString::fromStdString(tmp));
         pdf.setResolution(1000);

@@ -169,6 +169,10 @@ bool PrintPreviewWindow::print(bool ask)
     QPrinter printer(QPrinter::HighResolution);
     printer.setFullPage(true);
     printer.setFromTo(1, pageCount());
+    printer.setCopyCount(copies_);
+    printer.setCollateCopies(true);
+    if (paperSource_ > 0 && paperSource_ <= QPrinter::LastPaperSource)
+        printer.setPaperSource(static_cast<QPrinter::PaperSource>(paperSource_));
     if (ask) {
         QPrintDialog dialog(&printer, this);
         dialog.setMinMax(1, pageCount());

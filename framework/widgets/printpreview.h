@@ -5,6 +5,7 @@
 // settings object it is given.
 #include <QWidget>
 
+#include <algorithm>
 #include <functional>
 
 #include "framework/report/pagelist.h"
@@ -33,6 +34,13 @@ class PrintPreviewWindow : public QWidget {
                        std::function<void(bool printed)> done, QWidget* parent = nullptr);
     ~PrintPreviewWindow() override;
 
+    // What the print dialog proposes: the copies (collated) and the printer's paper bin (0: its
+    // own choice).
+    void setPrinterSetup(int copies, int paperSource)
+    {
+        copies_ = std::max(1, copies);
+        paperSource_ = paperSource;
+    }
     // SETZOOMPERCENTILE: the choice of that value, or a free zoom of that many percent.
     void setZoom(int percent);
     int zoom() const { return zoom_; }
@@ -62,6 +70,8 @@ class PrintPreviewWindow : public QWidget {
     int zoom_ = -1;
     int page_ = 1;
     QString pagesToPrint_;
+    int copies_ = 1;
+    int paperSource_ = 0;
     QComboBox* zoomBox_;
     QSpinBox* pageBox_;
     QLabel* canvas_;

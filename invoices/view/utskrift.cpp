@@ -1,6 +1,7 @@
 // "Skriv ut faktura": the invoices' pages in the print preview; printing them marks them
 // printed.
 #include "data/context.h"
+#include "framework/errorclass.h"
 #include "framework/filemanager.h"
 #include "framework/widgets/contextwindows.h"
 #include "framework/widgets/printpreview.h"
@@ -24,13 +25,22 @@ void VELGFAKTURARAPPORT(Context& ctx, int32_t fakturaId)
     }
     const std::vector<int32_t> ids = fakturaerTilUtskrift(fakturaId);
     report::PageList pages;
-    if (!byggFakturaer(ctx, par, ids, pages) || pages.empty())
+    if (!byggFakturaer(ctx, par, ids, pages))
         return; // it has said why
+    if (pages.empty()) {
+        ctx.errors().THROW(ctx.errorState(), MSG_NO_RECORDS);
+        return;
+    }
     Context* c = &ctx;
     auto* w = new PrintPreviewWindow(std::move(pages), &TLFA::settings(), [c, ids](bool printed) {
         if (printed)
             markerUtskrevet(*c, ids);
     });
+    // The copies and the paper bin of the variant: with giro or without.
+    const bool medGiro = par.get(PAR::FAKTURATYPE) != 2;
+    w->setPrinterSetup(
+        par.get(PAR::ANTALLFAKTURAER),
+        par.get(medGiro ? PAR::PAPIRKILDEFAKTURAERMEDGIRO : PAR::PAPIRKILDEFAKTURAERUTENGIRO));
     contextwindows::show(ctx, w);
     w->setWindowState(w->windowState() | Qt::WindowMaximized);
 }
