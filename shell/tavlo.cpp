@@ -256,6 +256,25 @@ int backup(const std::vector<std::string>& args)
     return 0;
 }
 
+// Every invoice named is there, before anything is written: else the first missing one is the
+// command's one line. False when the invoices cannot be read at all (the record store said why).
+bool requireInvoices(Context& ctx, const std::vector<int32_t>& ids)
+{
+    FileManager& fak = ctx.access(Tbl::FAKTURA);
+    if (fak.OPEN() != LEVEL_BENIGN)
+        return false;
+    for (int32_t id : ids) {
+        fak.rec().clear();
+        fak.rec().set(FAK::FAKTURAID, id);
+        if (id == 0 || fak.TRYFETCH(FAK::KeyFakturaId) != LEVEL_BENIGN) {
+            fak.CLOSE();
+            throw Failure{"Faktura nr " + std::to_string(id) + " finnes ikke"};
+        }
+    }
+    fak.CLOSE();
+    return true;
+}
+
 // The register's copy of an invoice, with the dialog's choices as options.
 int copyInvoice(const std::vector<std::string>& args)
 {
@@ -287,15 +306,8 @@ int copyInvoice(const std::vector<std::string>& args)
     setDataFolder(positional[0]);
 
     Context ctx;
-    FileManager& fak = ctx.access(Tbl::FAKTURA);
-    if (fak.OPEN() != LEVEL_BENIGN)
+    if (!requireInvoices(ctx, {id}))
         return 1; // the record store has said why
-    fak.rec().clear();
-    fak.rec().set(FAK::FAKTURAID, id);
-    const bool found = id != 0 && fak.TRYFETCH(FAK::KeyFakturaId) == LEVEL_BENIGN;
-    fak.CLOSE();
-    if (!found)
-        throw Failure{"Faktura nr " + positional[1] + " finnes ikke"};
     KopierValg valg = kopierForslag(ctx, credit);
     if (status) {
         if (!SETKODA(ctx, 105, *status))
@@ -341,20 +353,8 @@ int printInvoice(const std::vector<std::string>& args)
     setDataFolder(positional[0]);
 
     Context ctx;
-    {
-        FileManager& fak = ctx.access(Tbl::FAKTURA);
-        if (fak.OPEN() != LEVEL_BENIGN)
-            return 1; // the record store has said why
-        for (int32_t id : ids) {
-            fak.rec().clear();
-            fak.rec().set(FAK::FAKTURAID, id);
-            if (id == 0 || fak.TRYFETCH(FAK::KeyFakturaId) != LEVEL_BENIGN) {
-                fak.CLOSE();
-                throw Failure{"Faktura nr " + std::to_string(id) + " finnes ikke"};
-            }
-        }
-        fak.CLOSE();
-    }
+    if (!requireInvoices(ctx, ids))
+        return 1; // the record store has said why
     Record par(table(Tbl::PARAM));
     if (!lesParametre(ctx, par))
         throw Failure{"Det oppsto feil under oppslag i parametere"};

@@ -267,12 +267,6 @@ QWidget* grunnlagPage(KundeForm& rules)
     return page;
 }
 
-// What the customer form keeps beside its window: the texts beside the codes.
-struct KundeSkjema {
-    std::array<std::string, 10> texts{};
-    std::array<int32_t, 10> groups{};
-};
-
 } // namespace
 
 void openKundeForm(Context& ctx, std::function<void(int response, RowRef inserted)> done)
@@ -286,8 +280,6 @@ void openKundeForm(Context& ctx, std::function<void(int response, RowRef inserte
     auto* w = new FormWindow(std::move(owned), QString::fromStdString(rules.caption()));
     w->setWindowTitle(QString::fromStdString(rules.caption()));
     w->setObjectName(QStringLiteral("KundeForm"));
-    auto* skjema = new KundeSkjema;
-    QObject::connect(w, &QObject::destroyed, [skjema] { delete skjema; });
 
     auto* layout = new QVBoxLayout(w->body());
     layout->setContentsMargins(0, 0, 0, 0);
@@ -363,7 +355,7 @@ void openKundeForm(Context& ctx, std::function<void(int response, RowRef inserte
     auto* ekstra = new QWidget;
     ekstra->setObjectName(QStringLiteral("ekstra"));
     ekstra->setMinimumSize(560, 240);
-    if (OPPRETTEGENDEFINERTEFELT(*w, 1, ekstra, skjema->texts, skjema->groups, 0, 0) > 0)
+    if (OPPRETTEGENDEFINERTEFELT(*w, 1, ekstra, 0, 0) > 0)
         tabs->addTab(ekstra, QStringLiteral("Ekstra"));
     else
         delete ekstra;

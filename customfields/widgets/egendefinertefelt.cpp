@@ -158,4 +158,16 @@ int OPPRETTEGENDEFINERTEFELT(FormWindow& form, int32_t tableNo, QWidget* parent,
     return fields.count;
 }
 
+int OPPRETTEGENDEFINERTEFELT(FormWindow& form, int32_t tableNo, QWidget* parent, int32_t x,
+                             int32_t y)
+{
+    struct Kept {
+        std::array<std::string, 10> texts{};
+        std::array<int32_t, 10> groups{};
+    };
+    auto* kept = new Kept;
+    QObject::connect(&form, &QObject::destroyed, [kept] { delete kept; });
+    return OPPRETTEGENDEFINERTEFELT(form, tableNo, parent, kept->texts, kept->groups, x, y);
+}
+
 } // namespace tavlo

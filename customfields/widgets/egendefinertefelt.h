@@ -32,5 +32,9 @@ QRect toPixels(const UnitRect& r, const QFontMetrics& metrics);
 int OPPRETTEGENDEFINERTEFELT(FormWindow& form, int32_t tableNo, QWidget* parent,
                              std::array<std::string, 10>& texts, std::array<int32_t, 10>& groups,
                              int32_t x, int32_t y);
+// The same with the arrays kept for the form's window as long as it lives, for a form that has
+// no other use for them.
+int OPPRETTEGENDEFINERTEFELT(FormWindow& form, int32_t tableNo, QWidget* parent, int32_t x,
+                             int32_t y);
 
 } // namespace tavlo

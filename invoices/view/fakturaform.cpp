@@ -36,12 +36,6 @@ namespace {
 constexpr const char* kBelop = "@n-14.`2";
 constexpr const char* kDato = "@d06.B";
 
-// What a form keeps beside its window: the texts of the custom fields' codes.
-struct Skjema {
-    std::array<std::string, 10> texts{};
-    std::array<int32_t, 10> groups{};
-};
-
 // Heading lines on grey.
 class LinjeDelegate : public QStyledItemDelegate {
   public:
@@ -449,8 +443,6 @@ void FAKTURAFORM(Context& ctx, int32_t kundeId, std::function<void(int, RowRef)>
     auto* w = new FormWindow(std::move(owned), QString::fromStdString(rules.caption()));
     w->setWindowTitle(QStringLiteral("Faktura"));
     w->setObjectName(QStringLiteral("FAKTURAFORM"));
-    auto* skjema = new Skjema;
-    QObject::connect(w, &QObject::destroyed, [skjema] { delete skjema; });
     auto* layout = new QVBoxLayout(w->body());
     layout->setContentsMargins(0, 0, 0, 0);
     auto* top = new QHBoxLayout;
@@ -539,7 +531,7 @@ void FAKTURAFORM(Context& ctx, int32_t kundeId, std::function<void(int, RowRef)>
     auto* ekstra = new QWidget;
     ekstra->setObjectName(QStringLiteral("EGENDEFINERTTAB"));
     ekstra->setMinimumSize(560, 240);
-    if (OPPRETTEGENDEFINERTEFELT(*w, 3, ekstra, skjema->texts, skjema->groups, 0, 0) > 0)
+    if (OPPRETTEGENDEFINERTEFELT(*w, 3, ekstra, 0, 0) > 0)
         tabs->addTab(ekstra, QStringLiteral("Ekstra"));
     else
         delete ekstra;

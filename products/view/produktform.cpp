@@ -24,12 +24,6 @@ namespace tavlo::desktop {
 
 namespace {
 
-// What the form keeps beside its window: the texts of the custom fields' codes.
-struct ProduktSkjema {
-    std::array<std::string, 10> texts{};
-    std::array<int32_t, 10> groups{};
-};
-
 // A number with a text after it ("%", the VAT type, the unit).
 QHBoxLayout* withSuffix(QWidget* field, QWidget* suffix)
 {
@@ -140,8 +134,6 @@ void openProduktForm(Context& ctx, std::function<void(int response, RowRef inser
     auto* w = new FormWindow(std::move(owned), QString::fromStdString(rules.caption()));
     w->setWindowTitle(QString::fromStdString(rules.caption()));
     w->setObjectName(QStringLiteral("ProduktForm"));
-    auto* skjema = new ProduktSkjema;
-    QObject::connect(w, &QObject::destroyed, [skjema] { delete skjema; });
 
     auto* layout = new QVBoxLayout(w->body());
     layout->setContentsMargins(0, 0, 0, 0);
@@ -204,7 +196,7 @@ void openProduktForm(Context& ctx, std::function<void(int response, RowRef inser
     auto* ekstra = new QWidget;
     ekstra->setObjectName(QStringLiteral("ekstra"));
     ekstra->setMinimumSize(560, 240);
-    if (OPPRETTEGENDEFINERTEFELT(*w, 2, ekstra, skjema->texts, skjema->groups, 0, 0) > 0)
+    if (OPPRETTEGENDEFINERTEFELT(*w, 2, ekstra, 0, 0) > 0)
         tabs->addTab(ekstra, QStringLiteral("Ekstra"));
     else
         delete ekstra;

@@ -33,12 +33,6 @@ constexpr const char* kDato = "@d06.B";
 // Negative differences: dark red, the colour value 128.
 const QColor kMorkRod(128, 0, 0);
 
-// What the form keeps beside its window: the texts of the custom fields' codes.
-struct ProsjektSkjema {
-    std::array<std::string, 10> texts{};
-    std::array<int32_t, 10> groups{};
-};
-
 // The invoice-line or invoice icon before the date of a line that came from one.
 class LinjeDelegate : public QStyledItemDelegate {
   public:
@@ -270,8 +264,6 @@ void openProsjektForm(Context& ctx, std::function<void(int response, RowRef inse
     auto* w = new FormWindow(std::move(owned), QString::fromStdString(rules.caption()));
     w->setWindowTitle(QString::fromStdString(rules.caption()));
     w->setObjectName(QStringLiteral("ProsjektForm"));
-    auto* skjema = new ProsjektSkjema;
-    QObject::connect(w, &QObject::destroyed, [skjema] { delete skjema; });
 
     auto* layout = new QVBoxLayout(w->body());
     layout->setContentsMargins(0, 0, 0, 0);
@@ -312,7 +304,7 @@ void openProsjektForm(Context& ctx, std::function<void(int response, RowRef inse
     auto* ekstra = new QWidget;
     ekstra->setObjectName(QStringLiteral("ekstra"));
     ekstra->setMinimumSize(560, 240);
-    if (OPPRETTEGENDEFINERTEFELT(*w, 13, ekstra, skjema->texts, skjema->groups, 0, 0) > 0)
+    if (OPPRETTEGENDEFINERTEFELT(*w, 13, ekstra, 0, 0) > 0)
         tabs->addTab(ekstra, QStringLiteral("Ekstra"));
     else
         delete ekstra;

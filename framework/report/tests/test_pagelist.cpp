@@ -14,37 +14,17 @@
 #include <string>
 
 #include "framework/report/pagelist.h"
+#include "framework/report/tests/pdftools.h"
 
 using namespace tavlo;
+using tavlo::testing::run;
 using namespace tavlo::report;
 
 namespace {
 
-std::string run(const std::string& command)
-{
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[4096];
-        std::size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-            out.append(buf, n);
-        pclose(p);
-    }
-    return out;
-}
-
 class PdfTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite()
-    {
-        if (!QGuiApplication::instance()) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-            static int argc = 1;
-            static char name[] = "test_report";
-            static char* argv[] = {name, nullptr};
-            new QGuiApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { tavlo::testing::ensureGuiApplication(); }
     void SetUp() override
     {
         char pattern[] = "/tmp/tavlo-pdf-XXXXXX";

@@ -10,24 +10,13 @@
 #include "data/parameters.h"
 #include "data/tests/fixture.h"
 #include "framework/filemanager.h"
+#include "framework/report/tests/pdftools.h"
 #include "invoices/print/fakturautskrift.h"
 
 using namespace tavlo;
+using tavlo::testing::run;
 
 namespace {
-
-std::string run(const std::string& command)
-{
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[4096];
-        std::size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-            out.append(buf, n);
-        pclose(p);
-    }
-    return out;
-}
 
 // Every text the pages hold, in order.
 std::vector<std::string> texts(const report::PageList& pages)
@@ -47,16 +36,7 @@ bool has(const std::vector<std::string>& v, const std::string& s)
 
 class UtskriftTest : public tavlo::testing::DataFolderTest {
   protected:
-    static void SetUpTestSuite()
-    {
-        if (!QGuiApplication::instance()) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-            static int argc = 1;
-            static char name[] = "test_invoice_print";
-            static char* argv[] = {name, nullptr};
-            new QGuiApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { tavlo::testing::ensureGuiApplication(); }
     void SetUp() override
     {
         DataFolderTest::SetUp();
