@@ -1,10 +1,14 @@
 // "Skriv ut faktura": the invoices' pages in the print preview; printing them marks them
 // printed.
+#include <algorithm>
+#include <memory>
+
 #include "data/context.h"
 #include "framework/errorclass.h"
 #include "framework/filemanager.h"
 #include "framework/widgets/contextwindows.h"
 #include "framework/widgets/printpreview.h"
+#include "framework/widgets/reportprogress.h"
 #include "invoices/fakturaform.h"
 #include "invoices/print/fakturautskrift.h"
 #include "invoices/tlfa.h"
@@ -24,25 +28,54 @@ void VELGFAKTURARAPPORT(Context& ctx, int32_t fakturaId)
             "Feil", Icon::Exclamation);
     }
     const std::vector<int32_t> ids = fakturaerTilUtskrift(fakturaId);
-    report::PageList pages;
-    if (!byggFakturaer(ctx, par, ids, pages))
-        return; // it has said why
-    if (pages.empty()) {
-        ctx.errors().THROW(ctx.errorState(), MSG_NO_RECORDS);
+    const int32_t type = par.get(PAR::FAKTURATYPE);
+    if (type < 1 || type > 3) {
+        say(ctx, "Udefinert fakturatype", "Feil", Icon::Exclamation);
         return;
     }
+    // One invoice a record, laid out in timed cycles behind "Vent...".
+    struct State {
+        Record par;
+        std::vector<int32_t> ids;
+        std::size_t next = 0;
+        report::PageList pages;
+    };
+    auto state = std::make_shared<State>(State{par, ids, 0, {}});
     Context* c = &ctx;
-    auto* w = new PrintPreviewWindow(std::move(pages), &TLFA::settings(), [c, ids](bool printed) {
-        if (printed)
-            markerUtskrevet(*c, ids);
-    });
-    // The copies and the paper bin of the variant: with giro or without.
-    const bool medGiro = par.get(PAR::FAKTURATYPE) != 2;
-    w->setPrinterSetup(
-        par.get(PAR::ANTALLFAKTURAER),
-        par.get(medGiro ? PAR::PAPIRKILDEFAKTURAERMEDGIRO : PAR::PAPIRKILDEFAKTURAERUTENGIRO));
-    contextwindows::show(ctx, w);
-    w->setWindowState(w->windowState() | Qt::WindowMaximized);
+    ReportRun run;
+    run.text = QStringLiteral("Genererer fakturaer");
+    run.next = [c, state] {
+        if (state->next >= state->ids.size())
+            return ProcessClass::Record::End;
+        byggFakturaer(*c, state->par, {state->ids[state->next++]}, state->pages);
+        return ProcessClass::Record::Taken;
+    };
+    run.percent = [state] {
+        return static_cast<int>(state->next * 100 / std::max<std::size_t>(1, state->ids.size()));
+    };
+    run.done = [c, state](bool completed, int64_t) {
+        if (!completed)
+            return; // cancelled: nothing is printed
+        if (state->pages.empty()) {
+            c->errors().THROW(c->errorState(), MSG_NO_RECORDS);
+            return;
+        }
+        const Record& par = state->par;
+        const std::vector<int32_t> ids = state->ids;
+        auto* w = new PrintPreviewWindow(std::move(state->pages), &TLFA::settings(),
+                                         [c, ids](bool printed) {
+                                             if (printed)
+                                                 markerUtskrevet(*c, ids);
+                                         });
+        // The copies and the paper bin of the variant: with giro or without.
+        const bool medGiro = par.get(PAR::FAKTURATYPE) != 2;
+        w->setPrinterSetup(
+            par.get(PAR::ANTALLFAKTURAER),
+            par.get(medGiro ? PAR::PAPIRKILDEFAKTURAERMEDGIRO : PAR::PAPIRKILDEFAKTURAERUTENGIRO));
+        contextwindows::show(*c, w);
+        w->setWindowState(w->windowState() | Qt::WindowMaximized);
+    };
+    runReport(ctx, std::move(run));
 }
 
 } // namespace tavlo::desktop

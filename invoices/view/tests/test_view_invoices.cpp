@@ -24,6 +24,7 @@
 #include "framework/widgets/contextwindows.h"
 #include "framework/widgets/formwindow.h"
 #include "framework/widgets/printpreview.h"
+#include "framework/widgets/reportprogress.h"
 #include "framework/widgets/tests/windowfixture.h"
 #include "invoices/tests/statuses.h"
 #include "invoices/view/invoices_view.h"
@@ -69,6 +70,14 @@ class DialogTest : public tavlo::testing::WithWindows<tavlo::testing::DataFolder
             QApplication::processEvents();
         if (const char* dir = std::getenv("TAVLO_SCREENS"))
             w->grab().save(QString::fromUtf8(dir) + "/" + file);
+    }
+    // The printout runs off timer events; its preview comes when the run is done.
+    void waitForPreview()
+    {
+        for (int i = 0; i < 200 && (contextwindows::windows(*ctx).isEmpty() ||
+                                    !dynamic_cast<PrintPreviewWindow*>(top()));
+             ++i)
+            QTest::qWait(5);
     }
     Decimal stock(int32_t id)
     {
@@ -278,6 +287,7 @@ TEST_F(DialogTest, TheInvoiceIsPreviewedAndMarkedPrintedOnlyWhenPrinted)
         par.CLOSE();
     }
     desktop::VELGFAKTURARAPPORT(*ctx, 1);
+    waitForPreview();
     auto* preview = dynamic_cast<PrintPreviewWindow*>(top());
     ASSERT_TRUE(preview);
     EXPECT_EQ(preview->pageCount(), 2);
@@ -302,6 +312,7 @@ TEST_F(DialogTest, TheInvoiceIsPreviewedAndMarkedPrintedOnlyWhenPrinted)
     EXPECT_EQ(status(), 0); // closed without printing
 
     desktop::VELGFAKTURARAPPORT(*ctx, 1);
+    waitForPreview();
     preview = dynamic_cast<PrintPreviewWindow*>(top());
     ASSERT_TRUE(preview);
     QPrinter printer(QPrinter::HighResolution);
@@ -312,4 +323,40 @@ TEST_F(DialogTest, TheInvoiceIsPreviewedAndMarkedPrintedOnlyWhenPrinted)
     QApplication::processEvents();
     EXPECT_EQ(status(), 2);
     EXPECT_TRUE(std::filesystem::exists(dir + "/utskrift.pdf"));
+}
+
+TEST_F(DialogTest, AReportRunShowsItsProgressAndCancelStopsIt)
+{
+    std::vector<std::pair<bool, int64_t>> ends;
+    ReportRun run;
+    run.text = QStringLiteral("Genererer fakturaer");
+    run.deferMs = 0;
+    run.next = [] { return ProcessClass::Record::Taken; };
+    run.percent = [] { return 40; };
+    run.done = [&](bool completed, int64_t records) { ends.emplace_back(completed, records); };
+    runReport(*ctx, std::move(run));
+    QWidget* w = top();
+    ASSERT_EQ(w->objectName(), "ReportProgress");
+    EXPECT_EQ(w->windowTitle(), "Vent...");
+    QTest::qWait(20);
+    EXPECT_EQ(child<QLabel>(w, "prosent")->text(), "40% Complete");
+    QTest::mouseClick(child<QPushButton>(w, "avbryt"), Qt::LeftButton);
+    QApplication::processEvents();
+    ASSERT_EQ(ends.size(), 1u);
+    EXPECT_FALSE(ends[0].first);
+    EXPECT_GT(ends[0].second, 0);
+
+    // A run that ends within the defer time is never shown.
+    ReportRun quick;
+    int left = 3;
+    quick.next = [&] {
+        return left-- > 0 ? ProcessClass::Record::Taken : ProcessClass::Record::End;
+    };
+    quick.done = [&](bool completed, int64_t records) { ends.emplace_back(completed, records); };
+    runReport(*ctx, std::move(quick));
+    QTest::qWait(20);
+    ASSERT_EQ(ends.size(), 2u);
+    EXPECT_TRUE(ends[1].first);
+    EXPECT_EQ(ends[1].second, 3);
+    EXPECT_TRUE(contextwindows::windows(*ctx).isEmpty());
 }
