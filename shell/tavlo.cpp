@@ -373,7 +373,8 @@ int printInvoice(const std::vector<std::string>& args)
         return 1; // it has said why
     const std::string title =
         ids.size() == 1 ? "Faktura " + std::to_string(ids.front()) : "Fakturaer";
-    if (!report::writePdf(pdf, pages, title, "Tavlo", message))
+    // The supplier is the invoices' author.
+    if (!report::writePdf(pdf, pages, title, par.get(PAR::NAVN), message))
         throw Failure{message};
     std::cout << pdf << '\n';
     return 0;

@@ -134,8 +134,34 @@ void paint(QPainter& painter, const Page& page, double dpi)
     painter.restore();
 }
 
+namespace {
+
+QString escaped(const std::string& s)
+{
+    return QString::fromStdString(s).toHtmlEscaped();
+}
+
+QByteArray xmp(const std::string& title, const std::string& author)
+{
+    const QString x =
+        QStringLiteral(
+            "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>"
+            "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
+            "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+            "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+            "xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\" xmlns:pdf=\"http://ns.adobe.com/pdf/1.3/\">"
+            "<dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">%1</rdf:li></rdf:Alt></dc:title>"
+            "<dc:creator><rdf:Seq><rdf:li>%2</rdf:li></rdf:Seq></dc:creator>"
+            "<xmp:CreatorTool>Tavlo</xmp:CreatorTool><pdf:Producer>Tavlo</pdf:Producer>"
+            "</rdf:Description></rdf:RDF></x:xmpmeta><?xpacket end=\"w\"?>")
+            .arg(escaped(title), escaped(author));
+    return x.toUtf8();
+}
+
+} // namespace
+
 bool writePdf(const std::string& path, const PageList& pages, const std::string& title,
-              const std::string& creator, std::string& error)
+              const std::string& author, std::string& error)
 {
     if (pages.empty()) {
         error = "Ingen sider å skrive";
@@ -147,7 +173,8 @@ bool writePdf(const std::string& path, const PageList& pages, const std::string&
         QPdfWriter pdf(QString::fromStdString(tmp));
         pdf.setResolution(1000);
         pdf.setTitle(QString::fromStdString(title));
-        pdf.setCreator(QString::fromStdString(creator));
+        pdf.setCreator(QStringLiteral("Tavlo"));
+        pdf.setDocumentXmpMetadata(xmp(title, author));
         auto sizeOf = [](const Page& pg) {
             if (pg.width == kA4Width && pg.height == kA4Height)
                 return QPageSize(QPageSize::A4);

@@ -64,10 +64,11 @@ using PageList = std::vector<Page>;
 // transform is kept.
 void paint(QPainter& painter, const Page& page, double dpi);
 
-// The pages as one PDF file: A4 or the pages' own size, fonts embedded, text selectable. Written
-// beside `path` and renamed over it at the end, so a run that fails or is stopped leaves no
+// The pages as one PDF file: A4 or the pages' own size, fonts embedded, text selectable, with its
+// title and author (the document's XMP metadata; the program is its creator). Written beside
+// `path` and renamed over it at the end, so a run that fails or is stopped leaves no
 // half-written file; false with `error` then.
 bool writePdf(const std::string& path, const PageList& pages, const std::string& title,
-              const std::string& creator, std::string& error);
+              const std::string& author, std::string& error);
 
 } // namespace tavlo::report

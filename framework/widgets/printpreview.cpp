@@ -168,6 +168,8 @@ bool PrintPreviewWindow::print(bool ask)
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setFullPage(true);
+    if (!printerName_.isEmpty())
+        printer.setPrinterName(printerName_);
     printer.setFromTo(1, pageCount());
     printer.setCopyCount(copies_);
     printer.setCollateCopies(true);

@@ -41,6 +41,8 @@ class PrintPreviewWindow : public QWidget {
         copies_ = std::max(1, copies);
         paperSource_ = paperSource;
     }
+    // The printer chosen before the run, proposed when printing.
+    void setPrinterName(const QString& name) { printerName_ = name; }
     // SETZOOMPERCENTILE: the choice of that value, or a free zoom of that many percent.
     void setZoom(int percent);
     int zoom() const { return zoom_; }
@@ -70,6 +72,7 @@ class PrintPreviewWindow : public QWidget {
     int zoom_ = -1;
     int page_ = 1;
     QString pagesToPrint_;
+    QString printerName_;
     int copies_ = 1;
     int paperSource_ = 0;
     QComboBox* zoomBox_;

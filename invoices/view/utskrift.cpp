@@ -1,5 +1,9 @@
 // "Skriv ut faktura": the invoices' pages in the print preview; printing them marks them
 // printed.
+#include <QGuiApplication>
+#include <QPrintDialog>
+#include <QPrinter>
+
 #include <algorithm>
 #include <memory>
 
@@ -33,6 +37,16 @@ void VELGFAKTURARAPPORT(Context& ctx, int32_t fakturaId)
         say(ctx, "Udefinert fakturatype", "Feil", Icon::Exclamation);
         return;
     }
+    // The printer is chosen first when the parameters ask for it, or Shift is held.
+    QString printerName;
+    if (par.get(PAR::VISPRINTERDIALOG) ||
+        (QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier)) {
+        QPrinter printer;
+        QPrintDialog dialog(&printer);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        printerName = printer.printerName();
+    }
     // One invoice a record, laid out in timed cycles behind "Vent...".
     struct State {
         Record par;
@@ -53,7 +67,7 @@ void VELGFAKTURARAPPORT(Context& ctx, int32_t fakturaId)
     run.percent = [state] {
         return static_cast<int>(state->next * 100 / std::max<std::size_t>(1, state->ids.size()));
     };
-    run.done = [c, state](bool completed, int64_t) {
+    run.done = [c, state, printerName](bool completed, int64_t) {
         if (!completed)
             return; // cancelled: nothing is printed
         if (state->pages.empty()) {
@@ -67,6 +81,7 @@ void VELGFAKTURARAPPORT(Context& ctx, int32_t fakturaId)
                                              if (printed)
                                                  markerUtskrevet(*c, ids);
                                          });
+        w->setPrinterName(printerName);
         // The copies and the paper bin of the variant: with giro or without.
         const bool medGiro = par.get(PAR::FAKTURATYPE) != 2;
         w->setPrinterSetup(

@@ -82,7 +82,7 @@ TEST_F(PdfTest, EveryWordIsReadableWhereThePageListPutIt)
     pages[1].items.push_back(text(1000, 1000, 0, "Fortsettelse fra forrige side..."));
     const std::string pdf = dir + "/faktura.pdf";
     std::string error;
-    ASSERT_TRUE(writePdf(pdf, pages, "Faktura 42", "Tavlo", error)) << error;
+    ASSERT_TRUE(writePdf(pdf, pages, "Faktura 42", "Snekker Hansen AS", error)) << error;
     // Written beside and renamed: nothing else is left in the folder.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir),
                             std::filesystem::directory_iterator()),
@@ -92,6 +92,9 @@ TEST_F(PdfTest, EveryWordIsReadableWhereThePageListPutIt)
     EXPECT_TRUE(std::regex_search(info, std::regex(R"(Pages:\s+2\n)"))) << info;
     EXPECT_TRUE(std::regex_search(info, std::regex(R"(Title:\s+Faktura 42\n)"))) << info;
     EXPECT_TRUE(std::regex_search(info, std::regex(R"(Page size:.*\(A4\))"))) << info;
+    EXPECT_TRUE(std::regex_search(info, std::regex(R"(Creator:\s+Tavlo\n)"))) << info;
+    const std::string meta = run("pdfinfo -meta '" + pdf + "'");
+    EXPECT_NE(meta.find("<rdf:li>Snekker Hansen AS</rdf:li>"), std::string::npos) << meta;
     const std::string fonts = run("pdffonts '" + pdf + "'");
     // Every font embedded: the "emb" column of each font's line.
     const std::regex fontLine(R"(\s(yes|no)\s+(yes|no)\s+(yes|no)\s+\d+\s+\d+\n)");

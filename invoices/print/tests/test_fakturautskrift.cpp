@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <QImage>
 
 #include <cstdio>
 #include <regex>
@@ -162,6 +163,47 @@ TEST_F(UtskriftTest, TypeThreeGivesTheGiroPageAndThenTheWholeInvoiceWithoutGiro)
     par.set(PAR::FAKTURATYPE, 7);
     EXPECT_FALSE(byggFakturaer(*ctx, par, {id}, pages));
     EXPECT_EQ(answers.shown.back().text, "Udefinert fakturatype");
+}
+
+TEST_F(UtskriftTest, TheLogoTakesItsPercentageOrTheLayoutsSize)
+{
+    QImage image(192, 96, QImage::Format_RGB32); // 2 × 1 inches at 96 dpi
+    image.fill(Qt::blue);
+    image.setDotsPerMeterX(3780);
+    image.setDotsPerMeterY(3780);
+    const std::string path = dir + "/logo.png";
+    ASSERT_TRUE(image.save(QString::fromStdString(path)));
+    par.set(PAR::LOGO_PATH, path);
+    par.set(PAR::LOGO_X, 5000);
+    par.set(PAR::LOGO_Y, 300);
+    par.set(PAR::LOGO_RESIZE, 50);
+    const int32_t id = invoice(1, 1);
+    auto logo = [&]() -> report::Picture {
+        report::PageList pages;
+        EXPECT_TRUE(byggFaktura(*ctx, par, id, {}, pages));
+        for (const auto& item : pages.front().items)
+            if (const auto* p = std::get_if<report::Picture>(&item))
+                return *p;
+        ADD_FAILURE() << "no logo";
+        return {};
+    };
+    report::Picture p = logo();
+    EXPECT_EQ(p.x, 5000);
+    EXPECT_EQ(p.y, 300);
+    EXPECT_NEAR(p.w, 1000, 5);
+    EXPECT_NEAR(p.h, 500, 5);
+    par.set(PAR::LOGO_RESIZE, 0);
+    par.set(PAR::LOGO_W, 1500);
+    par.set(PAR::LOGO_H, 400);
+    p = logo();
+    EXPECT_EQ(p.w, 1500);
+    EXPECT_EQ(p.h, 400);
+    // A logo that is not there leaves the invoice without one, and nothing else out.
+    par.set(PAR::LOGO_PATH, dir + "/borte.png");
+    report::PageList pages;
+    ASSERT_TRUE(byggFaktura(*ctx, par, id, {}, pages));
+    for (const auto& item : pages.front().items)
+        EXPECT_FALSE(std::holds_alternative<report::Picture>(item));
 }
 
 TEST_F(UtskriftTest, ManyLinesGoOnToFollowingPagesThatSaySo)
