@@ -25,7 +25,7 @@ constexpr double kScreenDpi = 96;
 
 } // namespace
 
-const std::vector<PrintPreviewWindow::Zoom>& PrintPreviewWindow::zoomChoices()
+const std::vector<PrintPreviewClass::Zoom>& PrintPreviewClass::zoomChoices()
 {
     static const std::vector<Zoom> choices{
         {"Tile pages", "Zoom: Tile Pages", -2}, {"Page Width", "Zoom: Page Width", -1},
@@ -35,8 +35,8 @@ const std::vector<PrintPreviewWindow::Zoom>& PrintPreviewWindow::zoomChoices()
     return choices;
 }
 
-PrintPreviewWindow::PrintPreviewWindow(report::PageList pages, INIClass* settings,
-                                       std::function<void(bool)> done, QWidget* parent)
+PrintPreviewClass::PrintPreviewClass(report::PageList pages, INIClass* settings,
+                                     std::function<void(bool)> done, QWidget* parent)
     : QWidget(parent), pages_(std::move(pages)), settings_(settings), done_(std::move(done))
 {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -111,13 +111,13 @@ PrintPreviewWindow::PrintPreviewWindow(report::PageList pages, INIClass* setting
     setZoom(-1);
 }
 
-PrintPreviewWindow::~PrintPreviewWindow()
+PrintPreviewClass::~PrintPreviewClass()
 {
     if (done_)
         done_(printed_);
 }
 
-void PrintPreviewWindow::setZoom(int percent)
+void PrintPreviewClass::setZoom(int percent)
 {
     zoom_ = percent;
     const int i = zoomBox_->findData(percent);
@@ -130,7 +130,7 @@ void PrintPreviewWindow::setZoom(int percent)
     redraw();
 }
 
-void PrintPreviewWindow::setPage(int page)
+void PrintPreviewClass::setPage(int page)
 {
     page_ = std::clamp(page, 1, std::max(1, pageCount()));
     if (pageBox_->value() != page_)
@@ -138,7 +138,7 @@ void PrintPreviewWindow::setPage(int page)
     redraw();
 }
 
-void PrintPreviewWindow::redraw()
+void PrintPreviewClass::redraw()
 {
     if (pages_.empty())
         return;
@@ -164,7 +164,7 @@ void PrintPreviewWindow::redraw()
     canvas_->resize(image.size());
 }
 
-bool PrintPreviewWindow::print(bool ask)
+bool PrintPreviewClass::print(bool ask)
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setFullPage(true);
@@ -184,7 +184,7 @@ bool PrintPreviewWindow::print(bool ask)
     return printOn(printer);
 }
 
-bool PrintPreviewWindow::printOn(QPrinter& printer)
+bool PrintPreviewClass::printOn(QPrinter& printer)
 {
     int from = 1, to = pageCount();
     if (printer.printRange() == QPrinter::PageRange) {
@@ -205,7 +205,7 @@ bool PrintPreviewWindow::printOn(QPrinter& printer)
     return true;
 }
 
-void PrintPreviewWindow::resizeEvent(QResizeEvent* event)
+void PrintPreviewClass::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     // After the layout has given the page area its new size.
@@ -214,7 +214,7 @@ void PrintPreviewWindow::resizeEvent(QResizeEvent* event)
             this, [this] { redraw(); }, Qt::QueuedConnection);
 }
 
-void PrintPreviewWindow::closeEvent(QCloseEvent* event)
+void PrintPreviewClass::closeEvent(QCloseEvent* event)
 {
     if (settings_) {
         WindowPlacement w;

@@ -20,7 +20,7 @@ namespace tavlo {
 
 class INIClass;
 
-class PrintPreviewWindow : public QWidget {
+class PrintPreviewClass : public QWidget {
   public:
     struct Zoom {
         const char* menu;
@@ -30,9 +30,9 @@ class PrintPreviewWindow : public QWidget {
     static const std::vector<Zoom>& zoomChoices();
 
     // `done` hears once whether the pages were printed; the window deletes itself when closed.
-    PrintPreviewWindow(report::PageList pages, INIClass* settings,
-                       std::function<void(bool printed)> done, QWidget* parent = nullptr);
-    ~PrintPreviewWindow() override;
+    PrintPreviewClass(report::PageList pages, INIClass* settings,
+                      std::function<void(bool printed)> done, QWidget* parent = nullptr);
+    ~PrintPreviewClass() override;
 
     // What the print dialog proposes: the copies (collated) and the printer's paper bin (0: its
     // own choice).

@@ -17,9 +17,11 @@ namespace tavlo {
 
 namespace {
 
-class ProgressWindow : public QWidget {
+// The report's run and its progress window: the timer events that drive the ProcessClass, the
+// deferred window, Cancel.
+class ReportManager : public QWidget {
   public:
-    ProgressWindow(Context& ctx, ReportRun run)
+    ReportManager(Context& ctx, ReportRun run)
         : ctx_(ctx), run_(std::move(run)), process_([this] { return clock_.elapsed(); })
     {
         setObjectName(QStringLiteral("ReportProgress"));
@@ -47,7 +49,7 @@ class ProgressWindow : public QWidget {
         started_.start();
         timer_.start(0);
     }
-    ~ProgressWindow() override
+    ~ReportManager() override
     {
         if (run_.done)
             end(false);
@@ -92,7 +94,7 @@ class ProgressWindow : public QWidget {
 void runReport(Context& ctx, ReportRun run)
 {
     const bool now = run.deferMs == 0;
-    auto* w = new ProgressWindow(ctx, std::move(run));
+    auto* w = new ReportManager(ctx, std::move(run));
     if (now)
         contextwindows::show(ctx, w);
 }

@@ -76,11 +76,11 @@ void VELGFAKTURARAPPORT(Context& ctx, int32_t fakturaId)
         }
         const Record& par = state->par;
         const std::vector<int32_t> ids = state->ids;
-        auto* w = new PrintPreviewWindow(std::move(state->pages), &TLFA::settings(),
-                                         [c, ids](bool printed) {
-                                             if (printed)
-                                                 markerUtskrevet(*c, ids);
-                                         });
+        auto* w = new PrintPreviewClass(std::move(state->pages), &TLFA::settings(),
+                                        [c, ids](bool printed) {
+                                            if (printed)
+                                                markerUtskrevet(*c, ids);
+                                        });
         w->setPrinterName(printerName);
         // The copies and the paper bin of the variant: with giro or without.
         const bool medGiro = par.get(PAR::FAKTURATYPE) != 2;

@@ -75,7 +75,7 @@ class DialogTest : public tavlo::testing::WithWindows<tavlo::testing::DataFolder
     void waitForPreview()
     {
         for (int i = 0; i < 200 && (contextwindows::windows(*ctx).isEmpty() ||
-                                    !dynamic_cast<PrintPreviewWindow*>(top()));
+                                    !dynamic_cast<PrintPreviewClass*>(top()));
              ++i)
             QTest::qWait(5);
     }
@@ -288,7 +288,7 @@ TEST_F(DialogTest, TheInvoiceIsPreviewedAndMarkedPrintedOnlyWhenPrinted)
     }
     desktop::VELGFAKTURARAPPORT(*ctx, 1);
     waitForPreview();
-    auto* preview = dynamic_cast<PrintPreviewWindow*>(top());
+    auto* preview = dynamic_cast<PrintPreviewClass*>(top());
     ASSERT_TRUE(preview);
     EXPECT_EQ(preview->pageCount(), 2);
     EXPECT_EQ(preview->pagesToPrint(), "1-2");
@@ -313,7 +313,7 @@ TEST_F(DialogTest, TheInvoiceIsPreviewedAndMarkedPrintedOnlyWhenPrinted)
 
     desktop::VELGFAKTURARAPPORT(*ctx, 1);
     waitForPreview();
-    preview = dynamic_cast<PrintPreviewWindow*>(top());
+    preview = dynamic_cast<PrintPreviewClass*>(top());
     ASSERT_TRUE(preview);
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
