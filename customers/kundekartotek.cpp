@@ -17,16 +17,10 @@ namespace {
 constexpr int kKundeTabell = 1; // the customers' number among the tables that have filters
 constexpr const char* kListFilterId = "2";
 
-// The marks stay in customer-number order (merkAlle adds them so), so that every row drawn finds
-// its mark by halving instead of reading through all of them.
-bool byId(const TagEntry& t, int32_t kundeId)
-{
-    return t.id < kundeId;
-}
-
 } // namespace
 
-KundeKartotek::KundeKartotek(Context& ctx) : FilteredRegister(ctx, kKundeTabell, Tbl::KUNDE)
+KundeKartotek::KundeKartotek(Context& ctx)
+    : FilteredRegister(ctx, kKundeTabell, Tbl::KUNDE), marks_(GLQ::TAG_KUNDE)
 {
     auto view = std::make_unique<ViewManager>();
     view->INIT(ctx, Tbl::KUNDE);
@@ -70,8 +64,7 @@ KundeKartotek::~KundeKartotek()
 
 void KundeKartotek::open()
 {
-    GLQ::TAG_KUNDE.clear();
-    counter_ = 0;
+    marks_.clear();
     browse().setTab(TabNavn);
     filter_.applyFixed(GLO::FAST_FILTERID_KUNDE);
     reread();
@@ -126,25 +119,17 @@ void KundeKartotek::reread()
 
 void KundeKartotek::toggleTag(int32_t kundeId)
 {
-    auto& tags = GLQ::TAG_KUNDE;
-    auto it = std::lower_bound(tags.begin(), tags.end(), kundeId, byId);
-    if (it != tags.end() && it->id == kundeId)
-        tags.erase(it);
-    else
-        tags.insert(it, {kundeId, ++counter_});
+    marks_.toggle(kundeId);
 }
 
 bool KundeKartotek::tagged(int32_t kundeId)
 {
-    const auto& tags = GLQ::TAG_KUNDE;
-    auto it = std::lower_bound(tags.begin(), tags.end(), kundeId, byId);
-    return it != tags.end() && it->id == kundeId;
+    return Marks(GLQ::TAG_KUNDE).has(kundeId);
 }
 
 bool KundeKartotek::merkAlle()
 {
-    GLQ::TAG_KUNDE.clear();
-    counter_ = 0;
+    marks_.clear();
     // The list's buffer is read through here too; it gets its record back afterwards.
     FileManager& kun = ctx_.access(Tbl::KUNDE);
     const Record keep = kun.rec();
@@ -160,7 +145,7 @@ bool KundeKartotek::merkAlle()
             all.RESET();
             int rc;
             while ((rc = all.NEXT()) == LEVEL_BENIGN)
-                GLQ::TAG_KUNDE.push_back({kun.rec().get(KUN::KUNDEID), ++counter_});
+                marks_.append(kun.rec().get(KUN::KUNDEID));
             if (rc != LEVEL_NOTIFY)
                 ok = false;
             all.CLOSE();
@@ -175,8 +160,7 @@ bool KundeKartotek::merkAlle()
 
 void KundeKartotek::fjernAvmerkinger()
 {
-    GLQ::TAG_KUNDE.clear();
-    counter_ = 0;
+    marks_.clear();
     browse().model().refresh();
 }
 

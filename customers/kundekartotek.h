@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "data/marks.h"
 #include "data/registerfilter.h"
 
 namespace tavlo {
@@ -52,7 +53,7 @@ class KundeKartotek : public FilteredRegister {
 
     std::string navn_;
     int32_t kundegruppe_ = 0;
-    int32_t counter_ = 0;
+    Marks marks_;
 };
 
 } // namespace tavlo
