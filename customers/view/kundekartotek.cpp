@@ -27,23 +27,6 @@ namespace tavlo::desktop {
 
 namespace {
 
-QIcon tagIcon(bool on)
-{
-    // Drawn here: the styles have no check mark that reads well in a list.
-    QPixmap pm(14, 14);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(90, 90, 90), 1));
-    p.setBrush(Qt::white);
-    p.drawRect(QRectF(1.5, 1.5, 11, 11));
-    if (on) {
-        p.setPen(QPen(QColor(0, 120, 0), 2));
-        p.drawPolyline(QPolygonF({QPointF(3.5, 7), QPointF(6, 10), QPointF(11, 3.5)}));
-    }
-    return QIcon(pm);
-}
-
 // The mark in the first column.
 class KundeDelegate : public QStyledItemDelegate {
   public:
@@ -54,7 +37,7 @@ class KundeDelegate : public QStyledItemDelegate {
     {
         QStyledItemDelegate::initStyleOption(option, index);
         if (index.column() == 0) {
-            static const QIcon on = tagIcon(true), off = tagIcon(false);
+            static const QIcon on = RegisterWindow::markIcon(true), off = RegisterWindow::markIcon(false);
             option->icon = index.data(PagedTableModel::MarkRole).toInt() ? on : off;
             option->features |= QStyleOptionViewItem::HasDecoration;
             option->decorationSize = QSize(14, 14);

@@ -4,6 +4,7 @@
 // tab that lists one group, the button row ending in the select button and "Avslutt", the menu
 // with the filter and window-position items, and select mode: a register opened for choosing
 // tells its caller once how it ended.
+#include <QIcon>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -39,6 +40,8 @@ class RegisterWindow : public QWidget {
     ~RegisterWindow() override;
 
     BrowseWidget* list() const { return list_; }
+    // The box of a marked row (ticked) or an unmarked one, for the mark column.
+    static QIcon markIcon(bool on);
 
   protected:
     // A code of a group that limits a tab: label, entry (lookup: the group's codes) and the

@@ -455,22 +455,28 @@ bool byggFaktura(Context& ctx, const Record& par, int32_t fakturaId, const Utskr
     return true;
 }
 
+std::vector<UtskriftValg> varianter(int32_t fakturaType)
+{
+    switch (fakturaType) {
+    case 1: return {{true, true}};
+    case 2: return {{false, true}};
+    case 3: return {{true, false}, {false, true}};
+    default: return {};
+    }
+}
+
 bool byggFakturaer(Context& ctx, const Record& par, const std::vector<int32_t>& fakturaer,
                    report::PageList& pages)
 {
-    const int32_t type = par.get(PAR::FAKTURATYPE);
-    if (type < 1 || type > 3) {
+    const std::vector<UtskriftValg> valg = varianter(par.get(PAR::FAKTURATYPE));
+    if (valg.empty()) {
         say(ctx, "Udefinert fakturatype", "Feil", Icon::Exclamation);
         return false;
     }
-    for (int32_t id : fakturaer) {
-        if (type == 1)
-            byggFaktura(ctx, par, id, {true, true}, pages);
-        else if (type == 2)
-            byggFaktura(ctx, par, id, {false, true}, pages);
-        else if (byggFaktura(ctx, par, id, {true, false}, pages))
-            byggFaktura(ctx, par, id, {false, true}, pages);
-    }
+    for (int32_t id : fakturaer)
+        for (const UtskriftValg& v : valg)
+            if (!byggFaktura(ctx, par, id, v, pages))
+                break; // said; the invoice is skipped
     return true;
 }
 

@@ -28,6 +28,10 @@ constexpr int kGiroTopp = 7500;
 bool byggFaktura(Context& ctx, const Record& par, int32_t fakturaId, const UtskriftValg& valg,
                  report::PageList& pages);
 
+// The documents `PAR:FAKTURATYPE` asks for per invoice: 1 with giro, 2 without, 3 the giro with
+// its one line and then the whole invoice without giro; none for another type.
+std::vector<UtskriftValg> varianter(int32_t fakturaType);
+
 // The invoices of one run in order: the marked ones when there are marks, else `fakturaId`;
 // each in the variants `PAR:FAKTURATYPE` asks for (3: the giro page with its one line, then the
 // whole invoice without giro). False with "Udefinert fakturatype" for another type.

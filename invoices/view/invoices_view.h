@@ -2,11 +2,13 @@
 // The invoices' windows (so far the two small dialogs the register and the forms use).
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "data/store.h"
 
 #include "framework/moduleface.h"
 #include "invoices/kopierfaktura.h"
+#include "invoices/print/fakturautskrift.h"
 
 namespace tavlo {
 class Context;
@@ -20,6 +22,8 @@ void FAKTURAFORM(Context& ctx, int32_t kundeId,
 // "Skriv ut faktura": the marked invoices, or `fakturaId`, in the variant the parameters choose,
 // in the print preview; printed from there, they are marked printed.
 void VELGFAKTURARAPPORT(Context& ctx, int32_t fakturaId);
+// The printout in the documents given, for the register's print variants.
+void GIRO(Context& ctx, int32_t fakturaId, std::vector<UtskriftValg> valg);
 // "Kopier faktura/Lag kreditnota" for invoice `fakturaId`; `kreditnota` proposes the credit
 // note's status. `done` hears the new invoice's number, or 0 when nothing was copied.
 void KOPIERFAKTURA(Context& ctx, int32_t fakturaId, bool kreditnota,

@@ -31,12 +31,23 @@ void VELGFAKTURARAPPORT(Context& ctx, int32_t fakturaId)
                 std::to_string(e.currentErrorCode) + " - " + e.currentErrorText,
             "Feil", Icon::Exclamation);
     }
-    const std::vector<int32_t> ids = fakturaerTilUtskrift(fakturaId);
-    const int32_t type = par.get(PAR::FAKTURATYPE);
-    if (type < 1 || type > 3) {
+    const std::vector<UtskriftValg> valg = varianter(par.get(PAR::FAKTURATYPE));
+    if (valg.empty()) {
         say(ctx, "Udefinert fakturatype", "Feil", Icon::Exclamation);
         return;
     }
+    GIRO(ctx, fakturaId, valg);
+}
+
+void GIRO(Context& ctx, int32_t fakturaId, std::vector<UtskriftValg> valg)
+{
+    ProcedureScope scope(ctx, "GIRO");
+    Record par(table(Tbl::PARAM));
+    if (!lesParametre(ctx, par)) {
+        say(ctx, "Det oppsto feil under oppslag i parametere", "Feil", Icon::Exclamation);
+        par.clear();
+    }
+    const std::vector<int32_t> ids = fakturaerTilUtskrift(fakturaId);
     // The printer is chosen first when the parameters ask for it, or Shift is held.
     QString printerName;
     if (par.get(PAR::VISPRINTERDIALOG) ||
@@ -51,17 +62,21 @@ void VELGFAKTURARAPPORT(Context& ctx, int32_t fakturaId)
     struct State {
         Record par;
         std::vector<int32_t> ids;
+        std::vector<UtskriftValg> valg;
         std::size_t next = 0;
         report::PageList pages;
     };
-    auto state = std::make_shared<State>(State{par, ids, 0, {}});
+    auto state = std::make_shared<State>(State{par, ids, std::move(valg), 0, {}});
     Context* c = &ctx;
     ReportRun run;
     run.text = QStringLiteral("Genererer fakturaer");
     run.next = [c, state] {
         if (state->next >= state->ids.size())
             return ProcessClass::Record::End;
-        byggFakturaer(*c, state->par, {state->ids[state->next++]}, state->pages);
+        const int32_t id = state->ids[state->next++];
+        for (const UtskriftValg& v : state->valg)
+            if (!byggFaktura(*c, state->par, id, v, state->pages))
+                break; // said; the invoice is skipped
         return ProcessClass::Record::Taken;
     };
     run.percent = [state] {
@@ -83,7 +98,7 @@ void VELGFAKTURARAPPORT(Context& ctx, int32_t fakturaId)
                                         });
         w->setPrinterName(printerName);
         // The copies and the paper bin of the variant: with giro or without.
-        const bool medGiro = par.get(PAR::FAKTURATYPE) != 2;
+        const bool medGiro = state->valg.front().medGiro;
         w->setPrinterSetup(
             par.get(PAR::ANTALLFAKTURAER),
             par.get(medGiro ? PAR::PAPIRKILDEFAKTURAERMEDGIRO : PAR::PAPIRKILDEFAKTURAERUTENGIRO));
