@@ -50,7 +50,9 @@ FakturaKartotek::FakturaKartotek(Context& ctx)
         std::move(view), std::move(columns),
         {"Fakturanr", "Kundenr", "Kunde", "Totalsum", "Fakturadato", "Forfallsdato", "Betaltdato"});
     const int32_t idag = date::today();
-    browse().model().rowMark = [idag](const Record& r) { return rowState(r, idag); };
+    browse().model().rowMark = [idag](const Record& r) {
+        return rowState(r, idag) | (r.get(FAK::FAKTURASTATUS) << 8);
+    };
     // Every row looks up its status: the codes stay open while the register is.
     ctx_.access(Tbl::KODEVERK_ALIAS).OPEN();
 }

@@ -48,7 +48,9 @@ class FakturaKartotek : public FilteredRegister {
     // "NB! *** ARKIV ***" while the program runs on the archive.
     static std::string arkivStreng();
     // The row's state (Mark bits), its status text and the status's colour (-1: the default).
+    // The list's row mark holds the state and, from bit 8 on, the status code.
     static int rowState(const Record& faktura, int32_t today);
+    static int32_t statusOfMark(int mark) { return mark >> 8; }
     static std::string statusFormat(Context& ctx, int32_t status);
     static int32_t statusFarge(Context& ctx, int32_t status);
 

@@ -2,6 +2,7 @@
 // The invoices' windows (so far the two small dialogs the register and the forms use).
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "data/store.h"
@@ -14,6 +15,9 @@ namespace tavlo {
 class Context;
 namespace desktop {
 
+// The invoice register "Fakturakartotek": `caller` blank (the menu) empties the marks, "Kunde" or
+// "Grunnlag" (the invoice generation) keeps them.
+void FAKTURAKARTOTEK(Context& ctx, std::string caller);
 // The invoice form "Faktura" for GlobalRequest on the FAK buffer; `kundeId` not 0: opened from
 // that customer's invoice list, whose customer it keeps.
 void FAKTURAFORM(Context& ctx, int32_t kundeId,
@@ -36,6 +40,6 @@ void GETPRJLINKINFO(Context& ctx, PrjLinkInfo info,
 } // namespace desktop
 } // namespace tavlo
 
-// The invoices' desktop half: TLFA::INIT, then FAKTURAFORM and VELGFAKTURARAPPORT into their
-// slots. KILL clears them and ends the module.
+// The invoices' desktop half: TLFA::INIT, then FAKTURAKARTOTEK, FAKTURAFORM and
+// VELGFAKTURARAPPORT into their slots. KILL clears them and ends the module.
 TAVLO_DESKTOP_FACE(TLFA_VIEW)

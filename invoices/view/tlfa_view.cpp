@@ -4,9 +4,9 @@
 
 namespace TLFA_VIEW {
 
-TAVLO_DESKTOP_MODULE(TLFA,
-                     tavlo::fills(tavlo::procedures::FAKTURAFORM, tavlo::desktop::FAKTURAFORM),
-                     tavlo::fills(tavlo::procedures::VELGFAKTURARAPPORT,
-                                  tavlo::desktop::VELGFAKTURARAPPORT))
+TAVLO_DESKTOP_MODULE(
+    TLFA, tavlo::fills(tavlo::procedures::FAKTURAKARTOTEK, tavlo::desktop::FAKTURAKARTOTEK),
+    tavlo::fills(tavlo::procedures::FAKTURAFORM, tavlo::desktop::FAKTURAFORM),
+    tavlo::fills(tavlo::procedures::VELGFAKTURARAPPORT, tavlo::desktop::VELGFAKTURARAPPORT))
 
 } // namespace TLFA_VIEW

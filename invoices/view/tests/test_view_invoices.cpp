@@ -1,7 +1,9 @@
 // The copy dialog and the project-link dialog through their windows, offscreen.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QTabBar>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -27,6 +29,7 @@
 #include "framework/widgets/reportprogress.h"
 #include "framework/widgets/tests/windowfixture.h"
 #include "invoices/tests/statuses.h"
+#include "invoices/fakturakartotek.h"
 #include "invoices/view/invoices_view.h"
 
 using namespace tavlo;
@@ -359,4 +362,54 @@ TEST_F(DialogTest, AReportRunShowsItsProgressAndCancelStopsIt)
     EXPECT_TRUE(ends[1].first);
     EXPECT_EQ(ends[1].second, 3);
     EXPECT_TRUE(contextwindows::windows(*ctx).isEmpty());
+}
+
+TEST_F(DialogTest, TheRegisterMarksShowsStateAndOpensTheCopyAndTheForm)
+{
+    GLQ::TAG_FAKTURA.clear();
+    {
+        auto& fak = ctx->access(Tbl::FAKTURA);
+        fak.OPEN();
+        for (const char* navn : {"Hansen AS", "Olsen & Bas"}) {
+            fak.rec().clear();
+            fak.rec().set(FAK::KUNDENAVN, navn);
+            fak.rec().set(FAK::FAKTURADATO, 82500);
+            fak.rec().set(FAK::FORFALLSDATO, 82514);
+            fak.rec().set(FAK::FAKTURASTATUS, 1);
+            fak.rec().set(FAK::UTSKRIFTSTATUS, 1);
+            fak.rec().set(FAK::TOTALSUM, *Decimal::parse("1250"));
+            ASSERT_EQ(fak.INSERT(), LEVEL_BENIGN);
+        }
+        fak.CLOSE();
+    }
+    desktop::FAKTURAKARTOTEK(*ctx, "");
+    QWidget* w = top();
+    ASSERT_EQ(w->objectName(), "FAKTURAKARTOTEK");
+    auto* list = w->findChild<BrowseWidget*>("fakturaer");
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->tabBar()->tabText(list->tabBar()->currentIndex()), "Fakturadato");
+    PagedTableModel& m = list->browse().model();
+    ASSERT_EQ(m.rowCount(), 3);
+    m.setCurrentRow(0);
+    QTest::keyClick(list->table(), Qt::Key_Space);
+    EXPECT_EQ(GLQ::TAG_FAKTURA.size(), 1u);
+    QTest::mouseClick(child<QPushButton>(w, "MERKALLEBUTTON"), Qt::LeftButton);
+    EXPECT_EQ(GLQ::TAG_FAKTURA.size(), 3u);
+    EXPECT_TRUE(m.data(m.index(0, 0), PagedTableModel::MarkRole).toInt() &
+                FakturaKartotek::MarkTagged);
+    shoot(w, "fakturakartotek.png");
+    QTest::mouseClick(child<QPushButton>(w, "MERKINGENBUTTON"), Qt::LeftButton);
+    EXPECT_TRUE(GLQ::TAG_FAKTURA.empty());
+
+    // Kopier faktura... opens the copy dialog over the highlighted invoice.
+    for (QAction* a : w->findChildren<QAction*>())
+        if (a->text() == "Kopier &faktura...") {
+            a->trigger();
+            break;
+        }
+    ASSERT_EQ(top()->objectName(), "KOPIERFAKTURA");
+    top()->close();
+    QApplication::processEvents();
+    ASSERT_TRUE(list->browse().activate(ChangeRecord));
+    EXPECT_EQ(top()->objectName(), "FAKTURAFORM");
 }
