@@ -44,6 +44,7 @@
 #include "framework/scriptedanswers.h"
 #include "framework/text.h"
 #include "framework/viewmanager.h"
+#include "invoices/fakturakartotek.h"
 
 namespace {
 
@@ -581,6 +582,51 @@ std::vector<Record> makeInvoices(int n, int customers, unsigned seed)
     return out;
 }
 
+// The invoice register over `n` invoices: its first page on "Fakturadato" with every cell, mark
+// and colour drawn, and "Merk alle poster". The baselines are the figures the work is held to.
+void benchInvoiceRegister(const std::string& dir, int n, bool open, bool markAll)
+{
+    Hold h(dir + "/register", {Tbl::FAKTURA});
+    const auto t0 = Clock::now();
+    for (int done = 0; done < n; done += 100000)
+        h.insertAll(Tbl::FAKTURA, makeInvoices(std::min(100000, n - done), 2000, 31 + done));
+    std::printf("# invoice register: %d invoices stored in %.0f ms\n", n, msSince(t0));
+    if (open) {
+        std::vector<double> ms;
+        int rows = 0;
+        for (int run = 0; run < 5; ++run) {
+            const auto t1 = Clock::now();
+            FakturaKartotek k(h.ctx);
+            k.open("");
+            PagedTableModel& m = k.browse().model();
+            m.setPageSize(30);
+            rows = m.rowCount();
+            for (int r = 0; r < rows; ++r)
+                for (int c = 0; c < m.columnCount(); ++c) {
+                    (void)m.data(m.index(r, c));
+                    (void)m.data(m.index(r, c), PagedTableModel::MarkRole);
+                }
+            ms.push_back(msSince(t1));
+        }
+        report("invoices_open", median(ms), 200);
+        std::printf("# invoices_open: first page of %d rows on Fakturadato, every cell with its "
+                    "marks and status text, median of 5; baseline = the limit\n",
+                    rows);
+    }
+    if (markAll) {
+        FakturaKartotek k(h.ctx);
+        k.open("");
+        const auto t1 = Clock::now();
+        if (!k.merkAlle())
+            die("mark all failed");
+        const double ms = msSince(t1);
+        report("invoices_mark_all", ms, 3000);
+        std::printf("# invoices_mark_all: %zu invoices marked; baseline = the limit\n",
+                    GLQ::TAG_FAKTURA.size());
+        GLQ::TAG_FAKTURA.clear();
+    }
+}
+
 constexpr int kInvoices = 100000;
 constexpr int kFilterRuns = 50; // the first page is timed this many times; the median counts
 constexpr int kContacts = 1000;
@@ -1077,6 +1123,9 @@ int main(int argc, char** argv)
                        {wanted("customers_open"),
                         wanted("customers_search") || wanted("customers_search_rare"),
                         wanted("customers_mark_all")});
+    if (wanted("invoices_open") || wanted("invoices_mark_all"))
+        benchInvoiceRegister(dir, quick ? 100000 : 1000000, wanted("invoices_open"),
+                             wanted("invoices_mark_all"));
     if (wanted("print_1000"))
         benchPrint(dir, 1000);
     if (wanted("invoice_totals") || wanted("invoice_open"))
