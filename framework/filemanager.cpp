@@ -471,7 +471,7 @@ int FileManager::read(bool forward, bool quiet)
         int n = pos_.kind == Position::AT_VALUES ? 1 : kReadAhead;
         StoreError err;
         std::vector<Row> rows;
-        if (!f()->page(pos_.key, b, forward, n, rows, err, true, condition_)) {
+        if (!f()->page(pos_.key, b, forward, n, rows, err, walkMemos_, condition_)) {
             capture(err);
             SETERROR(err.status == StoreStatus::LOCKED ? MSG_RECORD_HELD : MSG_RETRIEVAL_ERROR);
             if (quiet)

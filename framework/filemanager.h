@@ -74,6 +74,14 @@ class FileManager {
         condition_ = c;
     }
     const SqlCondition* walkCondition() const { return condition_; }
+    // Whether walks (NEXT, PREVIOUS) read the memos too; a walk that needs only fields (marking
+    // every record) reads much less without them. On by default.
+    void setWalkMemos(bool on)
+    {
+        if (on != walkMemos_)
+            dropAhead();
+        walkMemos_ = on;
+    }
     // Reads the record at a stored position (from current()) into the buffer, quietly.
     int REGET(const RowRef& at);
     // After a transaction was rolled back: the current record is again as it was stored.
@@ -181,6 +189,7 @@ class FileManager {
     Position pos_;
     std::deque<Row> ahead_;
     const SqlCondition* condition_ = nullptr;
+    bool walkMemos_ = true;
     bool aheadForward_ = true;
     int lastError_ = 0;
     std::vector<BufferSnapshot> buffers_;

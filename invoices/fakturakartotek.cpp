@@ -121,11 +121,13 @@ bool FakturaKartotek::merkAlle()
     FileManager& alle = ctx_.access(Tbl::FAKTURA_ALIAS);
     bool ok = alle.OPEN() == LEVEL_BENIGN;
     if (ok) {
+        alle.setWalkMemos(false); // only the numbers are wanted
         alle.SET(FAKA::KeyFakturaId);
         int rc;
         while ((rc = alle.TRYNEXT()) == LEVEL_BENIGN)
             marks_.append(alle.rec().get(FAKA::FAKTURAID));
         ok = alle.GETEOF();
+        alle.setWalkMemos(true);
         alle.CLOSE();
     }
     if (!ok)
