@@ -37,7 +37,8 @@ class KundeDelegate : public QStyledItemDelegate {
     {
         QStyledItemDelegate::initStyleOption(option, index);
         if (index.column() == 0) {
-            static const QIcon on = RegisterWindow::markIcon(true), off = RegisterWindow::markIcon(false);
+            static const QIcon on = RegisterWindow::markIcon(true),
+                               off = RegisterWindow::markIcon(false);
             option->icon = index.data(PagedTableModel::MarkRole).toInt() ? on : off;
             option->features |= QStyleOptionViewItem::HasDecoration;
             option->decorationSize = QSize(14, 14);
@@ -60,7 +61,6 @@ class KundekartotekWindow : public RegisterWindow {
         };
         list()->table()->setItemDelegate(new KundeDelegate(list()->table()));
         list()->table()->setIconSize(QSize(14, 14));
-        list()->table()->installEventFilter(this);
 
         // The name search on the "Navn" tab, the group range on "Kundegruppe".
         navn_ = new QLineEdit(this);
@@ -92,22 +92,12 @@ class KundekartotekWindow : public RegisterWindow {
         requestButton("Ny kunde", "ny", InsertRecord);
         requestButton("Endre/vise kunde", "endre", ChangeRecord);
         requestButton("Slett kunde", "slett", DeleteRecord);
-        connect(button("Merk alle poster", "merkAlle"), &QPushButton::clicked, this,
-                [this] { merkAlle(); });
-        connect(button("Fjern alle avmerkinger", "fjernAvmerkinger"), &QPushButton::clicked, this,
-                [this] { rules_->fjernAvmerkinger(); });
         item("&Ny kunde\tInsert", [this] { list()->browse().activate(InsertRecord); });
         item("&Endre/vise kunde\tCtrl+Enter", [this] { list()->browse().activate(ChangeRecord); });
         item("&Slette kunde\tDelete", [this] { list()->browse().activate(DeleteRecord); });
-        QAction* alle = item("&Merk alle poster\tCtrl++", [this] { merkAlle(); });
-        QAction* ingen = item("&Fjern avmerkinger\tCtrl+-", [this] { rules_->fjernAvmerkinger(); });
-        // The list's own keys (Insert, Delete, Ctrl+Enter) are the list's; these two are not.
-        alle->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Plus));
-        ingen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
-        for (QAction* a : {alle, ingen}) {
-            a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-            addAction(a);
-        }
+        markCommands({"merkAlle", "fjernAvmerkinger", "&Merk alle poster", "&Fjern avmerkinger",
+                      [this] { rules_->toggleTag(context().rec(Tbl::KUNDE).get(KUN::KUNDEID)); },
+                      [this] { rules_->merkAlle(); }, [this] { rules_->fjernAvmerkinger(); }});
         filterCommands();
         startsProcedure(button("Generer fakturaer", "generer"), procedures::GENERERNYEFAKTURAER,
                         [this] { genererFakturaer(); });
@@ -126,21 +116,6 @@ class KundekartotekWindow : public RegisterWindow {
         shown();
     }
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == list()->table() && event->type() == QEvent::KeyPress &&
-            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
-            PagedTableModel& m = list()->browse().model();
-            if (m.currentRow() >= 0 && m.loadRecord(m.currentRow()) == LEVEL_BENIGN) {
-                rules_->toggleTag(context().rec(Tbl::KUNDE).get(KUN::KUNDEID));
-                m.refresh();
-            }
-            return true;
-        }
-        return QWidget::eventFilter(watched, event);
-    }
-
   private:
     // One invoice for each marked customer, from the customer's billing bases.
     void genererFakturaer() { procedures::GENERERNYEFAKTURAER(context(), 1, {}); }
@@ -152,13 +127,6 @@ class KundekartotekWindow : public RegisterWindow {
         navnLabel_->setVisible(tab == KundeKartotek::TabNavn);
         gruppe_.show(tab == KundeKartotek::TabKundegruppe);
         list()->updateButtons();
-    }
-
-    void merkAlle()
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        rules_->merkAlle();
-        QApplication::restoreOverrideCursor();
     }
 
     std::unique_ptr<KundeKartotek> rules_;

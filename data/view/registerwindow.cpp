@@ -1,7 +1,9 @@
 #include "data/view/registerwindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -133,6 +135,42 @@ RegisterWindow::CodeRange RegisterWindow::range(const char* label, const char* n
     installLookup(r.entry, [pick, get, apply] { apply(pick(get())); });
     r.text->setText(QString::fromStdString(text()));
     return r;
+}
+
+void RegisterWindow::markCommands(Marking m)
+{
+    toggle_ = std::move(m.toggle);
+    list_->table()->installEventFilter(this);
+    auto all = [this, run = std::move(m.all)] {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        run();
+        QApplication::restoreOverrideCursor();
+    };
+    connect(button("Merk alle poster", m.allName), &QPushButton::clicked, this, all);
+    connect(button("Fjern alle avmerkinger", m.noneName), &QPushButton::clicked, this, m.none);
+    QAction* alle = item((std::string(m.allItem) + "\tCtrl++").c_str(), all);
+    QAction* ingen = item((std::string(m.noneItem) + "\tCtrl+-").c_str(), m.none);
+    // The list's own keys (Insert, Delete, Ctrl+Enter) are the list's; these two are not.
+    alle->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Plus));
+    ingen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    for (QAction* a : {alle, ingen}) {
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(a);
+    }
+}
+
+bool RegisterWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (toggle_ && watched == list_->table() && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+        PagedTableModel& m = list_->browse().model();
+        if (m.currentRow() >= 0 && m.loadRecord(m.currentRow()) == LEVEL_BENIGN) {
+            toggle_();
+            m.refresh();
+        }
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QPushButton* RegisterWindow::button(const char* text, const char* name)

@@ -71,6 +71,17 @@ class RegisterWindow : public QWidget {
     // The buttons "Avgrensning" and "Fjern avgrensning" and their menu items, in their place
     // among the register's own.
     void filterCommands();
+    // A register with marks: Space on a row toggles it (`toggle` finds the row's record in the
+    // buffer), the buttons "Merk alle poster" and "Fjern alle avmerkinger" and their menu items
+    // on Ctrl++ and Ctrl+-; marking all runs under the busy cursor.
+    struct Marking {
+        const char* allName; // the buttons' object names
+        const char* noneName;
+        const char* allItem; // the menu items' texts, without their keys
+        const char* noneItem;
+        std::function<void()> toggle, all, none;
+    };
+    void markCommands(Marking marking);
     // The window-position item, the select button and "Avslutt", the list under the rows; the
     // window goes where it was saved.
     void finish(const char* selectText, int width, int height);
@@ -80,6 +91,8 @@ class RegisterWindow : public QWidget {
     // The filter's description, and the buttons for the rows the list now has.
     void shown();
     Context& context() { return ctx_; }
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void ended(int response);
@@ -94,6 +107,7 @@ class RegisterWindow : public QWidget {
     QHBoxLayout* buttons_;
     QMenu* menu_;
     QVBoxLayout* layout_;
+    std::function<void()> toggle_;
 };
 
 } // namespace tavlo

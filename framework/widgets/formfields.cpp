@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "framework/widgets/formwindow.h"
+#include "framework/widgets/lookupkeys.h"
 
 namespace tavlo {
 
@@ -47,6 +48,40 @@ QWidget* memoPage(FormWindow* w, const char* name, int memo)
     w->bindMemo(edit, memo);
     (new QVBoxLayout(page))->addWidget(edit);
     return page;
+}
+
+void onAccepted(FormWindow* w, QLineEdit* e, std::function<void()> rule)
+{
+    // The binding has taken the value by now; the rules tell a new value from the last seen.
+    QObject::connect(e, &QLineEdit::editingFinished, w, [w, rule] {
+        if (!w->commitFields())
+            return;
+        rule();
+        w->showFields();
+        emit w->fieldsShown();
+    });
+}
+
+void onLookup(FormWindow* w, QWidget* c, const WindowManager& rules, std::function<void()> pick)
+{
+    if (rules.readOnly())
+        return;
+    installLookup(c, [w, pick] {
+        if (!w->commitFields())
+            return;
+        pick();
+        w->showFields();
+        emit w->fieldsShown();
+    });
+}
+
+QLabel* textOf(FormWindow* w, const char* name, std::function<std::string()> text)
+{
+    auto* label = new QLabel(w);
+    label->setObjectName(QString::fromLatin1(name));
+    QObject::connect(w, &FormWindow::fieldsShown, label,
+                     [label, text] { label->setText(QString::fromStdString(text())); });
+    return label;
 }
 
 } // namespace tavlo

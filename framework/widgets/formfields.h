@@ -1,7 +1,12 @@
 #pragma once
-// Small builders the forms share: entry fields sized in characters, and labelled rows whose
-// label's mnemonic reaches the field.
+// Small builders the forms share: entry fields sized in characters, labelled rows whose
+// label's mnemonic reaches the field, the rules run when a field is accepted or looked up,
+// and the texts shown beside a code.
+#include <functional>
+#include <string>
+
 class QFormLayout;
+class QLabel;
 class QLayout;
 class QLineEdit;
 class QWidget;
@@ -9,6 +14,7 @@ class QWidget;
 namespace tavlo {
 
 class FormWindow;
+class WindowManager;
 
 // A text entry about `chars` wide; maxLength 0 leaves the length to the bound picture.
 QLineEdit* entry(QWidget* parent, const char* name, int chars, int maxLength = 0);
@@ -16,6 +22,14 @@ QLineEdit* entry(QWidget* parent, const char* name, int chars, int maxLength = 0
 QLineEdit* numberEntry(QWidget* parent, const char* name, int chars);
 // A row "label field" (or the label and a row of controls built around the field).
 void addRow(QFormLayout* form, const char* label, QWidget* field, QLayout* row = nullptr);
+// A field's rule after it was accepted (Enter or leaving it): the controls show the record
+// again. A value that does not fit is said and nothing else happens.
+void onAccepted(FormWindow* w, QLineEdit* e, std::function<void()> rule);
+// The lookup key on a control of a form that is not read-only: `pick` changes the record, the
+// controls show it again.
+void onLookup(FormWindow* w, QWidget* c, const WindowManager& rules, std::function<void()> pick);
+// A label showing `text()` each time the form's fields are shown (a code's text beside it).
+QLabel* textOf(FormWindow* w, const char* name, std::function<std::string()> text);
 // A tab page that is one memo of the form's record, filling the page.
 QWidget* memoPage(FormWindow* w, const char* name, int memo);
 

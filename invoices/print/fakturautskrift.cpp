@@ -156,6 +156,20 @@ void belopPar(Page& p, int plass, int y, const char* label, const Decimal& d, in
     p.items.push_back(at(belop_[plass], y, 906, belop(d), Align::Right, weight));
 }
 
+// The buyer's block: name, the two address lines, the postal number in four digits (blank when
+// 0) and the place.
+std::string kundeInfo(const Record& fak)
+{
+    std::string postnr;
+    if (fak.get(FAK::POSTNR) != 0) {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "%04d", fak.get(FAK::POSTNR));
+        postnr = buf;
+    }
+    return fak.get(FAK::KUNDENAVN) + "\r\n" + fak.get(FAK::ADRESSE) + "\r\n" +
+           fak.get(FAK::ADRESSE2) + "\r\n" + postnr + " " + fak.get(FAK::POSTSTED);
+}
+
 void giro(Page& p, const Record& par, const Record& fak, const FakturaSummer& s)
 {
     const int ox = par.get(PAR::GIROOFFSET_X), oy = kGiroTopp + par.get(PAR::GIROOFFSET_Y);
@@ -177,15 +191,7 @@ void giro(Page& p, const Record& par, const Record& fak, const FakturaSummer& s)
     const bool kreditt = fak.get(FAK::KREDITNOTA) != 0;
     const GiroBelop b = giroBelop(s.totalsum, kreditt);
     const std::string linjeskift = "\r\n";
-    std::string postnr;
-    if (fak.get(FAK::POSTNR) != 0) {
-        char buf[8];
-        std::snprintf(buf, sizeof buf, "%04d", fak.get(FAK::POSTNR));
-        postnr = buf;
-    }
-    const std::string kundeinfo = fak.get(FAK::KUNDENAVN) + linjeskift + fak.get(FAK::ADRESSE) +
-                                  linjeskift + fak.get(FAK::ADRESSE2) + linjeskift + postnr + " " +
-                                  fak.get(FAK::POSTSTED);
+    const std::string kundeinfo = kundeInfo(fak);
     const std::string leverandor = par.get(PAR::NAVN) + linjeskift + par.get(PAR::ADRESSE) +
                                    linjeskift + par.get(PAR::ADRESSE2) + linjeskift +
                                    par.get(PAR::POSTNR_POSTSTED);
@@ -260,15 +266,7 @@ bool byggFaktura(Context& ctx, const Record& par, int32_t fakturaId, const Utskr
 
     Flyt flyt(pages, valg.medGiro ? kGiroTopp - 150 : kUtenGiroBunn);
     Page& forste = flyt.forsteSide();
-    std::string postnr;
-    if (fak.get(FAK::POSTNR) != 0) {
-        char buf[8];
-        std::snprintf(buf, sizeof buf, "%04d", fak.get(FAK::POSTNR));
-        postnr = buf;
-    }
-    const std::string kundeinfo = fak.get(FAK::KUNDENAVN) + "\r\n" + fak.get(FAK::ADRESSE) +
-                                  "\r\n" + fak.get(FAK::ADRESSE2) + "\r\n" + postnr + " " +
-                                  fak.get(FAK::POSTSTED);
+    const std::string kundeinfo = kundeInfo(fak);
     const std::pair<Element, std::string> hode[] = {
         {TAVLO_HEADER(NAVN), par.get(PAR::NAVN)},
         {TAVLO_HEADER(LEVERANDORINFO), par.get(PAR::LEVERANDORINFO)},

@@ -50,43 +50,6 @@ class LinjeDelegate : public QStyledItemDelegate {
     }
 };
 
-// A field's rule after it was accepted (Enter or leaving it): the controls show the record
-// again. A value that does not fit is said and nothing else happens.
-void onAccepted(FormWindow* w, QLineEdit* e, std::function<void()> rule)
-{
-    // The binding has taken the value by now; the rules tell a new value from the last seen.
-    QObject::connect(e, &QLineEdit::editingFinished, w, [w, rule] {
-        if (!w->commitFields())
-            return;
-        rule();
-        w->showFields();
-        emit w->fieldsShown();
-    });
-}
-
-// The lookup key on a control: the rule picks, the controls show the record again.
-void onLookup(FormWindow* w, QWidget* c, const WindowManager& rules, std::function<void()> pick)
-{
-    if (rules.readOnly())
-        return;
-    installLookup(c, [w, pick] {
-        if (!w->commitFields())
-            return;
-        pick();
-        w->showFields();
-        emit w->fieldsShown();
-    });
-}
-
-QLabel* textOf(FormWindow* w, const char* name, std::function<std::string()> text)
-{
-    auto* label = new QLabel(w);
-    label->setObjectName(QString::fromLatin1(name));
-    QObject::connect(w, &FormWindow::fieldsShown, label,
-                     [label, text] { label->setText(QString::fromStdString(text())); });
-    return label;
-}
-
 QHBoxLayout* row(std::initializer_list<QWidget*> widgets, bool stretch = true)
 {
     auto* r = new QHBoxLayout;

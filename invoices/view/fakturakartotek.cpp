@@ -112,7 +112,6 @@ class FakturakartotekWindow : public RegisterWindow {
         list()->browse().printProcedure = [this] { skrivUt(); };
         list()->table()->setItemDelegate(new FakturaDelegate(ctx, list()->table()));
         list()->table()->setIconSize(QSize(14, 14));
-        list()->table()->installEventFilter(this);
 
         auto* arkiv = new QLabel(QString::fromStdString(FakturaKartotek::arkivStreng()), this);
         arkiv->setObjectName(QStringLiteral("arkiv"));
@@ -140,22 +139,14 @@ class FakturakartotekWindow : public RegisterWindow {
         requestButton("Ny faktura", "ny", InsertRecord);
         requestButton("Endre/vise faktura", "endre", ChangeRecord);
         requestButton("Slett faktura", "slett", DeleteRecord);
-        connect(button("Merk alle poster", "MERKALLEBUTTON"), &QPushButton::clicked, this,
-                [this] { merkAlle(); });
-        connect(button("Fjern alle avmerkinger", "MERKINGENBUTTON"), &QPushButton::clicked, this,
-                [this] { rules_->fjernAvmerkinger(); });
         item("&Ny Faktura\tInsert", [this] { list()->browse().activate(InsertRecord); });
         item("&Endre/vise Faktura\tCtrl+Enter",
              [this] { list()->browse().activate(ChangeRecord); });
         item("&Slette Faktura\tDelete", [this] { list()->browse().activate(DeleteRecord); });
-        QAction* alle = item("&Merk alle\tCtrl++", [this] { merkAlle(); });
-        QAction* ingen = item("&Fjern alle\tCtrl+-", [this] { rules_->fjernAvmerkinger(); });
-        alle->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Plus));
-        ingen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
-        for (QAction* a : {alle, ingen}) {
-            a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-            addAction(a);
-        }
+        markCommands(
+            {"MERKALLEBUTTON", "MERKINGENBUTTON", "&Merk alle", "&Fjern alle",
+             [this] { rules_->toggleTag(context().rec(Tbl::FAKTURA).get(FAK::FAKTURAID)); },
+             [this] { rules_->merkAlle(); }, [this] { rules_->fjernAvmerkinger(); }});
         filterCommands();
         connect(button("Skriv ut faktura", "SKRIVUTFAKTURABUTTON"), &QPushButton::clicked, this,
                 [this] { skrivUt(); });
@@ -179,21 +170,6 @@ class FakturakartotekWindow : public RegisterWindow {
         list()->table()->showCurrent();
         followTab();
         shown();
-    }
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == list()->table() && event->type() == QEvent::KeyPress &&
-            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
-            PagedTableModel& m = list()->browse().model();
-            if (m.currentRow() >= 0 && m.loadRecord(m.currentRow()) == LEVEL_BENIGN) {
-                rules_->toggleTag(context().rec(Tbl::FAKTURA).get(FAK::FAKTURAID));
-                m.refresh();
-            }
-            return true;
-        }
-        return QWidget::eventFilter(watched, event);
     }
 
   private:
@@ -233,12 +209,6 @@ class FakturakartotekWindow : public RegisterWindow {
         kunde_->setVisible(kunde);
         kundeLabel_->setVisible(kunde);
         list()->updateButtons();
-    }
-    void merkAlle()
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        rules_->merkAlle();
-        QApplication::restoreOverrideCursor();
     }
 
     std::unique_ptr<FakturaKartotek> rules_;

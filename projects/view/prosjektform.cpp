@@ -78,13 +78,9 @@ void lookupOn(FormWindow* w, QLineEdit* e, WindowManager& rules, int field,
 QHBoxLayout* withText(FormWindow* w, QLineEdit* e, const char* name,
                       std::function<std::string()> text)
 {
-    auto* label = new QLabel(w);
-    label->setObjectName(QString::fromLatin1(name));
-    QObject::connect(w, &FormWindow::fieldsShown, label,
-                     [label, text] { label->setText(QString::fromStdString(text())); });
     auto* row = new QHBoxLayout;
     row->addWidget(e);
-    row->addWidget(label, 1);
+    row->addWidget(textOf(w, name, std::move(text)), 1);
     return row;
 }
 
