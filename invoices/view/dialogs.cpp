@@ -15,6 +15,7 @@
 #include "framework/widgets/formfields.h"
 #include "framework/widgets/hentdato.h"
 #include "framework/widgets/lookupkeys.h"
+#include "invoices/view/dialog.h"
 #include "invoices/view/invoices_view.h"
 
 namespace tavlo::desktop {
@@ -22,38 +23,6 @@ namespace tavlo::desktop {
 namespace {
 
 constexpr const char* kDato = "@d06.B";
-
-QPushButton* addButton(QWidget* w, QHBoxLayout* row, const char* text, const char* name)
-{
-    auto* b = new QPushButton(QString::fromUtf8(text), w);
-    b->setObjectName(QString::fromLatin1(name));
-    row->addWidget(b);
-    return b;
-}
-
-// A dialog that tells its caller once how it ended, also when it is closed by its frame.
-class Dialog : public QWidget {
-  public:
-    explicit Dialog(std::function<void()> onClose) : onClose_(std::move(onClose))
-    {
-        setAttribute(Qt::WA_DeleteOnClose);
-    }
-    ~Dialog() override
-    {
-        if (onClose_)
-            onClose_();
-    }
-    // The end is told now; closing later tells nothing more.
-    void end(std::function<void()> told)
-    {
-        onClose_ = nullptr;
-        told();
-        close();
-    }
-
-  private:
-    std::function<void()> onClose_;
-};
 
 } // namespace
 

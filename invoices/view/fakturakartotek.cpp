@@ -16,6 +16,7 @@
 #include <map>
 
 #include "data/context.h"
+#include "data/slots.h"
 #include "data/view/registerwindow.h"
 #include "framework/widgets/browsewidget.h"
 #include "framework/widgets/contextwindows.h"
@@ -153,6 +154,9 @@ class FakturakartotekWindow : public RegisterWindow {
         separator();
         item("Kopier &faktura...", [this] { kopier(false); });
         item("Lag &kreditnota...", [this] { kopier(true); });
+        item("Faktura&vedlikehold...", [this] {
+            say(context(), comingLater("FAKTURAVEDLIKEHOLD"), "Info", Icon::Information);
+        });
         separator();
         item("Skriv ut &faktura", [this] { skrivUt(); });
         item("Skriv ut faktura &med girodel", [this] { giro({{true, true}}); });
@@ -160,6 +164,9 @@ class FakturakartotekWindow : public RegisterWindow {
         item("Skriv ut faktura med girodel samt detaljert beskrivelse som &vedlegg", [this] {
             giro({{true, false}, {false, true}});
         });
+        separator();
+        item("Oppdater faktura&status", [this] { OPPDATERFAKTURASTATUS(context(), afterRun()); });
+        item("Oppdater &betaltdato", [this] { OPPDATERBETALTDATO(context(), afterRun()); });
         finish("Velg faktura", 1000, 560);
     }
 
@@ -182,16 +189,21 @@ class FakturakartotekWindow : public RegisterWindow {
         return context().rec(Tbl::FAKTURA).get(FAK::FAKTURAID);
     }
     void refresh() { list()->browse().model().refresh(); }
+    // The list is read anew when a window started from it has closed.
+    std::function<void()> afterRun()
+    {
+        QPointer<FakturakartotekWindow> alive(this);
+        return [alive] {
+            if (alive)
+                alive->refresh();
+        };
+    }
     void kopier(bool kreditnota)
     {
         const int32_t id = highlighted();
         if (id == 0)
             return;
-        QPointer<FakturakartotekWindow> alive(this);
-        KOPIERFAKTURA(context(), id, kreditnota, [alive](int32_t) {
-            if (alive)
-                alive->refresh();
-        });
+        KOPIERFAKTURA(context(), id, kreditnota, [done = afterRun()](int32_t) { done(); });
     }
     void skrivUt()
     {

@@ -1,5 +1,5 @@
 #pragma once
-// The invoices' windows (so far the two small dialogs the register and the forms use).
+// The invoices' windows.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -32,6 +32,10 @@ void GIRO(Context& ctx, int32_t fakturaId, std::vector<UtskriftValg> valg);
 // note's status. `done` hears the new invoice's number, or 0 when nothing was copied.
 void KOPIERFAKTURA(Context& ctx, int32_t fakturaId, bool kreditnota,
                    std::function<void(int32_t nyFakturaId)> done = {});
+// "Oppdater fakturastatus" and "Oppdater betaltdato" on the marked invoices; `done` hears when
+// the window has closed, after a run or without one.
+void OPPDATERFAKTURASTATUS(Context& ctx, std::function<void()> done = {});
+void OPPDATERBETALTDATO(Context& ctx, std::function<void()> done = {});
 // "Opprett prosjektlinje med kobling": `done` hears true and the values typed on "&Ok", false
 // and the values as given on "&Avbryt".
 void GETPRJLINKINFO(Context& ctx, PrjLinkInfo info,

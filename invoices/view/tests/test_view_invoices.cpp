@@ -3,7 +3,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QTabBar>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -11,6 +10,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <cstdlib>
@@ -21,15 +21,17 @@
 #include "data/parameters.h"
 #include "data/slots.h"
 #include "data/tests/fixture.h"
+#include "framework/date.h"
 #include "framework/filemanager.h"
+#include "framework/picture.h"
 #include "framework/widgets/browsewidget.h"
 #include "framework/widgets/contextwindows.h"
 #include "framework/widgets/formwindow.h"
 #include "framework/widgets/printpreview.h"
 #include "framework/widgets/reportprogress.h"
 #include "framework/widgets/tests/windowfixture.h"
-#include "invoices/tests/statuses.h"
 #include "invoices/fakturakartotek.h"
+#include "invoices/tests/statuses.h"
 #include "invoices/view/invoices_view.h"
 
 using namespace tavlo;
@@ -412,4 +414,67 @@ TEST_F(DialogTest, TheRegisterMarksShowsStateAndOpensTheCopyAndTheForm)
     QApplication::processEvents();
     ASSERT_TRUE(list->browse().activate(ChangeRecord));
     EXPECT_EQ(top()->objectName(), "FAKTURAFORM");
+}
+
+TEST_F(DialogTest, TheBatchUpdatesRunFromTheRegisterAndItShowsTheirResult)
+{
+    GLQ::TAG_FAKTURA.clear();
+    desktop::FAKTURAKARTOTEK(*ctx, "");
+    QWidget* kartotek = top();
+    auto* list = kartotek->findChild<BrowseWidget*>("fakturaer");
+    ASSERT_TRUE(list);
+    auto menu = [&](const char* text) {
+        for (QAction* a : kartotek->findChildren<QAction*>())
+            if (a->text() == QString::fromUtf8(text)) {
+                a->trigger();
+                return;
+            }
+        ADD_FAILURE() << text;
+    };
+
+    // Nothing marked: the warning, and the window stays for another try.
+    menu("Oppdater faktura&status");
+    QWidget* w = top();
+    ASSERT_EQ(w->objectName(), "OPPDATERFAKTURASTATUS");
+    EXPECT_TRUE(child<QCheckBox>(w, "oppdaterdatoer")->isChecked());
+    type(child(w, "fakturastatus"), "2");
+    EXPECT_EQ(child<QLabel>(w, "fakturastatustekst")->text(), "Kreditnota");
+    shoot(w, "oppdaterfakturastatus.png");
+    QTest::mouseClick(child<QPushButton>(w, "OPPDATERFAKTURABUTTON"), Qt::LeftButton);
+    EXPECT_EQ(answers.shown.back().text, "Ingen fakturaer er merket for oppdatering");
+    EXPECT_EQ(top(), w);
+    EXPECT_FALSE(kartotek->isEnabled()); // it waits for the window
+    QTest::mouseClick(child<QPushButton>(w, "avbryt"), Qt::LeftButton);
+    QApplication::processEvents();
+
+    QTest::mouseClick(child<QPushButton>(kartotek, "MERKALLEBUTTON"), Qt::LeftButton);
+    menu("Oppdater faktura&status");
+    w = top();
+    type(child(w, "fakturastatus"), "2");
+    child<QCheckBox>(w, "oppdaterdatoer")->setChecked(false);
+    QTest::mouseClick(child<QPushButton>(w, "OPPDATERFAKTURABUTTON"), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(answers.shown.back().text, "Markerte fakturaer er nå opprettet");
+    EXPECT_EQ(top(), kartotek);
+    PagedTableModel& m = list->browse().model();
+    ASSERT_EQ(m.rowCount(), 1);
+    EXPECT_EQ(m.data(m.index(0, 10)).toString(), "Kreditnota");
+
+    // The paid date: the date field is off while the due date is used.
+    menu("Oppdater &betaltdato");
+    w = top();
+    ASSERT_EQ(w->objectName(), "OPPDATERBETALTDATO");
+    QLineEdit* dato = child(w, "betaltdato");
+    EXPECT_EQ(dato->text().toStdString(), picture::formatDate("@d06.B", date::today()));
+    child<QCheckBox>(w, "brukforfallsdato")->setChecked(true);
+    EXPECT_FALSE(dato->isEnabled());
+    child<QCheckBox>(w, "brukforfallsdato")->setChecked(false);
+    type(dato, "24.12.2026");
+    shoot(w, "oppdaterbetaltdato.png");
+    QTest::mouseClick(child<QPushButton>(w, "OPPDATERFAKTURABUTTON"), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(top(), kartotek);
+    ASSERT_EQ(m.loadRecord(0), LEVEL_BENIGN);
+    EXPECT_EQ(ctx->rec(Tbl::FAKTURA).get(FAK::BETALTDATO), *date::parse("24.12.2026"));
+    EXPECT_EQ(ctx->rec(Tbl::FAKTURA).get(FAK::UTSKRIFTSTATUS), 2);
 }
