@@ -92,6 +92,7 @@ FakturaOppdatering::Utfall FakturaOppdatering::kjor(const std::vector<int32_t>& 
                                                     const std::function<Steg(Record&)>& endre)
 {
     oppdatert_.clear();
+    uendret_.clear();
     behandlet_ = 0;
     antall_ = static_cast<long>(fakturaer.size());
     prosent_ = -1;
@@ -128,7 +129,7 @@ FakturaOppdatering::Utfall FakturaOppdatering::kjor(const std::vector<int32_t>& 
                     oppdatert_.push_back(id);
                 }
                 break;
-            case Steg::LaVaere: break;
+            case Steg::LaVaere: uendret_.push_back(id); break;
             }
         }
         ++behandlet_;

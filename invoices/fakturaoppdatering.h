@@ -45,6 +45,9 @@ class FakturaOppdatering {
 
     // The invoices written by the last run, in order.
     const std::vector<int32_t>& oppdatert() const { return oppdatert_; }
+    // Those read but left as they were: the status was the new one already, or the user kept
+    // the paid date.
+    const std::vector<int32_t>& uendret() const { return uendret_; }
     // Invoices handled so far of the run going on (or the last), and of how many.
     long behandlet() const { return behandlet_; }
     long antall() const { return antall_; }
@@ -60,6 +63,7 @@ class FakturaOppdatering {
 
     Context& ctx_;
     std::vector<int32_t> oppdatert_;
+    std::vector<int32_t> uendret_;
     long behandlet_ = 0;
     long antall_ = 0;
     int prosent_ = -1;

@@ -1,6 +1,8 @@
 #pragma once
 // What the command-line program's commands share: the failure that ends a command with one
 // line, and the answers that print the record store's first message.
+#include <charconv>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -72,7 +74,22 @@ inline std::string shortened(std::string_view v)
     return text::length(v) <= kMax ? std::string(v) : text::truncate(v, kMax) + "…";
 }
 
+// A whole number the caller typed for `option`, or the failure saying it is none.
+inline int32_t boundOrFail(const std::string& option, const std::string& value)
+{
+    int32_t n = 0;
+    auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
+    if (value.empty() || ec != std::errc() || end != value.data() + value.size())
+        throw Failure{"Ugyldig tall til " + option + ": «" + shortened(value) + "»"};
+    return n;
+}
+
 // "tavlo records": lists, inserts, updates and deletes the records of a table.
 int records(const std::vector<std::string>& args, CliAnswers& answers);
+// "tavlo copy-invoice", "tavlo print-invoice" and "tavlo invoices": the invoice register's
+// commands.
+int copyInvoice(const std::vector<std::string>& args);
+int printInvoice(const std::vector<std::string>& args);
+int invoices(const std::vector<std::string>& args);
 
 } // namespace tavlo::cli

@@ -104,6 +104,25 @@ constexpr const char* kUsage = R"usage(Bruk:
       vedlegg...» og så hele fakturaen som vedlegg. Filen skrives under et midlertidig navn
       og får sitt navn først når den er ferdig. Utskriftstatusen endres ikke.
 
+  tavlo invoices set-status MAPPE STATUS [--redate] (--ids N,... | --filter UTTRYKK)
+      Gir fakturaene ny fakturastatus, som Oppdater fakturastatus i fakturakartoteket, og
+      merker dem for utskrift. Fakturaer som allerede har statusen, endres ikke. --redate
+      gir dem dagens dato og ny forfallsdato (statusens betalingsbetingelse når den har en);
+      en faktura med status 1 eller lavere husker da sin opprinnelige faktura- og
+      forfallsdato.
+
+  tavlo invoices set-paid MAPPE [--date DATO | --due-date] [--overwrite]
+                               (--ids N,... | --filter UTTRYKK)
+      Setter betalt dato, som Oppdater betaltdato i fakturakartoteket: DATO, hver fakturas
+      egen forfallsdato med --due-date, ellers dagens dato. En faktura som allerede er
+      betalt, endres bare med --overwrite.
+
+      For begge: --ids tar fakturanumrene (kommaskilt), som alle må finnes; --filter tar
+      fakturaene uttrykket gjelder for (som for records list). Skriver ut numrene på
+      fakturaene som ble endret, én per linje. Hver faktura skrives for seg: stanses
+      kommandoen, er hver faktura enten endret eller som før. Avslutningskode 1 når en
+      faktura ikke kunne leses eller skrives; meldingen sier hvilken.
+
   Valg for records:
       --archive    arbeid på arkivet: FAKTURA og FAKLINJE leser og skriver BAKTURA.TPS og
                    BAKLINJE.TPS.
@@ -134,15 +153,6 @@ class RunAnswers : public AnswerService {
     }
     std::vector<std::string> lines;
 };
-
-int32_t boundOrFail(const std::string& option, const std::string& value)
-{
-    int32_t n = 0;
-    auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
-    if (value.empty() || ec != std::errc() || end != value.data() + value.size())
-        throw Failure{"Ugyldig tall til " + option + ": «" + shortened(value) + "»"};
-    return n;
-}
 
 int codes(const std::vector<std::string>& args)
 {
@@ -256,130 +266,6 @@ int backup(const std::vector<std::string>& args)
     return 0;
 }
 
-// Every invoice named is there, before anything is written: else the first missing one is the
-// command's one line. False when the invoices cannot be read at all (the record store said why).
-bool requireInvoices(Context& ctx, const std::vector<int32_t>& ids)
-{
-    FileManager& fak = ctx.access(Tbl::FAKTURA);
-    if (fak.OPEN() != LEVEL_BENIGN)
-        return false;
-    for (int32_t id : ids) {
-        fak.rec().clear();
-        fak.rec().set(FAK::FAKTURAID, id);
-        if (id == 0 || fak.TRYFETCH(FAK::KeyFakturaId) != LEVEL_BENIGN) {
-            fak.CLOSE();
-            throw Failure{"Faktura nr " + std::to_string(id) + " finnes ikke"};
-        }
-    }
-    fak.CLOSE();
-    return true;
-}
-
-// The register's copy of an invoice, with the dialog's choices as options.
-int copyInvoice(const std::vector<std::string>& args)
-{
-    std::vector<std::string> positional;
-    bool credit = false, noDates = false, noLines = false;
-    std::optional<int32_t> status;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--credit")
-            credit = true;
-        else if (a == "--no-dates")
-            noDates = true;
-        else if (a == "--no-lines")
-            noLines = true;
-        else if (a == "--status" && i + 1 < args.size())
-            status = boundOrFail(a, args[++i]);
-        else if (a.rfind("--", 0) == 0)
-            throw Failure{"Ukjent valg: " + a + " (se tavlo --help)"};
-        else
-            positional.push_back(a);
-    }
-    if (positional.size() != 2)
-        throw Failure{"Bruk: tavlo copy-invoice MAPPE FAKTURANR [--credit] [--status N] "
-                      "[--no-dates] [--no-lines]"};
-    const int32_t id = boundOrFail("FAKTURANR", positional[1]);
-    std::string message;
-    if (!isDataFolder(positional[0], message))
-        throw Failure{message};
-    setDataFolder(positional[0]);
-
-    Context ctx;
-    if (!requireInvoices(ctx, {id}))
-        return 1; // the record store has said why
-    KopierValg valg = kopierForslag(ctx, credit);
-    if (status) {
-        if (!SETKODA(ctx, 105, *status))
-            throw Failure{"Fakturastatus " + std::to_string(*status) + " finnes ikke"};
-        valg.fakturaStatus = *status;
-    }
-    valg.oppdaterDatoer = !noDates;
-    valg.kopierLinjer = !noLines;
-    const int32_t ny = kopierFaktura(ctx, id, valg, true);
-    if (ny == 0)
-        return 1; // it has said why
-    std::cout << ny << '\n';
-    return 0;
-}
-
-// The invoice printout's pages written to one PDF.
-int printInvoice(const std::vector<std::string>& args)
-{
-    std::vector<std::string> positional;
-    std::string pdf;
-    std::optional<int32_t> type;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--pdf" && i + 1 < args.size())
-            pdf = args[++i];
-        else if (a == "--type" && i + 1 < args.size())
-            type = boundOrFail(a, args[++i]);
-        else if (a.rfind("--", 0) == 0)
-            throw Failure{"Ukjent valg: " + a + " (se tavlo --help)"};
-        else
-            positional.push_back(a);
-    }
-    if (positional.size() < 2 || pdf.empty())
-        throw Failure{"Bruk: tavlo print-invoice MAPPE FAKTURANR... [--type 1|2|3] --pdf FIL"};
-    if (type && (*type < 1 || *type > 3))
-        throw Failure{"Ugyldig fakturatype: " + std::to_string(*type) + " (1, 2 eller 3)"};
-    std::vector<int32_t> ids;
-    for (std::size_t i = 1; i < positional.size(); ++i)
-        ids.push_back(boundOrFail("FAKTURANR", positional[i]));
-    std::string message;
-    if (!isDataFolder(positional[0], message))
-        throw Failure{message};
-    setDataFolder(positional[0]);
-
-    Context ctx;
-    if (!requireInvoices(ctx, ids))
-        return 1; // the record store has said why
-    Record par(table(Tbl::PARAM));
-    if (!lesParametre(ctx, par))
-        throw Failure{"Det oppsto feil under oppslag i parametere"};
-    if (type)
-        par.set(PAR::FAKTURATYPE, *type);
-
-    // Fonts and the PDF writer want a Gui application; no window is ever shown.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    int argc = 1;
-    char name[] = "tavlo";
-    char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
-    report::PageList pages;
-    if (!byggFakturaer(ctx, par, ids, pages) || pages.empty())
-        return 1; // it has said why
-    const std::string title =
-        ids.size() == 1 ? "Faktura " + std::to_string(ids.front()) : "Fakturaer";
-    // The supplier is the invoices' author.
-    if (!report::writePdf(pdf, pages, title, par.get(PAR::NAVN), message))
-        throw Failure{message};
-    std::cout << pdf << '\n';
-    return 0;
-}
-
 int run(const std::vector<std::string>& args, CliAnswers& answers)
 {
     if (args.empty()) {
@@ -404,6 +290,8 @@ int run(const std::vector<std::string>& args, CliAnswers& answers)
         return copyInvoice(rest);
     if (cmd == "print-invoice")
         return printInvoice(rest);
+    if (cmd == "invoices")
+        return invoices(rest);
     throw Failure{"Ukjent kommando: " + cmd + " (se tavlo --help)"};
 }
 

@@ -80,6 +80,7 @@ TEST_F(FakturaOppdateringTest, ANewStatusWithNewDatesKeepsTheFirstDatesOnceAndLe
     ASSERT_EQ(o.oppdaterStatus(FakturaOppdatering::merkede()), FakturaOppdatering::Utfall::Ferdig);
     EXPECT_EQ(lastMessage(), "Markerte fakturaer er nå opprettet");
     EXPECT_EQ(o.oppdatert(), (std::vector<int32_t>{ny, kjent, senere}));
+    EXPECT_EQ(o.uendret(), std::vector<int32_t>{lik});
 
     Record r = get(ny);
     EXPECT_EQ(r.get(FAK::OPPRINNELIGFAKTURADATO), 80000);

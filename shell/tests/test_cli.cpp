@@ -886,3 +886,64 @@ TEST_F(cli, HelpIsNorwegian)
 }
 
 } // namespace
+
+TEST_F(cli, InvoicesSetStatusAndSetPaidActOnTheInvoicesGivenOrFiltered)
+{
+    init();
+    // The standard status 3 "Purring", with ten days' terms.
+    ASSERT_EQ(records({"KODEVERK", "update", "105,3", "KOD:LONG3=10"}).status, 0);
+    for (const char* navn : {"Hansen AS", "Olsen & Bas", "Berg"})
+        insert("FAKTURA", {std::string("FAK:KUNDENAVN=") + navn, "FAK:FAKTURASTATUS=1",
+                           "FAK:FAKTURADATO=01.11.2026", "FAK:FORFALLSDATO=15.11.2026",
+                           "FAK:BETALINGSBETINGELSE=14"});
+    const std::string which = "FAK:FAKTURAID,FAK:FAKTURASTATUS,FAK:FAKTURADATO,"
+                              "FAK:OPPRINNELIGFAKTURADATO,FAK:UTSKRIFTSTATUS,FAK:BETALTDATO";
+    auto listed = [&] { return records({"FAKTURA", "list", "--fields", which}).out; };
+
+    Outcome r = run({"invoices", "set-status", dir, "3", "--filter",
+                     "INSTRING('AS',UPPER(FAK:KundeNavn),1,1)"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "1\n2\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(listed(), "FAK:FAKTURAID,FAK:FAKTURASTATUS,FAK:FAKTURADATO,"
+                        "FAK:OPPRINNELIGFAKTURADATO,FAK:UTSKRIFTSTATUS,FAK:BETALTDATO\n"
+                        "1,3,01.11.2026,,1,\n"
+                        "2,3,01.11.2026,,1,\n"
+                        "3,1,01.11.2026,,0,\n");
+    // Re-dated: the first dates are kept, the invoice that has the status already is left.
+    r = run({"invoices", "set-status", dir, "2", "--redate", "--ids", "3"});
+    EXPECT_EQ(r.out, "3\n");
+    EXPECT_NE(listed().find("3,2,"), std::string::npos);
+    EXPECT_NE(listed().find(",01.11.2026,1,\n"), std::string::npos); // the first date kept
+    r = run({"invoices", "set-status", dir, "2", "--ids", "3,1"});
+    EXPECT_EQ(r.out, "1\n"); // 3 has status 2 already
+
+    // Paid: a paid one only with --overwrite.
+    r = run({"invoices", "set-paid", dir, "--date", "20.11.2026", "--ids", "1"});
+    EXPECT_EQ(r.out, "1\n");
+    r = run({"invoices", "set-paid", dir, "--due-date", "--ids", "1,2"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "2\n");
+    EXPECT_EQ(r.err, "Faktura 1 er allerede markert som betalt og ble ikke endret (--overwrite "
+                     "skriver over)\n");
+    r = run({"invoices", "set-paid", dir, "--due-date", "--overwrite", "--ids", "1"});
+    EXPECT_EQ(r.out, "1\n");
+    EXPECT_EQ(records({"FAKTURA", "list", "--fields", "FAK:BETALTDATO,FAK:UTSKRIFTSTATUS"}).out,
+              "FAK:BETALTDATO,FAK:UTSKRIFTSTATUS\n15.11.2026,2\n15.11.2026,2\n,1\n");
+
+    // Mistakes are one line and change nothing.
+    const auto before = folderBytes(dir);
+    EXPECT_TRUE(failsWithOneLine(run({"invoices", "set-status", dir, "9", "--ids", "1"}),
+                                 "Fakturastatus 9 finnes ikke"));
+    EXPECT_TRUE(failsWithOneLine(run({"invoices", "set-status", dir, "3", "--ids", "1,7"}),
+                                 "Faktura nr 7 finnes ikke"));
+    EXPECT_TRUE(failsWithOneLine(run({"invoices", "set-paid", dir, "--ids", "1", "--filter", "x"}),
+                                 "--ids eller --filter"));
+    EXPECT_TRUE(failsWithOneLine(
+        run({"invoices", "set-paid", dir, "--date", "31.02.2026", "--ids", "1"}), "Ugyldig dato"));
+    EXPECT_TRUE(failsWithOneLine(run({"invoices", "set-paid", dir, "--filter", "FAK:Nope = 1"}),
+                                 "Filteret kan ikke brukes"));
+    EXPECT_TRUE(failsWithOneLine(
+        run({"invoices", "set-status", dir, "3", "--due-date", "--ids", "1"}), "--due-date"));
+    EXPECT_EQ(folderBytes(dir), before);
+}

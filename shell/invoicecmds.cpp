@@ -1,0 +1,317 @@
+// The invoice register's commands: copy, print, and the batch status and paid-date updates.
+// They run the register's own procedures, without asking.
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "data/context.h"
+#include "data/datafolder.h"
+#include "data/globals.h"
+#include "data/lookups.h"
+#include "framework/answer.h"
+#include "framework/date.h"
+#include "framework/filemanager.h"
+#include "framework/filterexpr.h"
+#include "framework/viewmanager.h"
+#include "invoices/fakturaform.h"
+#include "invoices/fakturaoppdatering.h"
+#include "invoices/kopierfaktura.h"
+#include "invoices/print/fakturautskrift.h"
+#include "shell/cli.h"
+
+namespace tavlo::cli {
+
+namespace {
+
+// Every invoice named is there, before anything is written: else the first missing one is the
+// command's one line. False when the invoices cannot be read at all (the record store said why).
+bool requireInvoices(Context& ctx, const std::vector<int32_t>& ids)
+{
+    FileManager& fak = ctx.access(Tbl::FAKTURA);
+    if (fak.OPEN() != LEVEL_BENIGN)
+        return false;
+    for (int32_t id : ids) {
+        fak.rec().clear();
+        fak.rec().set(FAK::FAKTURAID, id);
+        if (id == 0 || fak.TRYFETCH(FAK::KeyFakturaId) != LEVEL_BENIGN) {
+            fak.CLOSE();
+            throw Failure{"Faktura nr " + std::to_string(id) + " finnes ikke"};
+        }
+    }
+    fak.CLOSE();
+    return true;
+}
+
+} // namespace
+
+// The register's copy of an invoice, with the dialog's choices as options.
+int copyInvoice(const std::vector<std::string>& args)
+{
+    std::vector<std::string> positional;
+    bool credit = false, noDates = false, noLines = false;
+    std::optional<int32_t> status;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--credit")
+            credit = true;
+        else if (a == "--no-dates")
+            noDates = true;
+        else if (a == "--no-lines")
+            noLines = true;
+        else if (a == "--status" && i + 1 < args.size())
+            status = boundOrFail(a, args[++i]);
+        else if (a.rfind("--", 0) == 0)
+            throw Failure{"Ukjent valg: " + a + " (se tavlo --help)"};
+        else
+            positional.push_back(a);
+    }
+    if (positional.size() != 2)
+        throw Failure{"Bruk: tavlo copy-invoice MAPPE FAKTURANR [--credit] [--status N] "
+                      "[--no-dates] [--no-lines]"};
+    const int32_t id = boundOrFail("FAKTURANR", positional[1]);
+    std::string message;
+    if (!isDataFolder(positional[0], message))
+        throw Failure{message};
+    setDataFolder(positional[0]);
+
+    Context ctx;
+    if (!requireInvoices(ctx, {id}))
+        return 1; // the record store has said why
+    KopierValg valg = kopierForslag(ctx, credit);
+    if (status) {
+        if (!SETKODA(ctx, 105, *status))
+            throw Failure{"Fakturastatus " + std::to_string(*status) + " finnes ikke"};
+        valg.fakturaStatus = *status;
+    }
+    valg.oppdaterDatoer = !noDates;
+    valg.kopierLinjer = !noLines;
+    const int32_t ny = kopierFaktura(ctx, id, valg, true);
+    if (ny == 0)
+        return 1; // it has said why
+    std::cout << ny << '\n';
+    return 0;
+}
+
+// The invoice printout's pages written to one PDF.
+int printInvoice(const std::vector<std::string>& args)
+{
+    std::vector<std::string> positional;
+    std::string pdf;
+    std::optional<int32_t> type;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--pdf" && i + 1 < args.size())
+            pdf = args[++i];
+        else if (a == "--type" && i + 1 < args.size())
+            type = boundOrFail(a, args[++i]);
+        else if (a.rfind("--", 0) == 0)
+            throw Failure{"Ukjent valg: " + a + " (se tavlo --help)"};
+        else
+            positional.push_back(a);
+    }
+    if (positional.size() < 2 || pdf.empty())
+        throw Failure{"Bruk: tavlo print-invoice MAPPE FAKTURANR... [--type 1|2|3] --pdf FIL"};
+    if (type && (*type < 1 || *type > 3))
+        throw Failure{"Ugyldig fakturatype: " + std::to_string(*type) + " (1, 2 eller 3)"};
+    std::vector<int32_t> ids;
+    for (std::size_t i = 1; i < positional.size(); ++i)
+        ids.push_back(boundOrFail("FAKTURANR", positional[i]));
+    std::string message;
+    if (!isDataFolder(positional[0], message))
+        throw Failure{message};
+    setDataFolder(positional[0]);
+
+    Context ctx;
+    if (!requireInvoices(ctx, ids))
+        return 1; // the record store has said why
+    Record par(table(Tbl::PARAM));
+    if (!lesParametre(ctx, par))
+        throw Failure{"Det oppsto feil under oppslag i parametere"};
+    if (type)
+        par.set(PAR::FAKTURATYPE, *type);
+
+    // Fonts and the PDF writer want a Gui application; no window is ever shown.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "tavlo";
+    char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    report::PageList pages;
+    if (!byggFakturaer(ctx, par, ids, pages) || pages.empty())
+        return 1; // it has said why
+    const std::string title =
+        ids.size() == 1 ? "Faktura " + std::to_string(ids.front()) : "Fakturaer";
+    // The supplier is the invoices' author.
+    if (!report::writePdf(pdf, pages, title, par.get(PAR::NAVN), message))
+        throw Failure{message};
+    std::cout << pdf << '\n';
+    return 0;
+}
+
+namespace {
+
+// The answers of a batch update: its errors become lines on stderr, a question whether to
+// overwrite a paid date is answered as --overwrite says, the closing notice is left out (the
+// invoices written are the output).
+class BatchAnswers : public AnswerService {
+  public:
+    explicit BatchAnswers(bool overwrite) : overwrite_(overwrite) {}
+    unsigned message(const Message& m) override
+    {
+        if (m.buttons & BUTTON_YES)
+            return overwrite_ ? BUTTON_YES : BUTTON_NO;
+        if (m.caption != "Info")
+            std::cerr << oneLine(m.text) << '\n';
+        return m.defaultButton;
+    }
+    void halt(const std::string& reason) override { throw Failure{oneLine(reason)}; }
+
+  private:
+    bool overwrite_;
+};
+
+// "--ids 1,2,3": the numbers in the order given, each once.
+std::vector<int32_t> idList(const std::string& value)
+{
+    std::vector<int32_t> ids;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = value.find(',', start);
+        const std::string part(
+            text::trim(value.substr(start, comma == std::string::npos ? comma : comma - start)));
+        const int32_t id = boundOrFail("--ids", part);
+        if (std::find(ids.begin(), ids.end(), id) == ids.end())
+            ids.push_back(id);
+        if (comma == std::string::npos)
+            return ids;
+        start = comma + 1;
+    }
+}
+
+// The invoices a filter takes, in number order, read as the register reads them.
+std::vector<int32_t> filtered(Context& ctx, const std::string& filter)
+{
+    ViewManager view;
+    view.INIT(ctx, Tbl::FAKTURA);
+    view.ADDSORTORDER(FAK::KeyFakturaId);
+    view.SETFILTER(filter);
+    if (view.APPLYFILTER() != LEVEL_BENIGN)
+        throw Failure{"Filteret kan ikke brukes: " + ctx.errorState().currentErrorText};
+    view.OPEN();
+    view.file().setWalkMemos(false); // only the numbers are wanted
+    std::vector<int32_t> ids;
+    while (view.NEXT() == LEVEL_BENIGN)
+        ids.push_back(view.file().rec().get(FAK::FAKTURAID));
+    const bool end = view.file().GETEOF();
+    view.file().setWalkMemos(true);
+    view.CLOSE();
+    if (!end)
+        throw Failure{"Kunne ikke lese FAKTURA"};
+    return ids;
+}
+
+} // namespace
+
+// tavlo invoices set-status | set-paid: the register's batch updates on the invoices named by
+// --ids or taken by --filter instead of the marked ones.
+int invoices(const std::vector<std::string>& args)
+{
+    const std::string usage =
+        "Bruk: tavlo invoices set-status MAPPE STATUS [--redate] (--ids N,... | --filter "
+        "UTTRYKK)\n       tavlo invoices set-paid MAPPE [--date DATO | --due-date] "
+        "[--overwrite] (--ids N,... | --filter UTTRYKK)";
+    if (args.empty() || (args[0] != "set-status" && args[0] != "set-paid"))
+        throw Failure{usage};
+    const bool status = args[0] == "set-status";
+    std::vector<std::string> positional;
+    std::optional<std::string> ids, filter, paid;
+    bool redate = false, dueDate = false, overwrite = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool value = i + 1 < args.size();
+        if (a == "--ids" && value)
+            ids = args[++i];
+        else if (a == "--filter" && value)
+            filter = args[++i];
+        else if (status && a == "--redate")
+            redate = true;
+        else if (!status && a == "--date" && value)
+            paid = args[++i];
+        else if (!status && a == "--due-date")
+            dueDate = true;
+        else if (!status && a == "--overwrite")
+            overwrite = true;
+        else if (a.rfind("--", 0) == 0)
+            throw Failure{"Ukjent valg: " + a + " (se tavlo --help)"};
+        else
+            positional.push_back(a);
+    }
+    if (positional.size() != (status ? 2u : 1u))
+        throw Failure{usage};
+    if (ids.has_value() == filter.has_value())
+        throw Failure{"Oppgi enten --ids eller --filter"};
+    if (paid && dueDate)
+        throw Failure{"Oppgi enten --date eller --due-date"};
+    const int32_t nyStatus = status ? boundOrFail("STATUS", positional[1]) : 0;
+    std::optional<int32_t> betalt;
+    if (paid) {
+        betalt = date::parse(*paid);
+        if (!betalt)
+            throw Failure{"Ugyldig dato til --date: «" + shortened(*paid) + "» (skriv 31.12.2026)"};
+    }
+    std::vector<int32_t> wanted;
+    if (ids)
+        wanted = idList(*ids);
+    else if (!text::trim(*filter).empty()) {
+        FilterExpr f = FilterExpr::parse(*filter, table(Tbl::FAKTURA));
+        if (!f.ok())
+            throw Failure{"Filteret kan ikke brukes: " + f.error()};
+    }
+    std::string message;
+    if (!isDataFolder(positional[0], message))
+        throw Failure{message};
+    setDataFolder(positional[0]);
+
+    BatchAnswers answers(overwrite);
+    ErrorClass errors(&answers);
+    Context ctx(&errors);
+    if (ids) {
+        if (!requireInvoices(ctx, wanted))
+            return 1; // the record store has said why
+    } else {
+        wanted = filtered(ctx, *filter);
+    }
+    if (status && !SETKODA(ctx, 105, nyStatus))
+        throw Failure{"Fakturastatus " + std::to_string(nyStatus) + " finnes ikke"};
+    if (wanted.empty()) {
+        std::cerr << "Ingen fakturaer passer til filteret\n";
+        return 0;
+    }
+
+    FakturaOppdatering run(ctx);
+    FakturaOppdatering::Utfall utfall;
+    if (status) {
+        run.fakturaStatus = nyStatus;
+        run.oppdaterDatoer = redate;
+        utfall = run.oppdaterStatus(wanted);
+    } else {
+        run.brukForfallsdato = dueDate;
+        if (betalt)
+            run.betaltDato = *betalt;
+        utfall = run.oppdaterBetaltdato(wanted);
+        for (int32_t id : run.uendret())
+            std::cerr << "Faktura " << id
+                      << " er allerede markert som betalt og ble ikke endret (--overwrite "
+                         "skriver over)\n";
+    }
+    for (int32_t id : run.oppdatert())
+        std::cout << id << '\n';
+    return utfall == FakturaOppdatering::Utfall::Ferdig ? 0 : 1;
+}
+
+} // namespace tavlo::cli
