@@ -1,14 +1,11 @@
 // tavlo: the command line for the jobs people script. It works on the data folder through the
 // same record-store managers as the desktop program and applies no rule of its own. The records
-// command is in records.cpp; what the commands share, in cli.h.
-#include <QGuiApplication>
-
+// command is in records.cpp, the invoice commands in invoicecmds.cpp; what the commands share, in
+// cli.h.
 #include <algorithm>
-#include <charconv>
 #include <filesystem>
 #include <iostream>
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,12 +14,8 @@
 #include "data/context.h"
 #include "data/datafolder.h"
 #include "data/globals.h"
-#include "data/lookups.h"
 #include "framework/answer.h"
 #include "framework/filemanager.h"
-#include "invoices/fakturaform.h"
-#include "invoices/kopierfaktura.h"
-#include "invoices/print/fakturautskrift.h"
 #include "shell/cli.h"
 
 namespace {
