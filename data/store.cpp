@@ -201,6 +201,25 @@ void TableFile::fail(StoreError& err, StoreStatus s) const
     failFrom(db_, err, s);
 }
 
+bool TableFile::numbers(int key, int field, std::vector<int64_t>& out, StoreError& err)
+{
+    constexpr int kPage = 500;
+    std::vector<Row> rows;
+    Record last(decl_);
+    Bound b;
+    for (;;) {
+        rows.clear();
+        if (!page(key, b, true, kPage, rows, err, false, nullptr))
+            return false;
+        for (const Row& r : rows)
+            out.push_back(r.rec.num(field));
+        if (static_cast<int>(rows.size()) < kPage)
+            return true;
+        last.copyFrom(rows.back().rec);
+        b = Bound{Bound::AFTER, &last, rows.back().ref.rowid};
+    }
+}
+
 bool TableFile::findEqual(int key, const Record& values, Row& out, StoreError& err)
 {
     const KeyDecl& k = decl_.keys[key];

@@ -127,6 +127,9 @@ class TableFile {
     virtual bool page(int key, const Bound& b, bool forward, int n, std::vector<Row>& out,
                       StoreError& err, bool memos = true,
                       const SqlCondition* condition = nullptr) = 0;
+    // One whole-number field of every record in the key's order, appended to out: for a walk
+    // that wants only the numbers (marking every record), much less to read than the records.
+    virtual bool numbers(int key, int field, std::vector<int64_t>& out, StoreError& err);
     // The first record in key order whose key fields equal those of `values`.
     bool findEqual(int key, const Record& values, Row& out, StoreError& err);
     // The first unique key under which `r` would collide with a record other than `self`; -1.

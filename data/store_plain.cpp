@@ -315,6 +315,29 @@ class SqlTableFile : public TableFile {
         return true;
     }
 
+    bool numbers(int key, int field, std::vector<int64_t>& out, StoreError& err) override
+    {
+        const KeyDecl& k = decl_.keys[key];
+        std::string sql = "SELECT " + quote(decl_.fields[field].column) + " FROM " + table_;
+        if (k.notIndexed)
+            sql += " WHERE " + notEmptyCondition(decl_, k);
+        sql += " ORDER BY ";
+        for (const auto& c : k.components)
+            sql += quote(decl_.fields[c.field].column) + (c.ascending ? " ASC, " : " DESC, ");
+        // Ties as a walk has them: a descending key is its ascending form reversed.
+        const bool allDesc = std::none_of(k.components.begin(), k.components.end(),
+                                          [](const KeyComponent& c) { return c.ascending; });
+        sql += allDesc ? "rowid DESC" : "rowid ASC";
+        sqlite3_stmt* s = prepare(sql, err);
+        if (!s)
+            return false;
+        Stmt guard(s);
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW)
+            out.push_back(sqlite3_column_int64(s, 0));
+        return rc == SQLITE_DONE || failStep(err);
+    }
+
     int duplicatedKey(const Record& r, int64_t self) override
     {
         for (std::size_t key = 0; key < decl_.keys.size(); ++key) {

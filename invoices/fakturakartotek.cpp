@@ -117,17 +117,18 @@ bool FakturaKartotek::tagged(int32_t fakturaId)
 bool FakturaKartotek::merkAlle()
 {
     marks_.clear();
-    // A second opening of the table, in number order and without the list's filter.
+    // A second opening of the table, in number order and without the list's filter; only the
+    // numbers are read.
     FileManager& alle = ctx_.access(Tbl::FAKTURA_ALIAS);
     bool ok = alle.OPEN() == LEVEL_BENIGN;
     if (ok) {
-        alle.setWalkMemos(false); // only the numbers are wanted
-        alle.SET(FAKA::KeyFakturaId);
-        int rc;
-        while ((rc = alle.TRYNEXT()) == LEVEL_BENIGN)
-            marks_.append(alle.rec().get(FAKA::FAKTURAID));
-        ok = alle.GETEOF();
-        alle.setWalkMemos(true);
+        std::vector<int64_t> ids;
+        StoreError err;
+        ok = alle.USEFILE() == LEVEL_BENIGN && alle.file() &&
+             alle.file()->numbers(FAKA::KeyFakturaId.no, FAKA::FAKTURAID.no, ids, err);
+        if (ok)
+            for (int64_t id : ids)
+                marks_.append(static_cast<int32_t>(id));
         alle.CLOSE();
     }
     if (!ok)

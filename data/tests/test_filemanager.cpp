@@ -124,6 +124,22 @@ TEST_F(FileManagerTest, DescendingAndNotIndexedKeys)
     EXPECT_EQ(walk(ctx, Tbl::PRODUKT, PRO::KeyProduktGruppe, PRO::NAVN),
               (std::vector<std::string>{"Mutter", "Skrue"}));
     EXPECT_EQ(walk(ctx, Tbl::PRODUKT, PRO::KeyNavn, PRO::NAVN).size(), 3u);
+    // Only the numbers, in the order a walk has them, by the file's own query and by pages.
+    for (bool paged : {false, true}) {
+        std::vector<int64_t> ids;
+        StoreError err;
+        TableFile* f = fak.file();
+        ASSERT_TRUE(
+            paged ? f->TableFile::numbers(FAK::KeyFakturaDato2.no, FAK::FAKTURAID.no, ids, err)
+                  : f->numbers(FAK::KeyFakturaDato2.no, FAK::FAKTURAID.no, ids, err));
+        EXPECT_EQ(ids, (std::vector<int64_t>{2, 3, 1}));
+        ids.clear();
+        f = pro.file();
+        ASSERT_TRUE(
+            paged ? f->TableFile::numbers(PRO::KeyProduktGruppe.no, PRO::PRODUKTID.no, ids, err)
+                  : f->numbers(PRO::KeyProduktGruppe.no, PRO::PRODUKTID.no, ids, err));
+        EXPECT_EQ(ids, (std::vector<int64_t>{3, 2}));
+    }
     pro.rec().clear();
     EXPECT_EQ(pro.TRYFETCH(PRO::KeyProduktGruppe), LEVEL_NOTIFY); // group 0 is not in the key
     pro.rec().set(PRO::PRODUKTGRUPPE, 3);
