@@ -382,7 +382,26 @@ TEST_F(DialogTest, TheRegisterMarksShowsStateAndOpensTheCopyAndTheForm)
             fak.rec().set(FAK::TOTALSUM, *Decimal::parse("1250"));
             ASSERT_EQ(fak.INSERT(), LEVEL_BENIGN);
         }
+        // A paid credit note, printed, in its status's red.
+        fak.rec().clear();
+        fak.rec().set(FAK::KUNDENAVN, "Berg Rør");
+        fak.rec().set(FAK::FAKTURADATO, 82400);
+        fak.rec().set(FAK::FORFALLSDATO, 82414);
+        fak.rec().set(FAK::BETALTDATO, 82414);
+        fak.rec().set(FAK::FAKTURASTATUS, 2);
+        fak.rec().set(FAK::KREDITNOTA, 1);
+        fak.rec().set(FAK::UTSKRIFTSTATUS, 2);
+        fak.rec().set(FAK::TOTALSUM, *Decimal::parse("-480"));
+        ASSERT_EQ(fak.INSERT(), LEVEL_BENIGN);
         fak.CLOSE();
+        auto& kod = ctx->access(Tbl::KODEVERK);
+        kod.OPEN();
+        kod.rec().set(KOD::GRUPPE, 105);
+        kod.rec().set(KOD::NR, 2);
+        ASSERT_EQ(kod.FETCH(KOD::KeyGruppe_Nr), LEVEL_BENIGN);
+        kod.rec().set(KOD::LONG2, 0x0000B0); // 0xBBGGRR
+        ASSERT_EQ(kod.UPDATE(), LEVEL_BENIGN);
+        kod.CLOSE();
     }
     desktop::FAKTURAKARTOTEK(*ctx, "");
     QWidget* w = top();
@@ -391,12 +410,12 @@ TEST_F(DialogTest, TheRegisterMarksShowsStateAndOpensTheCopyAndTheForm)
     ASSERT_TRUE(list);
     EXPECT_EQ(list->tabBar()->tabText(list->tabBar()->currentIndex()), "Fakturadato");
     PagedTableModel& m = list->browse().model();
-    ASSERT_EQ(m.rowCount(), 3);
+    ASSERT_EQ(m.rowCount(), 4);
     m.setCurrentRow(0);
     QTest::keyClick(list->table(), Qt::Key_Space);
     EXPECT_EQ(GLQ::TAG_FAKTURA.size(), 1u);
     QTest::mouseClick(child<QPushButton>(w, "MERKALLEBUTTON"), Qt::LeftButton);
-    EXPECT_EQ(GLQ::TAG_FAKTURA.size(), 3u);
+    EXPECT_EQ(GLQ::TAG_FAKTURA.size(), 4u);
     EXPECT_TRUE(m.data(m.index(0, 0), PagedTableModel::MarkRole).toInt() &
                 FakturaKartotek::MarkTagged);
     shoot(w, "fakturakartotek.png");
