@@ -91,5 +91,7 @@ int records(const std::vector<std::string>& args, CliAnswers& answers);
 int copyInvoice(const std::vector<std::string>& args);
 int printInvoice(const std::vector<std::string>& args);
 int invoices(const std::vector<std::string>& args);
+// "tavlo generate": invoices from billing bases.
+int generate(const std::vector<std::string>& args);
 
 } // namespace tavlo::cli

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "billing/generering.h"
 #include "data/context.h"
 #include "data/datafolder.h"
 #include "data/globals.h"
@@ -312,6 +313,104 @@ int invoices(const std::vector<std::string>& args)
     for (int32_t id : run.oppdatert())
         std::cout << id << '\n';
     return utfall == FakturaOppdatering::Utfall::Ferdig ? 0 : 1;
+}
+
+namespace {
+
+// Every record named is there, before anything is written.
+void require(Context& ctx, Tbl t, KeyRef key, IntField id, const std::vector<int32_t>& ids,
+             const char* what)
+{
+    FileManager& m = ctx.access(t);
+    if (m.OPEN() != LEVEL_BENIGN)
+        throw Failure{std::string("Kunne ikke lese ") + table(t).name};
+    for (int32_t n : ids) {
+        m.rec().clear();
+        m.rec().set(id, n);
+        if (n == 0 || m.TRYFETCH(key) != LEVEL_BENIGN) {
+            m.CLOSE();
+            throw Failure{std::string(what) + " nr " + std::to_string(n) + " finnes ikke"};
+        }
+    }
+    m.CLOSE();
+}
+
+} // namespace
+
+// tavlo generate: the invoice generation without questions, for a scheduled run.
+int generate(const std::vector<std::string>& args)
+{
+    const std::string usage = "Bruk: tavlo generate MAPPE (--basis N --customers ID,... | --bases "
+                              "ID,...) --date DATO [--message TEKST] [--no-mark]";
+    std::vector<std::string> positional;
+    std::optional<std::string> customers, bases, dato, message;
+    std::optional<int32_t> basis;
+    bool noMark = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool value = i + 1 < args.size();
+        if (a == "--basis" && value)
+            basis = boundOrFail(a, args[++i]);
+        else if (a == "--customers" && value)
+            customers = args[++i];
+        else if (a == "--bases" && value)
+            bases = args[++i];
+        else if (a == "--date" && value)
+            dato = args[++i];
+        else if (a == "--message" && value)
+            message = args[++i];
+        else if (a == "--no-mark")
+            noMark = true;
+        else if (a.rfind("--", 0) == 0)
+            throw Failure{"Ukjent valg: " + a + " (se tavlo --help)"};
+        else
+            positional.push_back(a);
+    }
+    if (positional.size() != 1 || !dato)
+        throw Failure{usage};
+    if (customers.has_value() == bases.has_value())
+        throw Failure{"Oppgi enten --customers (med --basis) eller --bases"};
+    if (customers && !basis)
+        throw Failure{"--customers trenger --basis: grunnlaget som faktureres hver kunde"};
+    if (bases && basis)
+        throw Failure{"--basis gjelder bare med --customers"};
+    const std::optional<int32_t> fakturadato = date::parse(*dato);
+    if (!fakturadato)
+        throw Failure{"Ugyldig dato til --date: «" + shortened(*dato) + "» (skriv 31.12.2026)"};
+    const std::vector<int32_t> ids = idList(customers ? *customers : *bases);
+    std::string folderMessage;
+    if (!isDataFolder(positional[0], folderMessage))
+        throw Failure{folderMessage};
+    setDataFolder(positional[0]);
+
+    BatchAnswers answers(false);
+    ErrorClass errors(&answers);
+    Context ctx(&errors);
+    if (customers) {
+        require(ctx, Tbl::GRUNNLAG, GRU::KeyGrunnlagId, GRU::GRUNNLAGID, {*basis}, "Grunnlag");
+        require(ctx, Tbl::KUNDE, KUN::KeyKundeId, KUN::KUNDEID, ids, "Kunde");
+    } else {
+        require(ctx, Tbl::GRUNNLAG, GRU::KeyGrunnlagId, GRU::GRUNNLAGID, ids, "Grunnlag");
+    }
+
+    FakturaGenerering run(ctx,
+                          customers ? FakturaGenerering::PerKunde : FakturaGenerering::PerGrunnlag);
+    run.fakturadato = *fakturadato;
+    run.markerFakturaer = !noMark;
+    run.utvalg = ids;
+    if (customers)
+        run.grunnlagAccepted(*basis);
+    if (message)
+        run.melding = *message;
+    const auto utfall = run.generer();
+    for (int32_t id : run.hoppetOver())
+        std::cerr << "Grunnlag " << id
+                  << (customers ? " har egen kunde og ble ikke fakturert kundene"
+                                : " har ingen kunde og ble hoppet over")
+                  << '\n';
+    for (int32_t id : run.fakturaer())
+        std::cout << id << '\n';
+    return utfall == FakturaGenerering::Utfall::Avbrutt ? 1 : 0;
 }
 
 } // namespace tavlo::cli

@@ -116,6 +116,18 @@ constexpr const char* kUsage = R"usage(Bruk:
       kommandoen, er hver faktura enten endret eller som før. Avslutningskode 1 når en
       faktura ikke kunne leses eller skrives; meldingen sier hvilken.
 
+  tavlo generate MAPPE (--basis N --customers ID,... | --bases ID,...) --date DATO
+                 [--message TEKST] [--no-mark]
+      Lager fakturaer fra fakturagrunnlag, som Generer fakturaer, uten å spørre: med
+      --customers får hver kunde én faktura fra grunnlag N (med kundens navn, adresse og
+      kontakt), med --bases får hvert grunnlag én faktura til kunden på grunnlaget. DATO blir
+      fakturadato, og forfallsdatoen regnes fra betalingsbetingelsen. --message erstatter
+      grunnlagenes egen melding. Et grunnlag som har kunde (med --customers) eller mangler kunde
+      (med --bases), hoppes over med en linje på standard feil. Lageret trekkes for varene.
+      Skriver ut numrene på de nye fakturaene, én per linje. Hver faktura skrives med linjer,
+      summer og lagertrekk i én transaksjon: stanses kjøringen, er hver faktura hel eller ikke
+      laget. Passer for en månedlig kjøring fra cron.
+
   Valg for records:
       --archive    arbeid på arkivet: FAKTURA og FAKLINJE leser og skriver BAKTURA.TPS og
                    BAKLINJE.TPS.
@@ -285,6 +297,8 @@ int run(const std::vector<std::string>& args, CliAnswers& answers)
         return printInvoice(rest);
     if (cmd == "invoices")
         return invoices(rest);
+    if (cmd == "generate")
+        return generate(rest);
     throw Failure{"Ukjent kommando: " + cmd + " (se tavlo --help)"};
 }
 

@@ -7,6 +7,9 @@
 #include <sqlite3.h>
 #include <sys/wait.h>
 
+#include <csignal>
+#include <thread>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +18,10 @@
 #include <set>
 #include <string>
 #include <vector>
+
+#include "data/context.h"
+#include "data/globals.h"
+#include "framework/filemanager.h"
 
 extern char** environ;
 
@@ -946,4 +953,151 @@ TEST_F(cli, InvoicesSetStatusAndSetPaidActOnTheInvoicesGivenOrFiltered)
     EXPECT_TRUE(failsWithOneLine(
         run({"invoices", "set-status", dir, "3", "--due-date", "--ids", "1"}), "--due-date"));
     EXPECT_EQ(folderBytes(dir), before);
+}
+
+TEST_F(cli, GenerateMakesInvoicesPerCustomerOrPerBasisWithoutAsking)
+{
+    init();
+    insert("KUNDE", {"KUN:NAVN=Hansen AS", "KUN:BETALINGSBETINGELSER=10"});
+    insert("KUNDE", {"KUN:NAVN=Olsen & Bas", "KUN:BETALINGSBETINGELSER=30"});
+    insert("PRODUKT", {"PRO:NAVN=Skrue", "PRO:LAGERSTYRING=1", "PRO:LAGERBEHOLDNING=10"});
+    insert("GRUNNLAG", {"GRU:TEKST=Månedsleie", "GRU:MVATYPE=1", "GRU:MELDING=Leie"});
+    insert("GRUNNLAG", {"GRU:TEKST=Service", "GRU:KUNDEID=1", "GRU:KUNDENAVN=Hansen AS",
+                        "GRU:BETALINGSBETINGELSE=14"});
+    insert("GRUNNLAG", {"GRU:TEKST=Uten kunde"});
+    insert("GRULINJE", {"GLI:GRUNNLAGID=1", "GLI:LINJENR=1", "GLI:PRODUKTID=1", "GLI:ANTALL=2",
+                        "GLI:ENHETSPRIS=50", "GLI:SUM=100", "GLI:MVAPLIKTIG=1", "GLI:MVASATS=25"});
+
+    Outcome r = run({"generate", dir, "--basis", "1", "--customers", "2,1", "--date", "01.12.2026",
+                     "--message", "Desember"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "1\n2\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(records({"FAKTURA", "list", "--fields",
+                       "FAK:KUNDENAVN,FAK:FORFALLSDATO,FAK:MELDING,FAK:TOTALSUM"})
+                  .out,
+              "FAK:KUNDENAVN,FAK:FORFALLSDATO,FAK:MELDING,FAK:TOTALSUM\n"
+              "Olsen & Bas,31.12.2026,Desember,125.00\n"
+              "Hansen AS,11.12.2026,Desember,125.00\n");
+    EXPECT_EQ(records({"PRODUKT", "list", "--fields", "PRO:LAGERBEHOLDNING"}).out,
+              "PRO:LAGERBEHOLDNING\n6.00\n");
+
+    // Per customer, a basis with its own customer is left out; per basis, one without.
+    r = run({"generate", dir, "--basis", "2", "--customers", "2", "--date", "01.12.2026"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "Grunnlag 2 har egen kunde og ble ikke fakturert kundene\n");
+    r = run({"generate", dir, "--bases", "3,2", "--date", "01.12.2026"});
+    EXPECT_EQ(r.out, "3\n");
+    EXPECT_EQ(r.err, "Grunnlag 3 har ingen kunde og ble hoppet over\n");
+
+    const auto before = folderBytes(dir);
+    EXPECT_TRUE(failsWithOneLine(
+        run({"generate", dir, "--basis", "1", "--customers", "1,9", "--date", "01.12.2026"}),
+        "Kunde nr 9 finnes ikke"));
+    EXPECT_TRUE(failsWithOneLine(run({"generate", dir, "--bases", "4", "--date", "01.12.2026"}),
+                                 "Grunnlag nr 4 finnes ikke"));
+    EXPECT_TRUE(failsWithOneLine(run({"generate", dir, "--customers", "1", "--date", "01.12.2026"}),
+                                 "--basis"));
+    EXPECT_TRUE(failsWithOneLine(run({"generate", dir, "--bases", "1", "--date", "1.13.2026"}),
+                                 "Ugyldig dato"));
+    EXPECT_EQ(folderBytes(dir), before);
+}
+
+// A generation killed while it runs leaves every invoice it made whole: all its lines, and
+// totals that are theirs.
+TEST_F(cli, AKilledGenerationLeavesOnlyWholeInvoices)
+{
+    using namespace tavlo;
+    init();
+    constexpr int kKunder = 3000;
+    std::string ids;
+    setDataFolder(dir);
+    {
+        Context ctx;
+        auto& kun = ctx.access(Tbl::KUNDE);
+        auto& gru = ctx.access(Tbl::GRUNNLAG);
+        auto& gli = ctx.access(Tbl::GRULINJE);
+        ASSERT_EQ(kun.OPEN(), LEVEL_BENIGN);
+        for (int i = 1; i <= kKunder; ++i) {
+            kun.rec().clear();
+            kun.rec().set(KUN::NAVN, "Kunde " + std::to_string(i));
+            ASSERT_EQ(kun.INSERT(), LEVEL_BENIGN);
+            ids += (i > 1 ? "," : "") + std::to_string(i);
+        }
+        kun.CLOSE();
+        gru.OPEN();
+        gli.OPEN();
+        gru.rec().clear();
+        gru.rec().set(GRU::MVATYPE, 1);
+        ASSERT_EQ(gru.INSERT(), LEVEL_BENIGN);
+        for (int n = 1; n <= 5; ++n) {
+            gli.rec().clear();
+            gli.rec().set(GLI::GRUNNLAGID, 1);
+            gli.rec().set(GLI::LINJENR, n);
+            gli.rec().set(GLI::SUM, Decimal::fromInt(10 * n));
+            gli.rec().set(GLI::MVAPLIKTIG, 1);
+            gli.rec().set(GLI::MVASATS, 25);
+            ASSERT_EQ(gli.INSERT(), LEVEL_BENIGN);
+        }
+        gli.CLOSE();
+        gru.CLOSE();
+    }
+    setDataFolder(".");
+
+    std::vector<std::string> args{"generate",    dir, "--basis", "1",
+                                  "--customers", ids, "--date",  "01.12.2026"};
+    std::vector<char*> argv{const_cast<char*>(TAVLO_EXE)};
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, TAVLO_EXE, &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    // Killed once some invoices are there, well before the last.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    std::error_code ec;
+    for (;;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (fs::file_size(file("FAKLINJE.TPS"), ec) > 64 * 1024 ||
+            std::chrono::steady_clock::now() > deadline)
+            break;
+    }
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+
+    setDataFolder(dir);
+    {
+        Context ctx;
+        std::map<int32_t, std::pair<int, Decimal>> lines; // per invoice: count and sum
+        auto& fli = ctx.access(Tbl::FAKLINJE);
+        ASSERT_EQ(fli.OPEN(), LEVEL_BENIGN);
+        fli.SET(FLI::KeyFakLinjeId);
+        while (fli.NEXT() == LEVEL_BENIGN) {
+            auto& l = lines[fli.rec().get(FLI::FAKTURAID)];
+            ++l.first;
+            l.second = l.second + fli.rec().get(FLI::SUM);
+        }
+        fli.CLOSE();
+        auto& fak = ctx.access(Tbl::FAKTURA);
+        ASSERT_EQ(fak.OPEN(), LEVEL_BENIGN);
+        fak.SET(FAK::KeyFakturaId);
+        int invoices = 0;
+        while (fak.NEXT() == LEVEL_BENIGN) {
+            ++invoices;
+            const int32_t id = fak.rec().get(FAK::FAKTURAID);
+            EXPECT_EQ(lines[id].first, 5) << "invoice " << id;
+            EXPECT_EQ(fak.rec().get(FAK::SUM), lines[id].second) << "invoice " << id;
+            EXPECT_EQ(fak.rec().get(FAK::TOTALSUM), *Decimal::parse("187.50")) << "invoice " << id;
+        }
+        fak.CLOSE();
+        EXPECT_GT(invoices, 0);
+        EXPECT_EQ(lines.size(), static_cast<std::size_t>(invoices)); // no lines without invoice
+        std::cerr << invoices << " of " << kKunder << " invoices made before the kill\n";
+    }
+    setDataFolder(".");
 }
