@@ -34,6 +34,7 @@
 
 #include "bench/common.h"
 #include "bench/customers_bench.h"
+#include "bench/generate_bench.h"
 #include "bench/invoices_bench.h"
 #include "bench/print_bench.h"
 #include "data/context.h"
@@ -1126,6 +1127,8 @@ int main(int argc, char** argv)
     if (wanted("invoices_open") || wanted("invoices_mark_all"))
         benchInvoiceRegister(dir, quick ? 100000 : 1000000, wanted("invoices_open"),
                              wanted("invoices_mark_all"));
+    if (wanted("generate_10000"))
+        benchGenerate(dir, quick ? 1000 : 10000);
     if (wanted("print_1000"))
         benchPrint(dir, 1000);
     if (wanted("invoice_totals") || wanted("invoice_open"))

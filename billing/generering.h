@@ -70,8 +70,9 @@ class FakturaGenerering {
 
   private:
     struct Kilde;
+    class Skriving;
     Utfall kjor(const std::vector<int32_t>& ider);
-    bool skrivFaktura(const Kilde& k);
+    bool skrivFaktura(const Kilde& k, Skriving& s);
 
     Context& ctx_;
     int32_t modus_;
