@@ -11,6 +11,7 @@
 #include "framework/picture.h"
 #include "framework/text.h"
 #include "framework/viewmanager.h"
+#include "invoices/dokument.h"
 #include "products/produktform.h"
 #include "projects/prjlinje.h"
 
@@ -144,18 +145,7 @@ void FakturaForm::primeFields()
 
 void FakturaForm::kopierKunde(const Record& k)
 {
-    // KUNDE and KUNDE_ALIAS records have the same fields.
-    Record& r = record();
-    r.set(FAK::KUNDENAVN, k.get(KUN::NAVN));
-    r.set(FAK::ADRESSE, k.get(KUN::ADRESSE));
-    r.set(FAK::ADRESSE2, k.get(KUN::ADRESSE2));
-    r.set(FAK::POSTNR, k.get(KUN::POSTNR));
-    r.set(FAK::BETALINGSBETINGELSE, k.get(KUN::BETALINGSBETINGELSER));
-    r.set(FAK::POSTSTED, poststed());
-    std::string kontakt;
-    if (k.get(KUN::HOVEDKONTAKT) != 0)
-        VISKONA(context(), k.get(KUN::HOVEDKONTAKT), kontakt);
-    r.set(FAK::DERESREFERANSE, kontakt);
+    tavlo::kopierKunde(context(), record(), HodeFelt::faktura(), k);
     forfall();
 }
 
@@ -172,14 +162,8 @@ void FakturaForm::kundeAccepted()
         kopierKunde(context().rec(Tbl::KUNDE_ALIAS));
         return;
     }
-    r.set(FAK::KUNDEID, 0);
     sistKunde_ = 0;
-    for (TextField f :
-         {FAK::KUNDENAVN, FAK::ADRESSE, FAK::ADRESSE2, FAK::POSTSTED, FAK::DERESREFERANSE})
-        r.set(f, "");
-    r.set(FAK::POSTNR, 0);
-    r.set(FAK::BETALINGSBETINGELSE, 0);
-    r.set(FAK::FORFALLSDATO, 0);
+    glemKunde(r, HodeFelt::faktura());
 }
 
 void FakturaForm::kundeValgt()
@@ -312,41 +296,9 @@ std::unique_ptr<BrowseClass> FakturaForm::linjer()
 
 bool FakturaForm::flytt(bool opp)
 {
-    Context& ctx = context();
-    FileManager& fli = ctx.access(Tbl::FAKLINJE);
-    FileManager& flia = ctx.access(Tbl::FAKLINJE_ALIAS);
-    const int32_t id = fli.rec().get(FLI::FAKLINJEID);
-    fli.rec().set(FLI::FAKLINJEID, id);
-    if (id == 0 || fli.TRYFETCH(FLI::KeyFakLinjeId) != LEVEL_BENIGN)
-        return false;
-    const int32_t n = fli.rec().get(FLI::LINJENR);
-    if (opp ? n <= 1 : n >= felles_.hoyesteLinjenr)
-        return false;
-    const int32_t fakturaId = fli.rec().get(FLI::FAKTURAID);
-    fli.rec().set(FLI::LINJENR, -1);
-    if (fli.UPDATE() != LEVEL_BENIGN)
-        return false;
-    int32_t ny = n;
-    if (flia.OPEN() == LEVEL_BENIGN) {
-        Record& a = flia.rec();
-        a.clear();
-        a.set(FLIA::FAKTURAID, fakturaId);
-        a.set(FLIA::LINJENR, n);
-        flia.SETAT(FLIA::KeyFakturaId_LinjeNr);
-        const int level = opp ? flia.TRYPREVIOUS() : flia.TRYNEXT();
-        if (level == LEVEL_BENIGN && a.get(FLIA::FAKTURAID) == fakturaId &&
-            a.get(FLIA::FAKLINJEID) != id && a.get(FLIA::LINJENR) != -1) {
-            const int32_t m = a.get(FLIA::LINJENR);
-            a.set(FLIA::LINJENR, n);
-            if (flia.UPDATE() == LEVEL_BENIGN)
-                ny = m;
-        }
-        flia.CLOSE();
-    }
-    fli.rec().set(FLI::LINJENR, ny);
-    const bool ok = fli.UPDATE() == LEVEL_BENIGN;
+    const bool ok = flyttLinje(context(), LinjeFelt::faktura(), opp, felles_.hoyesteLinjenr);
     summer();
-    return ok && ny != n;
+    return ok;
 }
 
 bool FakturaForm::flyttOpp()
@@ -578,27 +530,8 @@ void FakturaLinjeForm::primeFields()
 
 void FakturaLinjeForm::kopierProdukt(const Record& p)
 {
-    // PRODUKT and PRODUKT_ALIAS records have the same fields.
-    Context& ctx = context();
     Record& r = record();
-    r.set(FLI::PRODUKTNAVN, p.get(PRO::NAVN));
-    r.set(FLI::ANTALL, p.get(PRO::STDFAKTURALINJEANTALL));
-    r.set(FLI::ENHETSBENEVNELSE, p.get(PRO::ENHETSBENEVNING));
-    r.set(FLI::ENHETSPRIS, p.get(PRO::ENHETSPRIS));
-    r.set(FLI::BESKRIVELSE, std::string(text::rtrim(p.get(PRO::BESKRIVELSE))));
-    if (ctx.rec(Tbl::FAKTURA).get(FAK::MVATYPE) != 0) {
-        r.set(FLI::MVAPLIKTIG, p.get(PRO::MVAPLIKTIG));
-        r.set(FLI::MVASATS, p.get(PRO::MVASATS));
-    } else {
-        r.set(FLI::MVAPLIKTIG, 0);
-        r.set(FLI::MVASATS, 0);
-    }
-    const Decimal std = p.get(PRO::STDFAKTURALINJERABATT);
-    Decimal rabatt = std > kundeRabatt_ ? std : kundeRabatt_;
-    if (auto maks = ProduktForm::maxRabatt(p.get(PRO::MAXFAKTURALINJERABATT));
-        maks && rabatt > *maks)
-        rabatt = *maks;
-    r.set(FLI::RABATT, rabatt);
+    tavlo::kopierProdukt(r, LinjeFelt::faktura(), p, kundeRabatt_, mvaAapen());
     sistProdukt_ = r.get(FLI::PRODUKTID);
     standardMvaSats();
     linjesum();
@@ -623,9 +556,7 @@ void FakturaLinjeForm::produktValgt()
 
 void FakturaLinjeForm::standardMvaSats()
 {
-    Record& r = record();
-    if (r.get(FLI::MVAPLIKTIG) && r.get(FLI::MVASATS) == 0)
-        r.set(FLI::MVASATS, par_.get(PAR::STDMVASATS));
+    tavlo::standardMvaSats(record(), LinjeFelt::faktura(), par_.get(PAR::STDMVASATS));
 }
 
 void FakturaLinjeForm::mvapliktigAccepted()
@@ -635,10 +566,7 @@ void FakturaLinjeForm::mvapliktigAccepted()
 
 void FakturaLinjeForm::rabattAccepted()
 {
-    Record& r = record();
-    const Decimal rabatt = r.get(FLI::RABATT);
-    if (rabatt.isNegative() || rabatt > Decimal::fromInt(100))
-        r.set(FLI::RABATT, Decimal());
+    rabattGrense(record(), LinjeFelt::faktura());
     linjesum();
 }
 
@@ -657,22 +585,9 @@ void FakturaLinjeForm::antallAccepted()
 
 void FakturaLinjeForm::linjesum()
 {
-    Record& r = record();
-    const Decimal antall = r.get(FLI::ANTALL), pris = r.get(FLI::ENHETSPRIS);
-    const Decimal rabatt = r.get(FLI::RABATT);
-    if (antall.isZero() || pris.isZero()) {
-        r.set(FLI::SUM, Decimal());
-        delsum_ = rabattkroner_ = Decimal();
-        return;
-    }
-    const Decimal hundre = Decimal::fromInt(100);
-    const Decimal brutto = antall * pris;
-    const Decimal sum =
-        rabatt.isZero() ? brutto : Decimal::divide(brutto, hundre, 12) * (hundre - rabatt);
-    if (!r.set(FLI::SUM, sum))
-        r.set(FLI::SUM, Decimal());
-    delsum_ = brutto.rounded(2);
-    rabattkroner_ = (Decimal::divide(delsum_, hundre, 12) * rabatt).rounded(2);
+    const Linjeberegning b = tavlo::linjesum(record(), LinjeFelt::faktura());
+    delsum_ = b.delsum;
+    rabattkroner_ = b.rabattkroner;
 }
 
 void FakturaLinjeForm::overskriftChanged()
@@ -680,15 +595,8 @@ void FakturaLinjeForm::overskriftChanged()
     Record& r = record();
     if (!r.get(FLI::OVERSKRIFT))
         return;
+    tomOverskrift(r, LinjeFelt::faktura());
     r.set(FLI::DATO, 0);
-    r.set(FLI::PRODUKTID, 0);
-    r.set(FLI::MVAPLIKTIG, 0);
-    r.set(FLI::MVASATS, 0);
-    for (DecField f : {FLI::ANTALL, FLI::RABATT, FLI::ENHETSPRIS, FLI::SUM})
-        r.set(f, Decimal());
-    r.set(FLI::ENHETSBENEVNELSE, "");
-    r.set(FLI::BESKRIVELSE, "");
-    r.set(FLI::DIV, "");
     delsum_ = rabattkroner_ = Decimal();
     prosjektNavn_.clear();
     sistProdukt_ = 0;
@@ -703,13 +611,9 @@ void FakturaLinjeForm::okPressed()
 {
     ++felles_.hoyesteLinjenr;
     Record& r = record();
-    const bool bareTekst = !r.get(FLI::OVERSKRIFT) && r.get(FLI::PRODUKTID) == 0 &&
-                           !r.get(FLI::MVAPLIKTIG) && r.get(FLI::ANTALL).isZero() &&
-                           r.get(FLI::RABATT).isZero() && r.get(FLI::ENHETSPRIS).isZero() &&
-                           text::trim(r.get(FLI::ENHETSBENEVNELSE)).empty() &&
-                           r.get(FLI::BESKRIVELSE).empty();
-    if (bareTekst && sporJa(context(), "Mye tyder på at dette er en overskrift. Er det det?",
-                            "Overskrift?", BUTTON_YES))
+    if (bareTekst(r, LinjeFelt::faktura()) &&
+        sporJa(context(), "Mye tyder på at dette er en overskrift. Er det det?", "Overskrift?",
+               BUTTON_YES))
         r.set(FLI::OVERSKRIFT, 1);
 }
 

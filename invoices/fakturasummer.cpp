@@ -1,10 +1,9 @@
 #include "invoices/fakturasummer.h"
 
-#include <limits>
-
 #include "data/context.h"
 #include "data/rounding.h"
 #include "framework/filemanager.h"
+#include "invoices/dokument.h"
 
 namespace tavlo {
 
@@ -24,14 +23,19 @@ constexpr int kDelingPlasser = 12;
 
 void FakturaSummering::add(const Record& l)
 {
+    add(l, LinjeFelt::faktura());
+}
+
+void FakturaSummering::add(const Record& l, const LinjeFelt& f)
+{
     ++s_.linjer;
-    if (l.get(FLI::LINJENR) > s_.hoyesteLinjenr)
-        s_.hoyesteLinjenr = l.get(FLI::LINJENR);
-    const Decimal sum = l.get(FLI::SUM);
+    if (l.get(f.linjenr) > s_.hoyesteLinjenr)
+        s_.hoyesteLinjenr = l.get(f.linjenr);
+    const Decimal sum = l.get(f.sum);
     s_.sum = stored(s_.sum + sum);
-    if (!l.get(FLI::MVAPLIKTIG))
+    if (!l.get(f.mvaPliktig))
         return;
-    const Decimal sats = Decimal::fromInt(l.get(FLI::MVASATS));
+    const Decimal sats = Decimal::fromInt(l.get(f.mvaSats));
     const Decimal hundre = Decimal::fromInt(100);
     if (mvaType_ == 1) {
         s_.mvaGrunnlag = stored(s_.mvaGrunnlag + sum);
@@ -61,38 +65,12 @@ FakturaSummer FakturaSummering::result(const Decimal& avrunding, bool kreditnota
 bool summerFaktura(Context& ctx, int32_t fakturaId, int32_t mvaType, const Decimal& avrunding,
                    bool kreditnota, FakturaSummer& out)
 {
-    FileManager& flia = ctx.access(Tbl::FAKLINJE_ALIAS);
-    if (flia.OPEN() != LEVEL_BENIGN)
-        return false;
-    FakturaSummering summering(mvaType);
-    Record& r = flia.rec();
-    r.clear();
-    r.set(FLIA::FAKTURAID, fakturaId);
-    r.set(FLIA::LINJENR, std::numeric_limits<int32_t>::min());
-    flia.SETAT(FLIA::KeyFakturaId_LinjeNr);
-    bool ok = true;
-    for (;;) {
-        const int level = flia.TRYNEXT();
-        if (level != LEVEL_BENIGN) {
-            ok = flia.GETEOF();
-            break;
-        }
-        if (r.get(FLIA::FAKTURAID) != fakturaId)
-            break;
-        summering.add(r);
-    }
-    flia.CLOSE();
-    if (ok)
-        out = summering.result(avrunding, kreditnota);
-    return ok;
+    return summerLinjer(ctx, LinjeFelt::faktura(), fakturaId, mvaType, avrunding, kreditnota, out);
 }
 
 void settSummer(Record& f, const FakturaSummer& s)
 {
-    f.set(FAK::SUM, s.sum);
-    f.set(FAK::SUMMVAGRUNNLAG, s.mvaGrunnlag);
-    f.set(FAK::MVA, s.mva);
-    f.set(FAK::TOTALSUM, s.totalsum);
+    settSummer(f, HodeFelt::faktura(), s);
 }
 
 } // namespace tavlo

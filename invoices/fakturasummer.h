@@ -12,6 +12,7 @@ namespace tavlo {
 
 class Context;
 class Record;
+struct LinjeFelt;
 
 struct FakturaSummer {
     Decimal sum, mvaGrunnlag, mva, totalsum;
@@ -24,8 +25,10 @@ class FakturaSummering {
   public:
     // mvaType: 0 no VAT, 1 prices without VAT (added), 2 prices with VAT (included).
     explicit FakturaSummering(int32_t mvaType) : mvaType_(mvaType) {}
-    // One line, an FLI or FLIA record (the alias has the same fields).
+    // One line, an FLI or FLIA record (the alias has the same fields), or a line of another
+    // table with the fields `f` names.
     void add(const Record& linje);
+    void add(const Record& linje, const LinjeFelt& f);
     // The total from what was added: rounded to a multiple of `avrunding` (0: not rounded),
     // then turned for a credit note.
     FakturaSummer result(const Decimal& avrunding, bool kreditnota) const;

@@ -100,8 +100,9 @@ class FakturaFormTest : public tavlo::testing::DataFolderTest {
         fli.OPEN();
         fli.rec().clear();
         fli.rec().set(FLI::FAKTURAID, ctx->rec(Tbl::FAKTURA).get(FAK::FAKTURAID));
-        if (request == InsertRecord)
+        if (request == InsertRecord) {
             EXPECT_EQ(fli.PRIMEAUTOINC(), LEVEL_BENIGN);
+        }
         if (id) {
             fli.rec().set(FLI::FAKLINJEID, id);
             EXPECT_EQ(fli.FETCH(FLI::KeyFakLinjeId), LEVEL_BENIGN);
