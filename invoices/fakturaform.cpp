@@ -70,55 +70,24 @@ std::string pliaTekst(Context& ctx, int32_t id)
 
 } // namespace
 
-bool lesParametre(Context& ctx, Record& par)
-{
-    FileManager& m = ctx.access(Tbl::PARAM);
-    if (m.OPEN() != LEVEL_BENIGN)
-        return false;
-    const Record keep = m.rec();
-    m.SET(PAR::KeyParameterId);
-    const bool ok = m.TRYNEXT() == LEVEL_BENIGN;
-    if (ok)
-        par = m.rec();
-    m.rec() = keep;
-    m.CLOSE();
-    return ok;
-}
-
 // ---------------------------------------------------------------------------------------------
 // The invoice
 
 FakturaForm::FakturaForm(Context& ctx, int32_t kundeId, int request)
-    : WindowManager(ctx, "FakturaForm", Tbl::FAKTURA, request), kundeId_(kundeId),
-      par_(table(Tbl::PARAM))
+    : DokumentForm(ctx, "FakturaForm", HodeFelt::faktura(), LinjeFelt::faktura(), kundeId, request)
 {
 }
 
 int FakturaForm::start()
 {
-    Context& ctx = context();
-    if (!lesParametre(ctx, par_))
-        par_.clear();
-    const int rc = init();
+    const int rc = startDokument();
     if (rc != LEVEL_BENIGN)
         return rc;
     Record& r = record();
-    sistKunde_ = r.get(FAK::KUNDEID);
     sistStatus_ = statusVedStart_ = r.get(FAK::FAKTURASTATUS);
-    sistMvaType_ = r.get(FAK::MVATYPE);
     datoVedStart_ = r.get(FAK::FAKTURADATO);
     forfallVedStart_ = r.get(FAK::FORFALLSDATO);
-    if (kundeId_ != 0 && !readOnly()) {
-        // Opened from the customer's list: that customer, copied in at once.
-        r.set(FAK::KUNDEID, kundeId_);
-        if (originalRequest() == InsertRecord || sistKunde_ != kundeId_) {
-            sistKunde_ = 0;
-            kundeAccepted();
-        }
-    }
-    if (r.get(FAK::POSTNR) != 0)
-        r.set(FAK::POSTSTED, poststed());
-    summer();
+    kopierGittKunde();
     return rc;
 }
 
@@ -139,39 +108,8 @@ void FakturaForm::primeFields()
     r.set(FAK::FORFALLSDATO, idag);
     r.set(FAK::FAKTURASTATUS, 1);
     r.set(FAK::UTSKRIFTSTATUS, 1);
-    r.set(FAK::VARREFERANSE, par_.get(PAR::VAARREFERANSESTD));
+    r.set(FAK::VARREFERANSE, parametre().get(PAR::VAARREFERANSESTD));
     r.set(FAK::MVATYPE, GLO::STD_MVA_TYPE);
-}
-
-void FakturaForm::kopierKunde(const Record& k)
-{
-    tavlo::kopierKunde(context(), record(), HodeFelt::faktura(), k);
-    forfall();
-}
-
-void FakturaForm::kundeAccepted()
-{
-    Record& r = record();
-    const int32_t id = r.get(FAK::KUNDEID);
-    if (id == sistKunde_)
-        return;
-    sistKunde_ = id;
-    if (id == 0)
-        return; // the typed name and address stay
-    if (SETKUNA(context(), id)) {
-        kopierKunde(context().rec(Tbl::KUNDE_ALIAS));
-        return;
-    }
-    sistKunde_ = 0;
-    glemKunde(r, HodeFelt::faktura());
-}
-
-void FakturaForm::kundeValgt()
-{
-    const Record& k = context().rec(Tbl::KUNDE);
-    record().set(FAK::KUNDEID, k.get(KUN::KUNDEID));
-    sistKunde_ = k.get(KUN::KUNDEID);
-    kopierKunde(k);
 }
 
 void FakturaForm::forfall()
@@ -191,11 +129,6 @@ void FakturaForm::betalingsbetingelseAccepted()
     forfall();
 }
 
-void FakturaForm::postnrAccepted()
-{
-    record().set(FAK::POSTSTED, poststed());
-}
-
 void FakturaForm::statusAccepted()
 {
     Record& r = record();
@@ -209,106 +142,9 @@ void FakturaForm::statusAccepted()
     summer();
 }
 
-void FakturaForm::mvaTypeAccepted()
-{
-    const int32_t type = record().get(FAK::MVATYPE);
-    if (type == sistMvaType_)
-        return;
-    sistMvaType_ = type;
-    summer();
-}
-
-void FakturaForm::varReferanseStandard()
-{
-    record().set(FAK::VARREFERANSE, par_.get(PAR::VAARREFERANSESTD));
-}
-
-std::string FakturaForm::mvaLedetekst() const
-{
-    return const_cast<FakturaForm*>(this)->record().get(FAK::MVATYPE) == 2 ? "Herav MVA:" : "MVA:";
-}
-
-bool FakturaForm::mvaAapen() const
-{
-    return const_cast<FakturaForm*>(this)->record().get(FAK::MVATYPE) != 0;
-}
-
-bool FakturaForm::avrundingAapen() const
-{
-    return !par_.get(PAR::AVRUNDING).isZero();
-}
-
-void FakturaForm::summer()
-{
-    Record& r = record();
-    FakturaSummer s;
-    if (!summerFaktura(context(), r.get(FAK::FAKTURAID), r.get(FAK::MVATYPE),
-                       par_.get(PAR::AVRUNDING), r.get(FAK::KREDITNOTA) != 0, s))
-        return;
-    settSummer(r, s);
-    avrunding_ = s.avrunding;
-    felles_.hoyesteLinjenr = s.hoyesteLinjenr;
-}
-
 bool FakturaForm::totalsumKreditnota() const
 {
     return const_cast<FakturaForm*>(this)->record().get(FAK::KREDITNOTA) != 0;
-}
-
-std::string FakturaForm::mvaFormat(const Record& l)
-{
-    if (!l.get(FLI::MVAPLIKTIG) || l.get(FLI::MVASATS) == 0)
-        return {};
-    return std::to_string(l.get(FLI::MVASATS));
-}
-
-std::unique_ptr<BrowseClass> FakturaForm::linjer()
-{
-    Context& ctx = context();
-    Record& faktura = record();
-    auto prime = [&ctx, &faktura](int) {
-        ctx.rec(Tbl::FAKLINJE).set(FLI::FAKTURAID, faktura.get(FAK::FAKTURAID));
-    };
-    prime(0);
-    auto view = std::make_unique<ViewManager>();
-    view->INIT(ctx, Tbl::FAKLINJE);
-    view->SETSORT(view->ADDSORTORDER(FLI::KeyFakturaId_LinjeNr));
-    view->ADDRANGE(FLI::FAKTURAID.no);
-    auto list = std::make_unique<BrowseClass>(
-        ctx, std::move(view),
-        std::vector<PagedTableModel::Column>{
-            {FLI::PRODUKTID.no, "Nr", "@n_8B"},
-            {FLI::PRODUKTNAVN.no, "Produkt", "@s40"},
-            {FLI::ENHETSBENEVNELSE.no, "Enhet", "@s10"},
-            {FLI::MVASATS.no, "MVA", "@s4", Qt::AlignRight, mvaFormat},
-            {FLI::ENHETSPRIS.no, "Enhetspris", "@n-14.`2B"},
-            {FLI::ANTALL.no, "Antall", "@n-14.`2B"},
-            {FLI::RABATT.no, "% Rab", "@n-7`2B"},
-            {FLI::SUM.no, "Sum", "@n-14.`2B"}},
-        std::vector<std::string>{"Linjer"});
-    list->withoutLocator = {0};
-    list->model().rowMark = [](const Record& l) { return l.get(FLI::OVERSKRIFT) ? 1 : 0; };
-    list->tabChanging = prime;
-    if (readOnly())
-        list->buttons = {false, false, false, false, false};
-    return list;
-}
-
-bool FakturaForm::flytt(bool opp)
-{
-    const bool ok = flyttLinje(context(), LinjeFelt::faktura(), opp, felles_.hoyesteLinjenr);
-    summer();
-    return ok;
-}
-
-bool FakturaForm::flyttOpp()
-{
-    return flytt(true);
-}
-
-bool FakturaForm::flyttNed()
-{
-    return flytt(false);
 }
 
 bool FakturaForm::kanKobleProsjekt()
@@ -361,11 +197,6 @@ void FakturaForm::brytProsjektkobling()
     record().set(FAK::PRJLINJEID, 0);
     prosjektNavn_.clear();
     nyKobling_ = false;
-}
-
-std::string FakturaForm::poststed()
-{
-    return codeText(context(), 101, record().get(FAK::POSTNR));
 }
 
 std::string FakturaForm::fakturastatusTekst()
@@ -473,22 +304,16 @@ void FakturaForm::afterWrite(bool)
 // A line
 
 FakturaLinjeForm::FakturaLinjeForm(Context& ctx, FakturaFelles& felles, int request)
-    : WindowManager(ctx, "FakturaLinjeForm", Tbl::FAKLINJE, request), felles_(felles),
-      par_(table(Tbl::PARAM))
+    : DokumentLinjeForm(ctx, "FakturaLinjeForm", HodeFelt::faktura(), LinjeFelt::faktura(), felles,
+                        request)
 {
-    settings().insertAction = INSERT_STAY;
 }
 
 int FakturaLinjeForm::start()
 {
-    if (!lesParametre(context(), par_))
-        par_.clear();
-    const int rc = init();
-    if (rc != LEVEL_BENIGN)
-        return rc;
-    sistProdukt_ = record().get(FLI::PRODUKTID);
-    antallVedStart_ = sistSjekket_ = record().get(FLI::ANTALL);
-    linjesum();
+    const int rc = startLinje();
+    if (rc == LEVEL_BENIGN)
+        antallVedStart_ = sistSjekket_ = record().get(FLI::ANTALL);
     return rc;
 }
 
@@ -508,66 +333,14 @@ bool FakturaLinjeForm::mvaAapen() const
 
 bool FakturaLinjeForm::datoAapen() const
 {
-    return par_.get(PAR::VISFAKTURALINJEDATO) != 0;
+    return parametre().get(PAR::VISFAKTURALINJEDATO) != 0;
 }
 
 void FakturaLinjeForm::primeFields()
 {
-    Context& ctx = context();
-    Record& r = record();
-    r.set(FLI::LINJENR, felles_.hoyesteLinjenr + 1);
-    delsum_ = rabattkroner_ = Decimal();
-    sistProdukt_ = 0;
-    kundeRabatt_ = Decimal();
+    DokumentLinjeForm::primeFields();
     antallVedStart_ = sistSjekket_ = Decimal();
     nyKobling_ = false;
-    const int32_t kunde = ctx.rec(Tbl::FAKTURA).get(FAK::KUNDEID);
-    if (kunde != 0 && SETKUNA(ctx, kunde)) {
-        kundeRabatt_ = ctx.rec(Tbl::KUNDE_ALIAS).get(KUNA::RABATT);
-        r.set(FLI::RABATT, kundeRabatt_);
-    }
-}
-
-void FakturaLinjeForm::kopierProdukt(const Record& p)
-{
-    Record& r = record();
-    tavlo::kopierProdukt(r, LinjeFelt::faktura(), p, kundeRabatt_, mvaAapen());
-    sistProdukt_ = r.get(FLI::PRODUKTID);
-    standardMvaSats();
-    linjesum();
-}
-
-void FakturaLinjeForm::produktAccepted()
-{
-    const int32_t id = record().get(FLI::PRODUKTID);
-    if (id == 0 || id == sistProdukt_)
-        return;
-    // A number that is not there gives blank and zero values, as its lookup leaves them.
-    SETPROA(context(), id);
-    kopierProdukt(context().rec(Tbl::PRODUKT_ALIAS));
-}
-
-void FakturaLinjeForm::produktValgt()
-{
-    const Record& p = context().rec(Tbl::PRODUKT);
-    record().set(FLI::PRODUKTID, p.get(PRO::PRODUKTID));
-    kopierProdukt(p);
-}
-
-void FakturaLinjeForm::standardMvaSats()
-{
-    tavlo::standardMvaSats(record(), LinjeFelt::faktura(), par_.get(PAR::STDMVASATS));
-}
-
-void FakturaLinjeForm::mvapliktigAccepted()
-{
-    standardMvaSats();
-}
-
-void FakturaLinjeForm::rabattAccepted()
-{
-    rabattGrense(record(), LinjeFelt::faktura());
-    linjesum();
 }
 
 void FakturaLinjeForm::antallAccepted()
@@ -583,38 +356,13 @@ void FakturaLinjeForm::antallAccepted()
     linjesum();
 }
 
-void FakturaLinjeForm::linjesum()
-{
-    const Linjeberegning b = tavlo::linjesum(record(), LinjeFelt::faktura());
-    delsum_ = b.delsum;
-    rabattkroner_ = b.rabattkroner;
-}
-
 void FakturaLinjeForm::overskriftChanged()
 {
-    Record& r = record();
-    if (!r.get(FLI::OVERSKRIFT))
+    DokumentLinjeForm::overskriftChanged();
+    if (!erOverskrift())
         return;
-    tomOverskrift(r, LinjeFelt::faktura());
-    r.set(FLI::DATO, 0);
-    delsum_ = rabattkroner_ = Decimal();
+    record().set(FLI::DATO, 0);
     prosjektNavn_.clear();
-    sistProdukt_ = 0;
-}
-
-bool FakturaLinjeForm::erOverskrift() const
-{
-    return const_cast<FakturaLinjeForm*>(this)->record().get(FLI::OVERSKRIFT) != 0;
-}
-
-void FakturaLinjeForm::okPressed()
-{
-    ++felles_.hoyesteLinjenr;
-    Record& r = record();
-    if (bareTekst(r, LinjeFelt::faktura()) &&
-        sporJa(context(), "Mye tyder på at dette er en overskrift. Er det det?", "Overskrift?",
-               BUTTON_YES))
-        r.set(FLI::OVERSKRIFT, 1);
 }
 
 void FakturaLinjeForm::beforeWrite()
