@@ -37,6 +37,8 @@ class DokumentForm : public WindowManager {
     // A customer chosen in the customer register: it is in the KUNDE buffer.
     void kundeValgt();
     void postnrAccepted();
+    void fakturadatoAccepted() { forfall(); }
+    void betalingsbetingelseAccepted() { forfall(); }
     void mvaTypeAccepted();
     // The lookup key on our reference: the parameters' standard.
     void varReferanseStandard();

@@ -119,16 +119,6 @@ void FakturaForm::forfall()
     r.set(FAK::FORFALLSDATO, dato != 0 ? dato + r.get(FAK::BETALINGSBETINGELSE) : 0);
 }
 
-void FakturaForm::fakturadatoAccepted()
-{
-    forfall();
-}
-
-void FakturaForm::betalingsbetingelseAccepted()
-{
-    forfall();
-}
-
 void FakturaForm::statusAccepted()
 {
     Record& r = record();

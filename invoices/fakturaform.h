@@ -28,8 +28,6 @@ class FakturaForm : public DokumentForm {
     int start();
     std::string caption() const;
 
-    void fakturadatoAccepted();
-    void betalingsbetingelseAccepted();
     void statusAccepted();
     bool totalsumKreditnota() const override;
 
