@@ -102,6 +102,7 @@ class DokumentLinjeForm : public WindowManager {
     void mvapliktigAccepted();
     void rabattAccepted();
     void enhetsprisAccepted() { linjesum(); }
+    virtual void antallAccepted() { linjesum(); }
     // The heading box changed: a heading line holds only its text.
     virtual void overskriftChanged();
     bool erOverskrift() const;

@@ -71,7 +71,7 @@ class FakturaLinjeForm : public DokumentLinjeForm {
     bool datoAapen() const;
 
     // The stock check while typing, then the sum.
-    void antallAccepted();
+    void antallAccepted() override;
     void overskriftChanged() override;
 
     bool kanKobleProsjekt();
