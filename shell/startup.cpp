@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "billing/view/billing_view.h"
 #include "codesets/view/codesets_view.h"
 #include "customers/view/customers_view.h"
 #include "customfields/widgets/customfields_view.h"
@@ -84,6 +85,7 @@ void initModules(ErrorClass& errors, INIClass* settings)
     TLKO_VIEW::INIT(errors, settings);
     TLDR_VIEW::INIT(errors, settings);
     TLPJ_VIEW::INIT(errors, settings);
+    TLGR_VIEW::INIT(errors, settings);
 }
 
 void killModules()
@@ -95,6 +97,7 @@ void killModules()
     TLKO_VIEW::KILL();
     TLDR_VIEW::KILL();
     TLPJ_VIEW::KILL();
+    TLGR_VIEW::KILL();
 }
 
 bool readParameters(Context& ctx)

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QVBoxLayout>
 
@@ -27,25 +26,6 @@ namespace tavlo::desktop {
 
 namespace {
 
-// The mark in the first column.
-class KundeDelegate : public QStyledItemDelegate {
-  public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-  protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        if (index.column() == 0) {
-            static const QIcon on = RegisterWindow::markIcon(true),
-                               off = RegisterWindow::markIcon(false);
-            option->icon = index.data(PagedTableModel::MarkRole).toInt() ? on : off;
-            option->features |= QStyleOptionViewItem::HasDecoration;
-            option->decorationSize = QSize(14, 14);
-        }
-    }
-};
-
 class KundekartotekWindow : public RegisterWindow {
   public:
     KundekartotekWindow(Context& ctx, std::unique_ptr<KundeKartotek> rules,
@@ -59,7 +39,7 @@ class KundekartotekWindow : public RegisterWindow {
         list()->browse().updateProcedure = [](Context& c, BrowseClass::FormDone done) {
             openKundeForm(c, std::move(done));
         };
-        list()->table()->setItemDelegate(new KundeDelegate(list()->table()));
+        markColumn();
         list()->table()->setIconSize(QSize(14, 14));
 
         // The name search on the "Navn" tab, the group range on "Kundegruppe".

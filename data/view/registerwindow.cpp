@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 #include "data/context.h"
@@ -79,6 +80,34 @@ void RegisterWindow::CodeRange::show(bool on) const
     for (QWidget* w :
          {static_cast<QWidget*>(label), static_cast<QWidget*>(entry), static_cast<QWidget*>(text)})
         w->setVisible(on);
+}
+
+namespace {
+
+// The mark in the first column.
+class MarkDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.column() == 0) {
+            static const QIcon on = RegisterWindow::markIcon(true),
+                               off = RegisterWindow::markIcon(false);
+            option->icon = index.data(PagedTableModel::MarkRole).toInt() ? on : off;
+            option->features |= QStyleOptionViewItem::HasDecoration;
+            option->decorationSize = QSize(14, 14);
+        }
+    }
+};
+
+} // namespace
+
+void RegisterWindow::markColumn()
+{
+    list_->table()->setItemDelegate(new MarkDelegate(list_->table()));
 }
 
 QIcon RegisterWindow::markIcon(bool on)

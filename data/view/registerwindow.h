@@ -42,6 +42,8 @@ class RegisterWindow : public QWidget {
     BrowseWidget* list() const { return list_; }
     // The box of a marked row (ticked) or an unmarked one, for the mark column.
     static QIcon markIcon(bool on);
+    // The list's first column as the mark box of each row (its row mark not 0: marked).
+    void markColumn();
 
   protected:
     // A code of a group that limits a tab: label, entry (lookup: the group's codes) and the
