@@ -134,33 +134,7 @@ std::string GrunnlagKartotek::listCondition() const
 
 bool GrunnlagKartotek::merkAlle()
 {
-    marks_.clear();
-    // The list's buffer is read through here too; it gets its record back afterwards.
-    FileManager& gru = ctx_.access(Tbl::GRUNNLAG);
-    const Record keep = gru.rec();
-    bool ok = true;
-    {
-        ViewManager all;
-        all.INIT(ctx_, Tbl::GRUNNLAG);
-        all.SETSORT(all.ADDSORTORDER(GRU::KeyGrunnlagId));
-        all.SETFILTER(listCondition(), kListFilterId);
-        if (all.OPEN() != LEVEL_BENIGN) {
-            ok = false;
-        } else {
-            all.RESET();
-            int rc;
-            while ((rc = all.NEXT()) == LEVEL_BENIGN)
-                marks_.append(gru.rec().get(GRU::GRUNNLAGID));
-            if (rc != LEVEL_NOTIFY)
-                ok = false;
-            all.CLOSE();
-        }
-    }
-    gru.rec() = keep;
-    if (!ok)
-        say(ctx_, "Det oppso feil under merking av alle poster", "Feil", Icon::Exclamation);
-    browse().model().refresh();
-    return ok;
+    return markAll(marks_, GRU::KeyGrunnlagId, GRU::GRUNNLAGID, listCondition());
 }
 
 void GrunnlagKartotek::fjernAvmerkinger()

@@ -129,33 +129,7 @@ bool KundeKartotek::tagged(int32_t kundeId)
 
 bool KundeKartotek::merkAlle()
 {
-    marks_.clear();
-    // The list's buffer is read through here too; it gets its record back afterwards.
-    FileManager& kun = ctx_.access(Tbl::KUNDE);
-    const Record keep = kun.rec();
-    bool ok = true;
-    {
-        ViewManager all;
-        all.INIT(ctx_, Tbl::KUNDE);
-        all.SETSORT(all.ADDSORTORDER(KUN::KeyKundeId));
-        all.SETFILTER(listFilter(browse().tab()), kListFilterId);
-        if (all.OPEN() != LEVEL_BENIGN) {
-            ok = false;
-        } else {
-            all.RESET();
-            int rc;
-            while ((rc = all.NEXT()) == LEVEL_BENIGN)
-                marks_.append(kun.rec().get(KUN::KUNDEID));
-            if (rc != LEVEL_NOTIFY)
-                ok = false;
-            all.CLOSE();
-        }
-    }
-    kun.rec() = keep;
-    if (!ok)
-        say(ctx_, "Det oppso feil under merking av alle poster", "Feil", Icon::Exclamation);
-    browse().model().refresh();
-    return ok;
+    return markAll(marks_, KUN::KeyKundeId, KUN::KUNDEID, listFilter(browse().tab()));
 }
 
 void KundeKartotek::fjernAvmerkinger()

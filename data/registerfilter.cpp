@@ -2,8 +2,11 @@
 
 #include "data/context.h"
 #include "data/filterproc.h"
+#include "data/marks.h"
+#include "framework/filemanager.h"
 #include "framework/filterexpr.h"
 #include "framework/text.h"
+#include "framework/viewmanager.h"
 
 namespace tavlo {
 
@@ -78,6 +81,36 @@ void RegisterFilter::fjern()
     description_.clear();
     if (reread_)
         reread_();
+}
+
+bool FilteredRegister::markAll(Marks& marks, KeyRef key, IntField id, const std::string& filter)
+{
+    marks.clear();
+    FileManager& m = ctx_.access(table_);
+    const Record keep = m.rec();
+    bool ok = true;
+    {
+        ViewManager all;
+        all.INIT(ctx_, table_);
+        all.SETSORT(all.ADDSORTORDER(key));
+        all.SETFILTER(filter, "2");
+        if (all.OPEN() != LEVEL_BENIGN) {
+            ok = false;
+        } else {
+            all.RESET();
+            int rc;
+            while ((rc = all.NEXT()) == LEVEL_BENIGN)
+                marks.append(m.rec().get(id));
+            if (rc != LEVEL_NOTIFY)
+                ok = false;
+            all.CLOSE();
+        }
+    }
+    m.rec() = keep;
+    if (!ok)
+        say(ctx_, "Det oppso feil under merking av alle poster", "Feil", Icon::Exclamation);
+    browse().model().refresh();
+    return ok;
 }
 
 } // namespace tavlo

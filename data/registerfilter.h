@@ -14,6 +14,7 @@
 namespace tavlo {
 
 class Context;
+class Marks;
 
 class RegisterFilter {
   public:
@@ -64,9 +65,14 @@ class FilteredRegister {
 
   protected:
     FilteredRegister(Context& ctx, int32_t tableNo, Tbl table)
-        : ctx_(ctx), filter_(ctx, tableNo, table, [this] { reread(); })
+        : ctx_(ctx), filter_(ctx, tableNo, table, [this] { reread(); }), table_(table)
     {
     }
+    // "Merk alle poster": the marks emptied, then every record that `filter` takes marked in
+    // the order of `key` (the record numbers' own), through a second view of the table; the
+    // list's buffer keeps its record. False, after the message, when the records could not all
+    // be read.
+    bool markAll(Marks& marks, KeyRef key, IntField id, const std::string& filter);
     // The list's rules over `view`, with its columns and the tabs' names.
     BrowseClass& makeBrowse(std::unique_ptr<ViewManager> view,
                             std::vector<PagedTableModel::Column> columns,
@@ -84,6 +90,7 @@ class FilteredRegister {
     RegisterFilter filter_;
 
   private:
+    Tbl table_;
     std::unique_ptr<BrowseClass> owned_;
     BrowseClass* browse_ = nullptr;
 };
