@@ -30,7 +30,7 @@ class GrunnlagLinjeForm : public DokumentLinjeForm {
     GrunnlagLinjeForm(Context& ctx, DokumentFelles& felles, int request = GlobalRequest);
 
     int start() { return startLinje(); }
-    std::string caption() const;
+    std::string caption() const override;
 };
 
 } // namespace tavlo

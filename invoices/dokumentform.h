@@ -95,6 +95,8 @@ class DokumentLinjeForm : public WindowManager {
                       DokumentFelles& felles, int request);
 
     const LinjeFelt& linjeFelt() const { return linje_; }
+    // The window's title by request.
+    virtual std::string caption() const = 0;
 
     void produktAccepted();
     // A product chosen in the product register: it is in the PRODUKT buffer.

@@ -65,7 +65,7 @@ class FakturaLinjeForm : public DokumentLinjeForm {
     FakturaLinjeForm(Context& ctx, FakturaFelles& felles, int request = GlobalRequest);
 
     int start();
-    std::string caption() const;
+    std::string caption() const override;
     // The invoice calculates no VAT: the line's VAT fields are closed.
     bool mvaAapen() const;
     bool datoAapen() const;

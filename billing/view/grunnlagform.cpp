@@ -27,30 +27,17 @@ void openGrunnlagLinjeForm(Context& ctx, DokumentFelles& felles, FormDone done)
 {
     auto owned = std::make_unique<GrunnlagLinjeForm>(ctx, felles);
     GrunnlagLinjeForm& rules = *owned;
-    if (rules.start() != LEVEL_BENIGN) {
-        done(rules.response(), {});
+    const int started = rules.start();
+    auto [w, tabs] =
+        linjevindu(std::move(owned), started, "Grunnlaglinje", "GRUNLAGLINJEFORM", done);
+    if (!w)
         return;
-    }
-    auto* w = new FormWindow(std::move(owned), QString::fromStdString(rules.caption()));
-    w->setWindowTitle(QStringLiteral("Grunnlaglinje"));
-    w->setObjectName(QStringLiteral("GRUNLAGLINJEFORM"));
-    auto* tabs = new QTabWidget(w->body());
-    tabs->setObjectName(QStringLiteral("faner"));
-    auto* body = new QVBoxLayout(w->body());
-    body->setContentsMargins(0, 0, 0, 0);
-    body->addWidget(tabs);
     auto* page = new QWidget;
     auto* form = new QFormLayout(page);
     QLineEdit* produkt = linjefelter(w, rules, page, form, true);
     tabs->addTab(page, QStringLiteral("Fakturalinje"));
     linjememoer(w, rules, tabs);
-    w->setFirstField(produkt);
-    w->start(std::move(done));
-    if (w->okButton())
-        w->okButton()->setText(QStringLiteral("Lagre fakturalinje"));
-    if (w->cancelButton())
-        w->cancelButton()->setText(QStringLiteral("Avbryt"));
-    emit w->fieldsShown();
+    visLinjevindu(w, produkt, std::move(done));
 }
 
 } // namespace

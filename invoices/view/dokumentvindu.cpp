@@ -383,6 +383,38 @@ QLineEdit* linjefelter(FormWindow* w, DokumentLinjeForm& rules, QWidget* page, Q
     return produkt;
 }
 
+Linjevindu linjevindu(std::unique_ptr<DokumentLinjeForm> owned, int started, const char* title,
+                      const char* name, FormDone& done)
+{
+    if (started != LEVEL_BENIGN) {
+        if (done)
+            done(owned->response(), {});
+        return {};
+    }
+    const QString caption = QString::fromStdString(owned->caption());
+    Linjevindu v;
+    v.w = new FormWindow(std::move(owned), caption);
+    v.w->setWindowTitle(QString::fromUtf8(title));
+    v.w->setObjectName(QString::fromLatin1(name));
+    v.tabs = new QTabWidget(v.w->body());
+    v.tabs->setObjectName(QStringLiteral("faner"));
+    auto* body = new QVBoxLayout(v.w->body());
+    body->setContentsMargins(0, 0, 0, 0);
+    body->addWidget(v.tabs);
+    return v;
+}
+
+void visLinjevindu(FormWindow* w, QWidget* first, FormDone done)
+{
+    w->setFirstField(first);
+    w->start(std::move(done));
+    if (w->okButton())
+        w->okButton()->setText(QStringLiteral("Lagre fakturalinje"));
+    if (w->cancelButton())
+        w->cancelButton()->setText(QStringLiteral("Avbryt"));
+    emit w->fieldsShown();
+}
+
 void linjememoer(FormWindow* w, DokumentLinjeForm& rules, QTabWidget* tabs)
 {
     const LinjeFelt& f = rules.linjeFelt();

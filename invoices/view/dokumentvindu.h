@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <string>
 
 #include "data/slots.h"
@@ -55,6 +56,16 @@ void mvatyper(FormWindow* w, DokumentForm& rules, QWidget* parent, QFormLayout* 
 // heading line closes them, and through `extra` the form's own controls. The product field.
 QLineEdit* linjefelter(FormWindow* w, DokumentLinjeForm& rules, QWidget* page, QFormLayout* form,
                        bool mvaAapen, std::function<void(bool open)> extra = {});
+// A line form's window over its rules, started already: its tabs, for the form to fill. The
+// caller's `done` hears a form that did not open at once.
+struct Linjevindu {
+    FormWindow* w = nullptr;
+    QTabWidget* tabs = nullptr;
+};
+Linjevindu linjevindu(std::unique_ptr<DokumentLinjeForm> rules, int started, const char* title,
+                      const char* name, FormDone& done);
+// Shows it, with the buttons' texts of a line form.
+void visLinjevindu(FormWindow* w, QWidget* first, FormDone done);
 // The line form's memo tabs "Beskrivelse" (red while it holds a text) and "Div".
 void linjememoer(FormWindow* w, DokumentLinjeForm& rules, QTabWidget* tabs);
 

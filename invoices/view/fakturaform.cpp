@@ -98,19 +98,11 @@ void openFakturaLinjeForm(Context& ctx, FakturaFelles& felles,
 {
     auto owned = std::make_unique<FakturaLinjeForm>(ctx, felles);
     FakturaLinjeForm& rules = *owned;
-    if (rules.start() != LEVEL_BENIGN) {
-        done(rules.response(), {});
+    const int started = rules.start();
+    auto [w, tabs] =
+        linjevindu(std::move(owned), started, "Fakturalinje", "FAKTURALINJEFORM", done);
+    if (!w)
         return;
-    }
-    auto* w = new FormWindow(std::move(owned), QString::fromStdString(rules.caption()));
-    w->setWindowTitle(QStringLiteral("Fakturalinje"));
-    w->setObjectName(QStringLiteral("FAKTURALINJEFORM"));
-    auto* tabs = new QTabWidget(w->body());
-    tabs->setObjectName(QStringLiteral("faner"));
-    auto* body = new QVBoxLayout(w->body());
-    body->setContentsMargins(0, 0, 0, 0);
-    body->addWidget(tabs);
-
     auto* page = new QWidget;
     auto* form = new QFormLayout(page);
     QLineEdit* dato = dateField(w, rules, page, "dato", FLI::DATO.no);
@@ -125,13 +117,7 @@ void openFakturaLinjeForm(Context& ctx, FakturaFelles& felles,
     tabs->addTab(page, QStringLiteral("Fakturalinje"));
     tabs->addTab(prosjekt, QStringLiteral("Prosjekt"));
     linjememoer(w, rules, tabs);
-    w->setFirstField(produkt);
-    w->start(std::move(done));
-    if (w->okButton())
-        w->okButton()->setText(QStringLiteral("Lagre fakturalinje"));
-    if (w->cancelButton())
-        w->cancelButton()->setText(QStringLiteral("Avbryt"));
-    emit w->fieldsShown();
+    visLinjevindu(w, produkt, std::move(done));
 }
 
 } // namespace
