@@ -87,11 +87,15 @@ class FakturaGenerering::Skriving {
                tx_->enlist(ctx.access(Tbl::FAKLINJE_ALIAS), err) &&
                tx_->enlist(ctx.access(Tbl::PRODUKT), err) && tx_->begin(err);
     }
-    void skrevet(int32_t id)
+    // True when the group was committed with it: only then may other windows run (and write),
+    // since they would otherwise wait for this transaction's lock on this very thread.
+    bool skrevet(int32_t id)
     {
         ventende_.push_back(id);
-        if (std::chrono::steady_clock::now() - start_ > std::chrono::milliseconds(200))
-            fullfor();
+        if (std::chrono::steady_clock::now() - start_ <= std::chrono::milliseconds(200))
+            return false;
+        fullfor();
+        return true;
     }
     // Commits the group; its invoices are made only now.
     bool fullfor()
@@ -406,8 +410,7 @@ bool FakturaGenerering::skrivFaktura(const Kilde& k, Skriving& s)
     if (!fil->commit(err))
         return angre();
     ++generert_;
-    s.skrevet(id);
-    if (progressChanged)
+    if (s.skrevet(id) && progressChanged)
         progressChanged();
     return true;
 }

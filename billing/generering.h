@@ -65,7 +65,8 @@ class FakturaGenerering {
     bool running() const { return running_; }
     // Asked after every invoice: true stops the run there.
     std::function<bool()> stopp;
-    // After every invoice: the window shows the count and lets other windows work.
+    // Between invoices, after a commit (a few times a second) and at the end: the window shows
+    // the count and lets other windows work.
     std::function<void()> progressChanged;
 
   private:
