@@ -15,7 +15,7 @@ class GrunnlagForm : public DokumentForm {
     GrunnlagForm(Context& ctx, int32_t kundeId, int request = GlobalRequest);
 
     int start();
-    std::string caption() const;
+    std::string caption() const override;
     std::string typeTekst();
     std::string fakturastatusTekst();
 

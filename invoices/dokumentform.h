@@ -29,6 +29,8 @@ class DokumentForm : public WindowManager {
 
     const HodeFelt& hode() const { return hode_; }
     const LinjeFelt& linjeFelt() const { return linje_; }
+    // The window's title by request.
+    virtual std::string caption() const = 0;
     bool kundeLast() const { return kundeId_ != 0; }
     DokumentFelles& felles() { return felles_; }
 

@@ -26,7 +26,7 @@ class FakturaForm : public DokumentForm {
     FakturaForm(Context& ctx, int32_t kundeId, int request = GlobalRequest);
 
     int start();
-    std::string caption() const;
+    std::string caption() const override;
 
     void statusAccepted();
     bool totalsumKreditnota() const override;

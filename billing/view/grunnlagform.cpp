@@ -46,32 +46,15 @@ void GRUNNLAGFORM(Context& ctx, int32_t kundeId, FormDone done)
 {
     auto owned = std::make_unique<GrunnlagForm>(ctx, kundeId);
     GrunnlagForm& rules = *owned;
-    if (rules.start() != LEVEL_BENIGN) {
-        if (done)
-            done(rules.response(), {});
+    const int started = rules.start();
+    auto [w, layout, left, right] =
+        hodevindu(std::move(owned), started, "Grunnlag", "GRUNNLAGFORM", done);
+    if (!w)
         return;
-    }
-    auto* w = new FormWindow(std::move(owned), QString::fromStdString(rules.caption()));
-    w->setWindowTitle(QStringLiteral("Grunnlag"));
-    w->setObjectName(QStringLiteral("GRUNNLAGFORM"));
-    auto* layout = new QVBoxLayout(w->body());
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* top = new QHBoxLayout;
-    auto* left = new QFormLayout;
-    auto* right = new QFormLayout;
-    top->addLayout(left, 3);
-    top->addLayout(right, 2);
-    layout->addLayout(top);
 
     QLineEdit* nr = bound(w, w, "grunnlagid", 9, GRU::GRUNNLAGID.no, "@n_8", true);
     right->addRow(QStringLiteral("Refnr:"), nr);
-    QLineEdit* dato = dateField(w, rules, w, "fakturadato", GRU::FAKTURADATO.no,
-                                [&rules] { rules.fakturadatoAccepted(); });
-    addRow(right, "&Fakturadato:", dato);
-    QLineEdit* bet =
-        bound(w, w, "betalingsbetingelse", 5, GRU::BETALINGSBETINGELSE.no, "@n_5", true);
-    onAccepted(w, bet, [&rules] { rules.betalingsbetingelseAccepted(); });
-    addRow(right, "&Betalingsbetingelse:", bet, row({bet, new QLabel(QStringLiteral("dager"), w)}));
+    QLineEdit* dato = datoOgBetingelse(w, rules, right);
     QLineEdit* forfall = dateField(w, rules, w, "forfallsdato", GRU::FORFALLSDATO.no);
     right->addRow(QStringLiteral("Forfallsdato:"), forfall);
 

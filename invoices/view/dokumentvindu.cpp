@@ -101,6 +101,42 @@ QWidget* memoTab(FormWindow* w, const char* name, int memo, const char* note)
     return page;
 }
 
+Hodevindu hodevindu(std::unique_ptr<DokumentForm> owned, int started, const char* title,
+                    const char* name, FormDone& done)
+{
+    if (started != LEVEL_BENIGN) {
+        if (done)
+            done(owned->response(), {});
+        return {};
+    }
+    const QString caption = QString::fromStdString(owned->caption());
+    Hodevindu v;
+    v.w = new FormWindow(std::move(owned), caption);
+    v.w->setWindowTitle(QString::fromUtf8(title));
+    v.w->setObjectName(QString::fromLatin1(name));
+    v.layout = new QVBoxLayout(v.w->body());
+    v.layout->setContentsMargins(0, 0, 0, 0);
+    auto* top = new QHBoxLayout;
+    v.left = new QFormLayout;
+    v.right = new QFormLayout;
+    top->addLayout(v.left, 3);
+    top->addLayout(v.right, 2);
+    v.layout->addLayout(top);
+    return v;
+}
+
+QLineEdit* datoOgBetingelse(FormWindow* w, DokumentForm& rules, QFormLayout* form)
+{
+    const HodeFelt& f = rules.hode();
+    QLineEdit* dato = dateField(w, rules, w, "fakturadato", f.fakturadato.no,
+                                [&rules] { rules.fakturadatoAccepted(); });
+    addRow(form, "&Fakturadato:", dato);
+    QLineEdit* bet = bound(w, w, "betalingsbetingelse", 5, f.betalingsbetingelse.no, "@n_5", true);
+    onAccepted(w, bet, [&rules] { rules.betalingsbetingelseAccepted(); });
+    addRow(form, "&Betalingsbetingelse:", bet, row({bet, new QLabel(QStringLiteral("dager"), w)}));
+    return dato;
+}
+
 QLineEdit* kundeblokk(FormWindow* w, DokumentForm& rules, QFormLayout* form)
 {
     const HodeFelt& f = rules.hode();

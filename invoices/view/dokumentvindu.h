@@ -16,6 +16,7 @@ class QFormLayout;
 class QHBoxLayout;
 class QLineEdit;
 class QTabWidget;
+class QVBoxLayout;
 class QWidget;
 
 namespace tavlo {
@@ -37,6 +38,20 @@ QLineEdit* shown(QWidget* parent, const char* name, int chars);
 QLineEdit* dateField(FormWindow* w, WindowManager& rules, QWidget* parent, const char* name,
                      int field, std::function<void()> accepted = {});
 QWidget* memoTab(FormWindow* w, const char* name, int memo, const char* note);
+
+// A header form's window over its rules, started already: the customer's column on the left,
+// the numbers and dates on the right, for the form to fill. The caller's `done` hears a form
+// that did not open at once.
+struct Hodevindu {
+    FormWindow* w = nullptr;
+    QVBoxLayout* layout = nullptr;
+    QFormLayout* left = nullptr;
+    QFormLayout* right = nullptr;
+};
+Hodevindu hodevindu(std::unique_ptr<DokumentForm> rules, int started, const char* title,
+                    const char* name, FormDone& done);
+// "&Fakturadato:" and "&Betalingsbetingelse:", each giving the due date anew; the date field.
+QLineEdit* datoOgBetingelse(FormWindow* w, DokumentForm& rules, QFormLayout* form);
 
 // "&Kunde:" with the register on the lookup key, both addresses and the postal place; the
 // customer fields closed when the form was given its customer. The customer field.

@@ -126,32 +126,16 @@ void FAKTURAFORM(Context& ctx, int32_t kundeId, std::function<void(int, RowRef)>
 {
     auto owned = std::make_unique<FakturaForm>(ctx, kundeId);
     FakturaForm& rules = *owned;
-    if (rules.start() != LEVEL_BENIGN) {
-        done(rules.response(), {});
+    const int started = rules.start();
+    auto [w, layout, left, right] =
+        hodevindu(std::move(owned), started, "Faktura", "FAKTURAFORM", done);
+    if (!w)
         return;
-    }
-    auto* w = new FormWindow(std::move(owned), QString::fromStdString(rules.caption()));
-    w->setWindowTitle(QStringLiteral("Faktura"));
-    w->setObjectName(QStringLiteral("FAKTURAFORM"));
-    auto* layout = new QVBoxLayout(w->body());
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* top = new QHBoxLayout;
-    auto* left = new QFormLayout;
-    auto* right = new QFormLayout;
-    top->addLayout(left, 3);
-    top->addLayout(right, 2);
-    layout->addLayout(top);
 
     QLineEdit* nr = shown(w, "fakturanr", 9);
     w->bind(nr, FAK::FAKTURAID.no, "@n_8");
     right->addRow(QStringLiteral("Fakturanr:"), nr);
-    QLineEdit* dato = dateField(w, rules, w, "fakturadato", FAK::FAKTURADATO.no,
-                                [&rules] { rules.fakturadatoAccepted(); });
-    addRow(right, "&Fakturadato:", dato);
-    QLineEdit* bet =
-        bound(w, w, "betalingsbetingelse", 5, FAK::BETALINGSBETINGELSE.no, "@n_5", true);
-    onAccepted(w, bet, [&rules] { rules.betalingsbetingelseAccepted(); });
-    addRow(right, "&Betalingsbetingelse:", bet, row({bet, new QLabel(QStringLiteral("dager"), w)}));
+    QLineEdit* dato = datoOgBetingelse(w, rules, right);
     QLineEdit* forfall = bound(w, w, "forfallsdato", 10, FAK::FORFALLSDATO.no, kDato, true);
     forfall->setReadOnly(true);
     right->addRow(QStringLiteral("Forfallsdato:"), forfall);
