@@ -51,6 +51,32 @@ bool Transaction::enlist(FileManager& m, StoreError& err)
     return true;
 }
 
+TableFile* Transaction::enlist(TableFile& file, StoreError& err)
+{
+    const std::string& path = file.path();
+    if (std::find(paths_.begin(), paths_.end(), path) != paths_.end() || begun_ ||
+        file.inTransaction() || (root_ && root_->inTransaction())) {
+        setError(err, StoreStatus::LOCKED, ERR_FILE_SYSTEM, "File System Error");
+        err.driverText = "cannot add a file to a running transaction";
+        return nullptr;
+    }
+    if (!root_) {
+        root_ = &file;
+        rootPath_ = path;
+        paths_.push_back(path);
+        return &file;
+    }
+    std::string schema = "a" + std::to_string(attached_.size() + 1);
+    auto view = root_->attach(file, schema, err);
+    if (!view)
+        return nullptr;
+    attached_.push_back(schema);
+    ctx_.route(path, view.get());
+    views_.push_back(std::move(view));
+    paths_.push_back(path);
+    return views_.back().get();
+}
+
 bool Transaction::begin(StoreError& err)
 {
     if (!root_ || !root_->begin(err))

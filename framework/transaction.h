@@ -23,6 +23,10 @@ class Transaction {
 
     // Before begin(). The manager must be open; its file is made ready here.
     bool enlist(FileManager& m, StoreError& err);
+    // A file no manager of the context holds (the other pair of invoice files, which a move
+    // writes beside the context's own): attached like the managers' files. Writes go through
+    // the file returned, which lives until the transaction ends; nullptr with err on failure.
+    TableFile* enlist(TableFile& file, StoreError& err);
     bool begin(StoreError& err);
     bool commit(StoreError& err);
     void rollback();
