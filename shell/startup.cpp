@@ -83,9 +83,9 @@ void initModules(ErrorClass& errors, INIClass* settings)
     TLPR_VIEW::INIT(errors, settings);
     TLFA_VIEW::INIT(errors, settings);
     TLKO_VIEW::INIT(errors, settings);
+    TLGR_VIEW::INIT(errors, settings);
     TLDR_VIEW::INIT(errors, settings);
     TLPJ_VIEW::INIT(errors, settings);
-    TLGR_VIEW::INIT(errors, settings);
 }
 
 void killModules()
@@ -95,9 +95,9 @@ void killModules()
     TLPR_VIEW::KILL();
     TLFA_VIEW::KILL();
     TLKO_VIEW::KILL();
+    TLGR_VIEW::KILL();
     TLDR_VIEW::KILL();
     TLPJ_VIEW::KILL();
-    TLGR_VIEW::KILL();
 }
 
 bool readParameters(Context& ctx)
