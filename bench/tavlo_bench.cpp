@@ -32,6 +32,7 @@
 #include <variant>
 #include <vector>
 
+#include "bench/archive_bench.h"
 #include "bench/common.h"
 #include "bench/customers_bench.h"
 #include "bench/generate_bench.h"
@@ -1129,6 +1130,8 @@ int main(int argc, char** argv)
                              wanted("invoices_mark_all"));
     if (wanted("generate_10000"))
         benchGenerate(dir, quick ? 1000 : 10000);
+    if (wanted("archive_1000"))
+        benchArchive(dir, 1000);
     if (wanted("print_1000"))
         benchPrint(dir, 1000);
     if (wanted("invoice_totals") || wanted("invoice_open"))

@@ -91,6 +91,8 @@ int records(const std::vector<std::string>& args, CliAnswers& answers);
 int copyInvoice(const std::vector<std::string>& args);
 int printInvoice(const std::vector<std::string>& args);
 int invoices(const std::vector<std::string>& args);
+// "tavlo archive": marked invoices into the archive pair, or archived ones back.
+int archive(const std::vector<std::string>& args);
 // "tavlo generate": invoices from billing bases.
 int generate(const std::vector<std::string>& args);
 

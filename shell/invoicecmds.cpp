@@ -1,4 +1,5 @@
-// The invoice register's commands: copy, print, and the batch status and paid-date updates.
+// The invoice register's commands: copy, print, the batch status and paid-date updates, and the
+// archive.
 // They run the register's own procedures, without asking.
 #include <QGuiApplication>
 
@@ -20,6 +21,7 @@
 #include "framework/viewmanager.h"
 #include "invoices/fakturaform.h"
 #include "invoices/fakturaoppdatering.h"
+#include "invoices/fakturavedlikehold.h"
 #include "invoices/kopierfaktura.h"
 #include "invoices/print/fakturautskrift.h"
 #include "shell/cli.h"
@@ -313,6 +315,90 @@ int invoices(const std::vector<std::string>& args)
     for (int32_t id : run.oppdatert())
         std::cout << id << '\n';
     return utfall == FakturaOppdatering::Utfall::Ferdig ? 0 : 1;
+}
+
+// tavlo archive: the marked-invoice archiving of "Fakturavedlikehold" on the invoices named by
+// --ids or taken by --filter, or with --restore the archived invoices of a date range back.
+int archive(const std::vector<std::string>& args)
+{
+    const std::string usage = "Bruk: tavlo archive MAPPE (--ids N,... | --filter UTTRYKK)\n"
+                              "       tavlo archive MAPPE --restore [--from DATO] [--to DATO]";
+    std::vector<std::string> positional;
+    std::optional<std::string> ids, filter, from, to;
+    bool restore = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool value = i + 1 < args.size();
+        if (a == "--ids" && value)
+            ids = args[++i];
+        else if (a == "--filter" && value)
+            filter = args[++i];
+        else if (a == "--restore")
+            restore = true;
+        else if (a == "--from" && value)
+            from = args[++i];
+        else if (a == "--to" && value)
+            to = args[++i];
+        else if (a.rfind("--", 0) == 0)
+            throw Failure{"Ukjent valg: " + a + " (se tavlo --help)"};
+        else
+            positional.push_back(a);
+    }
+    if (positional.size() != 1)
+        throw Failure{usage};
+    if (restore && (ids || filter))
+        throw Failure{"--restore tar ikke --ids eller --filter"};
+    if (!restore && (from || to))
+        throw Failure{"--from og --to hører til --restore"};
+    if (!restore && ids.has_value() == filter.has_value())
+        throw Failure{"Oppgi enten --ids eller --filter"};
+    auto dato = [](const std::optional<std::string>& v, const char* option) {
+        if (!v)
+            return int32_t{0};
+        const std::optional<int32_t> d = date::parse(*v);
+        if (!d)
+            throw Failure{std::string("Ugyldig dato til ") + option + ": «" + shortened(*v) +
+                          "» (skriv 31.12.2026)"};
+        return *d;
+    };
+    const int32_t fra = dato(from, "--from"), til = dato(to, "--to");
+    std::vector<int32_t> wanted;
+    if (ids)
+        wanted = idList(*ids);
+    else if (filter && !text::trim(*filter).empty()) {
+        FilterExpr f = FilterExpr::parse(*filter, table(Tbl::FAKTURA));
+        if (!f.ok())
+            throw Failure{"Filteret kan ikke brukes: " + f.error()};
+    }
+    std::string message;
+    if (!isDataFolder(positional[0], message))
+        throw Failure{message};
+    setDataFolder(positional[0]);
+
+    BatchAnswers answers(false);
+    ErrorClass errors(&answers);
+    Context ctx(&errors);
+    FakturaVedlikehold run(ctx);
+    FakturaVedlikehold::Utfall utfall;
+    if (restore) {
+        utfall = run.importer(fra, til);
+    } else {
+        if (ids) {
+            if (!requireInvoices(ctx, wanted))
+                return 1; // the record store has said why
+        } else {
+            wanted = filtered(ctx, *filter);
+        }
+        if (wanted.empty()) {
+            std::cerr << "Ingen fakturaer passer til filteret\n";
+            return 0;
+        }
+        utfall = run.eksporter(wanted);
+    }
+    for (int32_t id : run.flyttet())
+        std::cout << id << '\n';
+    using U = FakturaVedlikehold::Utfall;
+    return utfall == U::Ferdig || utfall == U::IngenIPerioden ? 0 : 1;
 }
 
 namespace {

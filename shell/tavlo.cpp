@@ -128,6 +128,19 @@ constexpr const char* kUsage = R"usage(Bruk:
       summer og lagertrekk i én transaksjon: stanses kjøringen, er hver faktura hel eller ikke
       laget. Passer for en månedlig kjøring fra cron.
 
+  tavlo archive MAPPE (--ids N,... | --filter UTTRYKK)
+  tavlo archive MAPPE --restore [--from DATO] [--to DATO]
+      Arkiverer fakturaene, som Fakturavedlikehold: hver faktura flyttes med linjene,
+      beskrivelsene og notatene sine til arkivparet BAKTURA.TPS og BAKLINJE.TPS og slettes
+      fra fakturakartoteket, uten at lageret endres. Fakturaen med det høyeste fakturanummeret
+      og fakturaen med den høyeste fakturalinjen blir liggende (nummereringen fortsetter fra
+      dem); hver av dem får en linje på standard feil. --restore henter de arkiverte
+      fakturaene med fakturadato fra og med --from til og med --to (uten grense når de
+      mangler) tilbake til fakturakartoteket. Skriver ut numrene på fakturaene som ble
+      flyttet, én per linje. Hver faktura flyttes i én transaksjon over alle fire filene:
+      stanses kjøringen, ligger hver faktura hel på ett av stedene. Avslutningskode 1 når en
+      faktura ikke kunne flyttes; meldingen sier hvilken, og de neste blir liggende.
+
   Valg for records:
       --archive    arbeid på arkivet: FAKTURA og FAKLINJE leser og skriver BAKTURA.TPS og
                    BAKLINJE.TPS.
@@ -299,6 +312,8 @@ int run(const std::vector<std::string>& args, CliAnswers& answers)
         return invoices(rest);
     if (cmd == "generate")
         return generate(rest);
+    if (cmd == "archive")
+        return archive(rest);
     throw Failure{"Ukjent kommando: " + cmd + " (se tavlo --help)"};
 }
 

@@ -154,9 +154,7 @@ class FakturakartotekWindow : public RegisterWindow {
         separator();
         item("Kopier &faktura...", [this] { kopier(false); });
         item("Lag &kreditnota...", [this] { kopier(true); });
-        item("Faktura&vedlikehold...", [this] {
-            say(context(), comingLater("FAKTURAVEDLIKEHOLD"), "Info", Icon::Information);
-        });
+        item("Faktura&vedlikehold...", [this] { FAKTURAVEDLIKEHOLD(context(), afterRun()); });
         separator();
         item("Skriv ut &faktura", [this] { skrivUt(); });
         item("Skriv ut faktura &med girodel", [this] { giro({{true, true}}); });

@@ -36,6 +36,9 @@ void KOPIERFAKTURA(Context& ctx, int32_t fakturaId, bool kreditnota,
 // the window has closed, after a run or without one.
 void OPPDATERFAKTURASTATUS(Context& ctx, std::function<void()> done = {});
 void OPPDATERBETALTDATO(Context& ctx, std::function<void()> done = {});
+// "Fakturavedlikehold": the marked invoices into the archive, or archived ones back; `done`
+// hears when the window has closed.
+void FAKTURAVEDLIKEHOLD(Context& ctx, std::function<void()> done = {});
 // "Opprett prosjektlinje med kobling": `done` hears true and the values typed on "&Ok", false
 // and the values as given on "&Avbryt".
 void GETPRJLINKINFO(Context& ctx, PrjLinkInfo info,

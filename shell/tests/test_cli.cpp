@@ -1107,3 +1107,178 @@ TEST_F(cli, AKilledGenerationLeavesOnlyWholeInvoices)
     }
     setDataFolder(".");
 }
+
+namespace {
+
+// n invoices of `lines` lines each, stored as they stand in one transaction per file.
+void storeInvoices(const std::string& dir, int n, int lines)
+{
+    using namespace tavlo;
+    setDataFolder(dir);
+    {
+        Context ctx;
+        StoreError err;
+        RowRef ref;
+        int32_t lineId = 0;
+        for (Tbl t : {Tbl::FAKTURA, Tbl::FAKLINJE}) {
+            FileManager& m = ctx.access(t);
+            ASSERT_EQ(m.OPEN(), LEVEL_BENIGN);
+            ASSERT_EQ(m.USEFILE(), LEVEL_BENIGN);
+            TableFile* f = m.file();
+            ASSERT_TRUE(f->begin(err));
+            for (int i = 1; i <= n; ++i) {
+                if (t == Tbl::FAKTURA) {
+                    Record r(table(t));
+                    r.set(FAK::FAKTURAID, i);
+                    r.set(FAK::FAKTURADATO, 82000 + i);
+                    r.set(FAK::KUNDENAVN, "Kunde " + std::to_string(i));
+                    r.set(FAK::BESKRIVELSE, "Faktura " + std::to_string(i));
+                    ASSERT_TRUE(f->insert(r, ref, err));
+                    continue;
+                }
+                for (int l = 1; l <= lines; ++l) {
+                    Record r(table(t));
+                    r.set(FLI::FAKLINJEID, ++lineId);
+                    r.set(FLI::FAKTURAID, i);
+                    r.set(FLI::LINJENR, l);
+                    r.set(FLI::BESKRIVELSE, "Linje " + std::to_string(l));
+                    ASSERT_TRUE(f->insert(r, ref, err));
+                }
+            }
+            ASSERT_TRUE(f->commit(err));
+            m.CLOSE();
+        }
+    }
+    setDataFolder(".");
+}
+
+// Per invoice number: where it is (1 live, 2 archive; 3 both) and its lines in each place.
+struct Places {
+    std::map<int32_t, int> invoice;
+    std::map<int32_t, std::pair<int, int>> lines; // live, archive
+};
+
+Places places(const std::string& dir)
+{
+    using namespace tavlo;
+    Places p;
+    setDataFolder(dir);
+    for (bool archive : {false, true}) {
+        GLO::setArchiveMode(archive);
+        Context ctx;
+        auto& fak = ctx.access(Tbl::FAKTURA);
+        fak.OPEN();
+        fak.SET(FAK::KeyFakturaId);
+        while (fak.NEXT() == LEVEL_BENIGN)
+            p.invoice[fak.rec().get(FAK::FAKTURAID)] |= archive ? 2 : 1;
+        fak.CLOSE();
+        auto& fli = ctx.access(Tbl::FAKLINJE);
+        fli.OPEN();
+        fli.SET(FLI::KeyFakLinjeId);
+        while (fli.NEXT() == LEVEL_BENIGN) {
+            auto& l = p.lines[fli.rec().get(FLI::FAKTURAID)];
+            ++(archive ? l.second : l.first);
+        }
+        fli.CLOSE();
+    }
+    GLO::setArchiveMode(false);
+    setDataFolder(".");
+    return p;
+}
+
+} // namespace
+
+// The invoices named go into the archive pair and come back by date; the highest numbers stay,
+// each with a line on stderr; the records command sees them through --archive.
+TEST_F(cli, ArchiveMovesInvoicesToTheArchivePairAndBack)
+{
+    init();
+    storeInvoices(dir, 5, 2);
+    Outcome r = run({"archive", dir, "--ids", "2,5,1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "2\n1\n");
+    EXPECT_NE(r.err.find("Faktura 5 arkiveres ikke: den har det høyeste fakturanummeret og "
+                         "fakturalinjen med det høyeste linjenummeret (10)"),
+              std::string::npos)
+        << r.err;
+    r = records({"FAKTURA", "list", "--archive", "--fields", "FAK:FAKTURAID,FAK:BESKRIVELSE"});
+    EXPECT_EQ(r.out, "FAK:FAKTURAID,FAK:BESKRIVELSE\n1,Faktura 1\n2,Faktura 2\n");
+    r = records({"FAKLINJE", "list", "--fields", "FLI:FAKTURAID"});
+    EXPECT_EQ(r.out, "FLI:FAKTURAID\n3\n3\n4\n4\n5\n5\n");
+
+    r = run({"archive", dir, "--restore", "--from", "03.07.2025"}); // after invoice 1's date
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "2\n");
+    r = run({"archive", dir, "--restore"});
+    EXPECT_EQ(r.out, "1\n");
+    const Places p = places(dir);
+    for (int32_t id = 1; id <= 5; ++id) {
+        EXPECT_EQ(p.invoice.at(id), 1) << id;
+        EXPECT_EQ(p.lines.at(id), std::make_pair(2, 0)) << id;
+    }
+
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"archive", dir},
+          {"archive", dir, "--ids", "9"},
+          {"archive", dir, "--filter", "(FAK:Finnesikke = 1)"},
+          {"archive", dir, "--restore", "--from", "31.02.2025"},
+          {"archive", dir, "--ids", "1", "--restore"}}) {
+        const auto before = folderBytes(dir);
+        r = run(bad);
+        EXPECT_EQ(r.status, 1) << bad.back();
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(folderBytes(dir), before) << bad.back();
+    }
+}
+
+// An archive run killed while it runs leaves every invoice in exactly one place, whole.
+TEST_F(cli, AKilledArchiveRunLeavesEveryInvoiceInOnePlace)
+{
+    init();
+    constexpr int kFakturaer = 4000;
+    storeInvoices(dir, kFakturaer, 3);
+    std::vector<std::string> args{"archive", dir, "--filter", "(1)"};
+    std::vector<char*> argv{const_cast<char*>(TAVLO_EXE)};
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, TAVLO_EXE, &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    // Killed once the archive's line file has grown twice: the first group is through.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    std::error_code ec;
+    uintmax_t seen = 0;
+    int grown = 0;
+    while (grown < 2 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const uintmax_t size = fs::file_size(dir + "/BAKLINJE.TPS", ec);
+        if (!ec && size > seen) {
+            if (seen != 0)
+                ++grown;
+            seen = size;
+        }
+    }
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+
+    const Places p = places(dir);
+    ASSERT_EQ(p.invoice.size(), static_cast<std::size_t>(kFakturaer));
+    int archived = 0;
+    for (const auto& [id, where] : p.invoice) {
+        ASSERT_TRUE(where == 1 || where == 2) << "invoice " << id << " in both places";
+        const auto& l = p.lines.at(id);
+        EXPECT_EQ(where == 1 ? l : std::make_pair(l.second, l.first), std::make_pair(3, 0))
+            << "invoice " << id;
+        archived += where == 2;
+    }
+    EXPECT_EQ(p.lines.size(), p.invoice.size()); // no line without its invoice
+    EXPECT_GT(archived, 0);
+    EXPECT_LT(archived, kFakturaer - 1);
+    std::cerr << archived << " of " << kFakturaer << " invoices archived before the kill\n";
+}

@@ -497,3 +497,62 @@ TEST_F(DialogTest, TheBatchUpdatesRunFromTheRegisterAndItShowsTheirResult)
     EXPECT_EQ(ctx->rec(Tbl::FAKTURA).get(FAK::BETALTDATO), *date::parse("24.12.2026"));
     EXPECT_EQ(ctx->rec(Tbl::FAKTURA).get(FAK::UTSKRIFTSTATUS), 2);
 }
+
+// "Fakturavedlikehold" from the register: the marked invoices go to the archive but the
+// highest, the register shows what is left, and the import tab brings them back.
+TEST_F(DialogTest, MaintenanceArchivesTheMarkedInvoicesAndImportsThemBack)
+{
+    for (int i = 0; i < 2; ++i) {
+        auto& fak = ctx->access(Tbl::FAKTURA);
+        fak.OPEN();
+        fak.rec().clear();
+        fak.rec().set(FAK::FAKTURADATO, 82000 + i);
+        ASSERT_EQ(fak.INSERT(), LEVEL_BENIGN);
+        fak.CLOSE();
+    }
+    GLQ::TAG_FAKTURA.clear();
+    desktop::FAKTURAKARTOTEK(*ctx, "");
+    QWidget* kartotek = top();
+    auto* list = kartotek->findChild<BrowseWidget*>("fakturaer");
+    ASSERT_TRUE(list);
+    auto menu = [&] {
+        for (QAction* a : kartotek->findChildren<QAction*>())
+            if (a->text() == QString::fromUtf8("Faktura&vedlikehold...")) {
+                a->trigger();
+                return;
+            }
+        ADD_FAILURE() << "no maintenance item";
+    };
+    QTest::mouseClick(child<QPushButton>(kartotek, "MERKALLEBUTTON"), Qt::LeftButton);
+    menu();
+    QWidget* w = top();
+    ASSERT_EQ(w->objectName(), "FAKTURAVEDLIKEHOLD");
+    EXPECT_EQ(w->windowTitle(), "Fakturavedlikehold");
+    auto* tabs = w->findChild<QTabWidget*>();
+    ASSERT_TRUE(tabs);
+    EXPECT_EQ(tabs->tabText(0), "Eksport");
+    EXPECT_EQ(tabs->tabText(1), "Import");
+    shoot(w, "fakturavedlikehold.png");
+    answers.shown.clear();
+    QTest::mouseClick(child<QPushButton>(w, "EKSPORTERBUTTON"), Qt::LeftButton);
+    QApplication::processEvents();
+    ASSERT_EQ(answers.shown.size(), 2u);
+    EXPECT_EQ(answers.shown[0].text.rfind("Faktura 3 arkiveres ikke", 0), 0u);
+    EXPECT_EQ(answers.shown[1].text,
+              "Merkede fakturaer med tilhørende fakturalinjer er nå arkivert");
+    EXPECT_EQ(top(), kartotek);
+    PagedTableModel& m = list->browse().model();
+    ASSERT_EQ(m.rowCount(), 1);
+    ASSERT_EQ(GLQ::TAG_FAKTURA.size(), 1u);
+    EXPECT_EQ(GLQ::TAG_FAKTURA.front().id, 3);
+
+    menu();
+    w = top();
+    w->findChild<QTabWidget*>()->setCurrentIndex(1);
+    type(child(w, "fradato"), "01.07.2025"); // the second invoice only: the first has no date
+    QTest::mouseClick(child<QPushButton>(w, "IMPORTERBUTTON"), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(answers.shown.back().caption, "Info");
+    EXPECT_EQ(top(), kartotek);
+    EXPECT_EQ(m.rowCount(), 2);
+}
