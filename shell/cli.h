@@ -93,5 +93,7 @@ int printInvoice(const std::vector<std::string>& args);
 int invoices(const std::vector<std::string>& args);
 // "tavlo generate": invoices from billing bases.
 int generate(const std::vector<std::string>& args);
+// "tavlo report": the printed lists as PDF files.
+int report(const std::vector<std::string>& args);
 
 } // namespace tavlo::cli
