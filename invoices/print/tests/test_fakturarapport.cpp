@@ -261,6 +261,16 @@ TEST_F(RapportTest, RowsFollowTheSortOrderAndShowTheCustomerAsOneText)
     EXPECT_EQ(kunder(rapport(a)), (std::vector<std::string>{"Anne Dahl"}));
 }
 
+TEST_F(RapportTest, ANameWithAQuoteIsSearchedForLikeAnyOther)
+{
+    faktura("O'Neil AS", 1, "10");
+    faktura("Neil Olsen", 2, "10");
+    Fakturaavgrensning a;
+    a.kundeNavn = "O'Neil";
+    EXPECT_EQ(column(rapport(a), "Kunde"), (std::vector<std::string>{"O'Neil AS"}));
+    EXPECT_TRUE(answers.shown.empty());
+}
+
 TEST_F(RapportTest, ALongListBreaksIntoPagesEachWithHeadingsAndFooter)
 {
     for (int i = 0; i < 120; ++i)
