@@ -96,6 +96,12 @@ TEST_F(RapportVindu, LookupsFillTheLimitsAndTheListOpensInThePreview)
     PrintPreviewClass* p = preview();
     ASSERT_TRUE(p);
     EXPECT_EQ(p->pageCount(), 1);
+    if (const char* dir = std::getenv("TAVLO_SCREENS")) {
+        p->resize(1000, 760);
+        for (int i = 0; i < 3; ++i)
+            QApplication::processEvents();
+        p->grab().save(QString::fromUtf8(dir) + "/fakturarapport-forhandsvisning.png");
+    }
     EXPECT_TRUE(answers.shown.empty());
     // The window stays for another run, once the preview is closed.
     EXPECT_TRUE(contextwindows::windows(*ctx).contains(w));
