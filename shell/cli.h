@@ -95,5 +95,7 @@ int invoices(const std::vector<std::string>& args);
 int archive(const std::vector<std::string>& args);
 // "tavlo generate": invoices from billing bases.
 int generate(const std::vector<std::string>& args);
+// "tavlo report": the printed lists as PDF files.
+int report(const std::vector<std::string>& args);
 
 } // namespace tavlo::cli

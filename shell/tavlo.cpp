@@ -141,6 +141,20 @@ constexpr const char* kUsage = R"usage(Bruk:
       stanses kjøringen, ligger hver faktura hel på ett av stedene. Avslutningskode 1 når en
       faktura ikke kunne flyttes; meldingen sier hvilken, og de neste blir liggende.
 
+  tavlo report invoices MAPPE [AVGRENSNING] [--sort REKKEFØLGE] --pdf FIL
+      Skriver fakturarapporten til en PDF-fil, som Fakturarapport i menyen Rapport, uten å
+      spørre: én linje per faktura med beløpene (kreditnotaer med minus), summene, antall
+      poster og dataavgrensningene til slutt. AVGRENSNING: --customer N (kundenummer) eller
+      --name TEKST (del av kundenavnet, store og små bokstaver skilles, høyst 30 tegn),
+      --status N (fakturastatus), --from-date DATO --to-date DATO (fakturadato),
+      --from-due DATO --to-due DATO (forfallsdato), --from-paid DATO --to-paid DATO
+      (betaltdato), --unpaid (betaltdato blank), --credit-notes only|none (bare eller ingen
+      kreditnotaer), --filter UTTRYKK (som for records list). REKKEFØLGE: fakturanr
+      (standard), kundeid, kundenavn, status, fakturadato, forfallsdato eller betaltdato.
+      Et filter som ikke kan brukes, eller et utvalg uten fakturaer («Det er ingen poster
+      tilgjenngelig for prosessering.»), gir melding og avslutningskode 1, og ingen fil.
+      tavlo report customers og tavlo report products kommer i en senere versjon.
+
   Valg for records:
       --archive    arbeid på arkivet: FAKTURA og FAKLINJE leser og skriver BAKTURA.TPS og
                    BAKLINJE.TPS.
@@ -314,6 +328,8 @@ int run(const std::vector<std::string>& args, CliAnswers& answers)
         return generate(rest);
     if (cmd == "archive")
         return archive(rest);
+    if (cmd == "report")
+        return report(rest);
     throw Failure{"Ukjent kommando: " + cmd + " (se tavlo --help)"};
 }
 

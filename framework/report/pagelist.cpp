@@ -1,6 +1,7 @@
 #include "framework/report/pagelist.h"
 
 #include <QFont>
+#include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -175,13 +176,17 @@ bool writePdf(const std::string& path, const PageList& pages, const std::string&
         pdf.setTitle(QString::fromStdString(title));
         pdf.setCreator(QStringLiteral("Tavlo"));
         pdf.setDocumentXmpMetadata(xmp(title, author));
-        auto sizeOf = [](const Page& pg) {
-            if (pg.width == kA4Width && pg.height == kA4Height)
-                return QPageSize(QPageSize::A4);
-            return QPageSize(QSizeF(pg.width / 1000.0, pg.height / 1000.0), QPageSize::Inch);
+        // A4 either way up is named A4, so that a printer given the file takes its own paper.
+        auto layoutOf = [](const Page& pg) {
+            const bool across = pg.width == kA4Height && pg.height == kA4Width;
+            const QPageSize size =
+                (pg.width == kA4Width && pg.height == kA4Height) || across
+                    ? QPageSize(QPageSize::A4)
+                    : QPageSize(QSizeF(pg.width / 1000.0, pg.height / 1000.0), QPageSize::Inch);
+            return QPageLayout(size, across ? QPageLayout::Landscape : QPageLayout::Portrait,
+                               QMarginsF(0, 0, 0, 0));
         };
-        pdf.setPageSize(sizeOf(pages.front()));
-        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setPageLayout(layoutOf(pages.front()));
         QPainter painter;
         if (!painter.begin(&pdf)) {
             error = "Kan ikke skrive " + path;
@@ -190,7 +195,7 @@ bool writePdf(const std::string& path, const PageList& pages, const std::string&
         }
         for (std::size_t i = 0; i < pages.size(); ++i) {
             if (i > 0) {
-                pdf.setPageSize(sizeOf(pages[i]));
+                pdf.setPageLayout(layoutOf(pages[i]));
                 pdf.newPage();
             }
             paint(painter, pages[i], 1000);

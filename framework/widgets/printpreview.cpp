@@ -171,6 +171,9 @@ bool PrintPreviewClass::print(bool ask)
     if (!printerName_.isEmpty())
         printer.setPrinterName(printerName_);
     printer.setFromTo(1, pageCount());
+    // A list laid out across the sheet prints across it.
+    if (!pages_.empty() && pages_.front().width > pages_.front().height)
+        printer.setPageOrientation(QPageLayout::Landscape);
     printer.setCopyCount(copies_);
     printer.setCollateCopies(true);
     if (paperSource_ > 0 && paperSource_ <= QPrinter::LastPaperSource)
@@ -182,6 +185,13 @@ bool PrintPreviewClass::print(bool ask)
             return false;
     }
     return printOn(printer);
+}
+
+bool printWithoutPreview(report::PageList pages)
+{
+    PrintPreviewClass unseen(std::move(pages), nullptr, {});
+    unseen.setAttribute(Qt::WA_DeleteOnClose, false);
+    return unseen.print(true);
 }
 
 bool PrintPreviewClass::printOn(QPrinter& printer)

@@ -81,4 +81,8 @@ class PrintPreviewClass : public QWidget {
     QScrollArea* scroll_;
 };
 
+// The pages straight to the printer chosen in the print dialog, for reports run without the
+// preview; false when the dialog was cancelled or the printer could not be written.
+bool printWithoutPreview(report::PageList pages);
+
 } // namespace tavlo

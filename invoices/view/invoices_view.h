@@ -26,6 +26,9 @@ void FAKTURAFORM(Context& ctx, int32_t kundeId,
 // "Skriv ut faktura": the marked invoices, or `fakturaId`, in the variant the parameters choose,
 // in the print preview; printed from there, they are marked printed.
 void VELGFAKTURARAPPORT(Context& ctx, int32_t fakturaId);
+// "Fakturarapport": the limits and order of the invoice list, which it runs into the print
+// preview as often as asked.
+void AVGRENSNINGERFAKTURARAPPORT(Context& ctx);
 // The printout in the documents given, for the register's print variants.
 void GIRO(Context& ctx, int32_t fakturaId, std::vector<UtskriftValg> valg);
 // "Kopier faktura/Lag kreditnota" for invoice `fakturaId`; `kreditnota` proposes the credit

@@ -702,6 +702,66 @@ TEST_F(cli, PrintInvoiceWritesOnePdfAPdfReaderReads)
     EXPECT_EQ(folderBytes(dir), before);
 }
 
+TEST_F(cli, ReportInvoicesWritesTheListWithTheLimitsAsOptions)
+{
+    if (std::system("command -v pdftotext >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    init();
+    insert("KUNDE", {"KUN:NAVN=Kari Nordmann"});
+    insert("FAKTURA",
+           {"FAK:KUNDEID=1", "FAK:KUNDENAVN=Kari Nordmann", "FAK:ADRESSE=Bryggen 1",
+            "FAK:POSTNR=5003", "FAK:POSTSTED=BERGEN", "FAK:FAKTURADATO=02.03.2026",
+            "FAK:SUMMVAGRUNNLAG=800", "FAK:SUM=800", "FAK:MVA=200", "FAK:TOTALSUM=1000"});
+    insert("FAKTURA", {"FAK:KUNDENAVN=Ola Hansen", "FAK:FAKTURADATO=05.03.2026",
+                       "FAK:BETALTDATO=20.03.2026", "FAK:SUMMVAGRUNNLAG=80", "FAK:SUM=80",
+                       "FAK:MVA=20", "FAK:TOTALSUM=-100", "FAK:KREDITNOTA=1"});
+    auto text = [&](const std::string& pdf) {
+        const std::string out = root + "/r.txt";
+        std::system(("pdftotext -layout '" + pdf + "' '" + out + "'").c_str());
+        return bytesOf(out);
+    };
+    const std::string pdf = root + "/rapport.pdf";
+    Outcome r = run({"report", "invoices", dir, "--pdf", pdf});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, pdf + "\n");
+    std::string txt = text(pdf);
+    for (const char* s : {"Fakturarapport", "Fakturanr", "Betalt dato", "Totalsum",
+                          "Kari Nordmann, Bryggen 1, 5003 BERGEN", "02.03.2026", "20.03.2026",
+                          "-80,00", "-20,00", "-100,00", "720,00", "180,00", "900,00",
+                          "Antall poster:", "Dataavgrensninger:", "En Tavlo rapport", "Side 1"})
+        EXPECT_NE(txt.find(s), std::string::npos) << s << "\n" << txt;
+    EXPECT_EQ(txt.find("Utvalg"), std::string::npos);
+
+    r = run({"report", "invoices", dir, "--customer", "1", "--from-date", "01.03.2026", "--sort",
+             "kundenavn", "--pdf", pdf});
+    ASSERT_EQ(r.status, 0) << r.err;
+    txt = text(pdf);
+    for (const char* s : {"(Utvalg - Se dataavgrensninger)", "Kundenr = 1 - Kari Nordmann",
+                          "Fakturadato >= 01.03.2026"})
+        EXPECT_NE(txt.find(s), std::string::npos) << s << "\n" << txt;
+    EXPECT_EQ(txt.find("Ola Hansen"), std::string::npos);
+
+    // Nothing is written when the limits take nothing or cannot be used.
+    const std::string none = root + "/ingen.pdf";
+    EXPECT_TRUE(failsWithOneLine(
+        run({"report", "invoices", dir, "--unpaid", "--credit-notes", "only", "--pdf", none}),
+        "Det er ingen poster tilgjenngelig for prosessering."));
+    EXPECT_TRUE(
+        failsWithOneLine(run({"report", "invoices", dir, "--filter", "FAK:Sum >", "--pdf", none}),
+                         "Filteret inneholder feil og kan ikke brukes: (1) AND (FAK:Sum >)"));
+    EXPECT_TRUE(failsWithOneLine(
+        run({"report", "invoices", dir, "--from-paid", "31.02.2026", "--pdf", none}),
+        "Ugyldig dato til --from-paid"));
+    EXPECT_TRUE(failsWithOneLine(run({"report", "invoices", dir, "--sort", "beløp", "--pdf", none}),
+                                 "Ugyldig sortering"));
+    EXPECT_TRUE(failsWithOneLine(run({"report", "invoices", dir, "--customer", "7", "--pdf", none}),
+                                 "Kunde nr 7 finnes ikke"));
+    EXPECT_TRUE(failsWithOneLine(run({"report", "invoices", dir}), "--pdf"));
+    EXPECT_TRUE(failsWithOneLine(run({"report", "customers", dir, "--pdf", none}),
+                                 "kommer i en senere versjon"));
+    EXPECT_FALSE(fs::exists(none));
+}
+
 TEST_F(cli, AProjectLineTakesNoIdLongerThanItHolds)
 {
     init();

@@ -1,0 +1,277 @@
+#include "invoices/print/fakturarapport.h"
+
+#include "data/context.h"
+#include "data/lookups.h"
+#include "framework/errorclass.h"
+#include "framework/filemanager.h"
+#include "framework/filterexpr.h"
+#include "framework/picture.h"
+#include "framework/softassert.h"
+#include "framework/text.h"
+#include "framework/viewmanager.h"
+#include "invoices/kopierfaktura.h"
+
+namespace tavlo {
+
+using report::Align;
+
+namespace {
+
+constexpr const char* kBelop = "@n-14.`2";
+constexpr const char* kDato = "@d06.B";
+
+struct Sortering {
+    const char* felt;
+    KeyRef key;
+};
+// Each order walks a key that begins with its field.
+const Sortering kSorteringer[] = {
+    {"FAK:FakturaId", FAK::KeyFakturaId},
+    {"FAK:KundeId", FAK::KeyKundeId_FakturaDato},
+    {"FAK:KundeNavn", FAK::KeyKundeNavn_FakturaDato},
+    {"FAK:FakturaStatus", FAK::KeyFakturaStatus_FakturaDato},
+    {"FAK:FakturaDato", FAK::KeyFakturaDato},
+    {"FAK:ForfallsDato", FAK::KeyForfallsdato},
+    {"FAK:BetaltDato", FAK::KeyBetaltDato},
+};
+
+KeyRef nokkel(const std::string& felt)
+{
+    for (const Sortering& s : kSorteringer)
+        if (felt == s.felt)
+            return s.key;
+    TAVLO_ASSERT(false && "unknown sort order");
+    return FAK::KeyFakturaId;
+}
+
+std::string dato(int32_t d)
+{
+    return picture::formatDate(kDato, d);
+}
+
+std::string belop(const Decimal& d)
+{
+    return std::string(text::trim(picture::format(kBelop, d)));
+}
+
+// Across an A4 sheet: the amounts take the widest credit note, the customer what is left.
+std::vector<report::Column> kolonner()
+{
+    return {
+        {"Fakturanr", 700, Align::Right},    {"Fakturadato", 850, Align::Left},
+        {"Kundenr", 650, Align::Right},      {"Kunde", 2950, Align::Left},
+        {"Forfallsdato", 850, Align::Left},  {"Betalt dato", 850, Align::Left},
+        {"MVA grunnlag", 950, Align::Right}, {"Beløp", 950, Align::Right},
+        {"MVA", 950, Align::Right},          {"Totalsum", 950, Align::Right},
+    };
+}
+
+// LOC:KUNDEFORMAT: the name, the address line, the postal code and the place, each when there.
+std::string kundeformat(const Record& fak)
+{
+    std::string s(text::rtrim(fak.get(FAK::KUNDENAVN)));
+    const std::string_view adresse = text::trim(fak.get(FAK::ADRESSE));
+    if (!adresse.empty())
+        s += ", " + std::string(adresse);
+    if (fak.get(FAK::POSTNR) != 0)
+        s += ", " + picture::format("@n04", static_cast<int64_t>(fak.get(FAK::POSTNR)));
+    const std::string_view sted = text::trim(fak.get(FAK::POSTSTED));
+    if (!sted.empty())
+        s += " " + std::string(sted);
+    return s;
+}
+
+} // namespace
+
+const char* sorteringsfelt(int32_t sortering)
+{
+    if (sortering < 1 || sortering > 7)
+        sortering = 1;
+    return kSorteringer[sortering - 1].felt;
+}
+
+Rapportutvalg byggUtvalg(const Fakturaavgrensning& a)
+{
+    Rapportutvalg u;
+    u.sortering = sorteringsfelt(a.sortering);
+    u.filter = "(1)";
+    auto grense = [&u](const std::string& linje, const std::string& ledd) {
+        u.beskrivelse += linje + "\r\n";
+        u.filter += ledd;
+    };
+    const std::string navn(text::trim(a.kundeNavn));
+    if (a.kundeId != 0)
+        grense("Kundenr = " + std::to_string(a.kundeId) + " - " + navn,
+               " AND (FAK:KundeId = " + std::to_string(a.kundeId) + ")");
+    else if (!navn.empty())
+        // Quoted, so that a name like O'Neil is searched for and does not break the filter.
+        grense("Kundenavn inneholder '" + navn + "'",
+               " AND INSTRING('" + quotedConstant(navn) + "',FAK:KundeNavn,1,1)");
+    if (a.fakturaStatus != 0)
+        grense("Fakturastatus = " + std::string(text::trim(a.statusTekst)),
+               " AND (FAK:FakturaStatus = " + std::to_string(a.fakturaStatus) + ")");
+    const struct {
+        int32_t d;
+        const char* tekst;
+        const char* felt;
+        const char* op;
+    } datoer[] = {
+        {a.fraFakturaDato, "Fakturadato", "FAK:FakturaDato", ">="},
+        {a.tilFakturaDato, "Fakturadato", "FAK:FakturaDato", "<="},
+        {a.fraForfallsDato, "Forfallsdato", "FAK:ForfallsDato", ">="},
+        {a.tilForfallsDato, "Forfallsdato", "FAK:ForfallsDato", "<="},
+        {a.fraBetaltDato, "Betaltdato", "FAK:BetaltDato", ">="},
+        {a.tilBetaltDato, "Betaltdato", "FAK:BetaltDato", "<="},
+    };
+    for (const auto& d : datoer)
+        if (d.d != 0)
+            grense(std::string(d.tekst) + " " + d.op + " " + dato(d.d),
+                   std::string(" AND (") + d.felt + " " + d.op + " " + std::to_string(d.d) + ")");
+    if (a.betaltBlank)
+        grense("Betaltdato = Blank", " AND (NOT FAK:BetaltDato)");
+    if (a.kreditnota == 1)
+        grense("Bare kreditnotaer", " AND (FAK:KreditNota)");
+    else if (a.kreditnota == 2)
+        grense("Ingen kreditnotaer", " AND (NOT FAK:KreditNota)");
+    const std::string fritt(text::trim(a.filterstreng));
+    if (!fritt.empty())
+        grense("Filterstreng: " + fritt, " AND (" + fritt + ")");
+    return u;
+}
+
+void slaOppTekster(Context& ctx, Fakturaavgrensning& a)
+{
+    if (a.kundeId != 0)
+        VISKUNA(ctx, a.kundeId, a.kundeNavn);
+    a.statusTekst = a.fakturaStatus != 0 ? fakturastatusTekst(ctx, a.fakturaStatus) : "";
+}
+
+bool filterKanBrukes(Context& ctx, const Rapportutvalg& u, const Fakturaavgrensning& a)
+{
+    const Record& fak = ctx.rec(Tbl::FAKTURA);
+    auto brukes = [&fak](std::string_view f) {
+        const FilterExpr expr = FilterExpr::parse(f, table(Tbl::FAKTURA));
+        return expr.ok() && expr.evaluate(fak).has_value();
+    };
+    const std::string_view fritt = text::trim(a.filterstreng);
+    if ((!fritt.empty() && !brukes(fritt)) || !brukes(u.filter)) {
+        say(ctx, "Filteret inneholder feil og kan ikke brukes:|" + u.filter, "Feil",
+            Icon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+Fakturarapport::Fakturarapport(Context& ctx, std::string sortering, std::string filter,
+                               std::string beskrivelse)
+    : ctx_(ctx), sortering_(std::move(sortering)), filter_(std::move(filter)),
+      beskrivelse_(std::move(beskrivelse)),
+      liste_("Fakturarapport", beskrivelse_.empty() ? "" : "(Utvalg - Se dataavgrensninger)",
+             kolonner())
+{
+}
+
+Fakturarapport::~Fakturarapport()
+{
+    if (view_) {
+        view_->file().setWalkMemos(true);
+        view_->CLOSE();
+    }
+}
+
+bool Fakturarapport::open()
+{
+    view_ = std::make_unique<ViewManager>();
+    view_->INIT(ctx_, Tbl::FAKTURA);
+    view_->ADDSORTORDER(nokkel(sortering_));
+    view_->SETFILTER(filter_);
+    if (view_->APPLYFILTER() != LEVEL_BENIGN || view_->OPEN() != LEVEL_BENIGN) {
+        view_->CLOSE();
+        view_.reset();
+        return false;
+    }
+    view_->file().setWalkMemos(false); // the list shows no memo
+    return true;
+}
+
+ProcessClass::Record Fakturarapport::next()
+{
+    if (!view_)
+        return ProcessClass::Record::End;
+    const int level = view_->NEXT();
+    if (level != LEVEL_BENIGN)
+        // The end, or a read that failed (said by the view): the run ends either way.
+        return view_->file().GETEOF() ? ProcessClass::Record::End : ProcessClass::Record::Stop;
+    const Record& fak = view_->file().rec();
+    ++antall_;
+    Decimal grunnlag = fak.get(FAK::SUMMVAGRUNNLAG), sum = fak.get(FAK::SUM),
+            mva = fak.get(FAK::MVA);
+    const Decimal totalsum = fak.get(FAK::TOTALSUM);
+    // A credit note keeps its total negative already; its other amounts print negative too.
+    if (fak.get(FAK::KREDITNOTA) != 0) {
+        grunnlag = -grunnlag;
+        sum = -sum;
+        mva = -mva;
+    }
+    grunnlag_ += grunnlag;
+    sum_ += sum;
+    mva_ += mva;
+    totalsum_ += totalsum;
+    liste_.row({
+        std::to_string(fak.get(FAK::FAKTURAID)),
+        dato(fak.get(FAK::FAKTURADATO)),
+        fak.get(FAK::KUNDEID) != 0 ? std::to_string(fak.get(FAK::KUNDEID)) : std::string(),
+        kundeformat(fak),
+        dato(fak.get(FAK::FORFALLSDATO)),
+        dato(fak.get(FAK::BETALTDATO)),
+        belop(grunnlag),
+        belop(sum),
+        belop(mva),
+        belop(totalsum),
+    });
+    return ProcessClass::Record::Taken;
+}
+
+int Fakturarapport::percent() const
+{
+    // The file opens with the first read; the count is taken once it is there.
+    if (totalt_ < 0 && view_ && view_->file().file()) {
+        StoreError err;
+        totalt_ = view_->file().file()->count(err);
+    }
+    if (totalt_ <= 0)
+        return 0;
+    return static_cast<int>(std::min<int64_t>(100, antall_ * 100 / totalt_));
+}
+
+report::PageList Fakturarapport::pages()
+{
+    if (antall_ == 0) {
+        ctx_.errors().THROW(ctx_.errorState(), MSG_NO_RECORDS);
+        return {};
+    }
+    liste_.totals("Sum:", {"", "", "", "", "", "", belop(grunnlag_), belop(sum_), belop(mva_),
+                           belop(totalsum_)});
+    liste_.closing("Antall poster:", std::to_string(antall_));
+    liste_.closing("Dataavgrensninger:", beskrivelse_);
+    return liste_.take();
+}
+
+report::PageList FAKTURARAPPORT(Context& ctx, const std::string& sortering,
+                                const std::string& filter, const std::string& beskrivelse)
+{
+    ProcedureScope scope(ctx, "FAKTURARAPPORT");
+    Fakturarapport rapport(ctx, sortering, filter, beskrivelse);
+    if (!rapport.open())
+        return {};
+    for (;;) {
+        const ProcessClass::Record r = rapport.next();
+        if (r == ProcessClass::Record::Stop)
+            return {}; // the failed read has been said
+        if (r == ProcessClass::Record::End)
+            break;
+    }
+    return rapport.pages();
+}
+
+} // namespace tavlo

@@ -1,0 +1,309 @@
+// "Fakturarapport": the limits and the order of the invoice list, then the list in the print
+// preview (or on the printer when the preview is turned off). The window stays for another run.
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <memory>
+#include <optional>
+
+#include "data/context.h"
+#include "data/filterproc.h"
+#include "data/globals.h"
+#include "data/lookups.h"
+#include "data/slots.h"
+#include "framework/errorclass.h"
+#include "framework/picture.h"
+#include "framework/widgets/contextwindows.h"
+#include "framework/widgets/formfields.h"
+#include "framework/widgets/hentdato.h"
+#include "framework/widgets/lookupkeys.h"
+#include "framework/widgets/printpreview.h"
+#include "framework/widgets/reportprogress.h"
+#include "framework/windowmanager.h"
+#include "invoices/kopierfaktura.h"
+#include "invoices/print/fakturarapport.h"
+#include "invoices/tlfa.h"
+#include "invoices/view/dialog.h"
+#include "invoices/view/invoices_view.h"
+
+namespace tavlo::desktop {
+
+namespace {
+
+constexpr const char* kDato = "@d06.B";
+
+// A date field: the calendar on its lookup key, the date shown again once it is left. What
+// cannot be read as a date is said and stays in the field to be mended.
+QLineEdit* datofelt(QWidget* w, const char* name)
+{
+    QLineEdit* e = numberEntry(w, name, 10);
+    auto vis = [e](int32_t d) {
+        e->setText(QString::fromStdString(picture::formatDate(kDato, d)));
+    };
+    QObject::connect(e, &QLineEdit::editingFinished, e, [e, vis] {
+        if (const auto d = picture::parseDate(kDato, e->text().trimmed().toStdString()))
+            vis(*d);
+    });
+    installLookup(e, [e, vis] {
+        const auto d = picture::parseDate(kDato, e->text().trimmed().toStdString());
+        vis(HENTDATO(d.value_or(0)));
+    });
+    return e;
+}
+
+// The number in a field; blank is 0. nullopt, after the message, when it is no number.
+std::optional<int32_t> tall(Context& ctx, QLineEdit* e, const char* hva)
+{
+    const QString s = e->text().trimmed();
+    if (s.isEmpty())
+        return 0;
+    bool ok = false;
+    const int n = s.toInt(&ok);
+    if (!ok || n < 0) {
+        say(ctx, std::string("Ugyldig ") + hva + ": " + s.toStdString(), "Feil", Icon::Exclamation);
+        e->setFocus();
+        return std::nullopt;
+    }
+    return n;
+}
+
+std::optional<int32_t> dato(Context& ctx, QLineEdit* e)
+{
+    const std::string s = e->text().trimmed().toStdString();
+    if (s.empty())
+        return 0;
+    if (const auto d = picture::parseDate(kDato, s))
+        return *d;
+    say(ctx, "Ugyldig dato: " + s + " (skriv 31.12.2026)", "Feil", Icon::Exclamation);
+    e->setFocus();
+    return std::nullopt;
+}
+
+// FAKTURARAPPORT behind its progress window; `ended` hears when the run is over either way.
+void kjorRapport(Context& ctx, const Rapportutvalg& u, std::function<void()> ended)
+{
+    auto rapport = std::make_shared<Fakturarapport>(ctx, u.sortering, u.filter, u.beskrivelse);
+    if (!rapport->open()) {
+        ended();
+        return;
+    }
+    Context* c = &ctx;
+    ReportRun run;
+    run.text = QStringLiteral("Fakturarapport");
+    run.next = [rapport] { return rapport->next(); };
+    run.percent = [rapport] { return rapport->percent(); };
+    run.done = [c, rapport, ended](bool completed, int64_t) {
+        report::PageList pages;
+        if (completed)
+            pages = rapport->pages(); // "Ingen poster" when there is none
+        ended();
+        if (pages.empty())
+            return; // cancelled or nothing to print: nothing prints
+        if (GLO::PREVIEW == 0) {
+            printWithoutPreview(std::move(pages));
+            return;
+        }
+        auto* w = new PrintPreviewClass(std::move(pages), &TLFA::settings(), {});
+        contextwindows::show(*c, w);
+        w->setWindowState(w->windowState() | Qt::WindowMaximized);
+    };
+    runReport(ctx, std::move(run));
+}
+
+} // namespace
+
+void AVGRENSNINGERFAKTURARAPPORT(Context& ctx)
+{
+    auto* w = new Dialog({});
+    w->setObjectName(QStringLiteral("AVGRENSNINGERFAKTURARAPPORT"));
+    w->setWindowTitle(QStringLiteral("Fakturarapport"));
+    Context* c = &ctx;
+    auto* layout = new QVBoxLayout(w);
+
+    auto* avgrensninger = new QGroupBox(QStringLiteral("Avgrensninger"), w);
+    auto* form = new QFormLayout(avgrensninger);
+    layout->addWidget(avgrensninger);
+
+    // The customer: a number, whose name is shown beside it, or a part of names.
+    QLineEdit* kundeId = numberEntry(w, "kundeid", 9);
+    QLineEdit* kundeNavn = entry(w, "kundenavn", 30, static_cast<int>(kKundeNavnLengde));
+    auto visKunde = [c, kundeId, kundeNavn](int32_t id) {
+        kundeId->setText(id ? QString::number(id) : QString());
+        if (id == 0)
+            return; // the name stays: it may be a part of names typed there
+        std::string navn;
+        VISKUNA(*c, id, navn);
+        kundeNavn->setText(QString::fromStdString(navn));
+    };
+    QObject::connect(kundeId, &QLineEdit::editingFinished, w, [kundeId, visKunde] {
+        bool ok = false;
+        const int id = kundeId->text().trimmed().toInt(&ok);
+        if (ok)
+            visKunde(id);
+    });
+    installLookup(kundeId, [c, w, visKunde] {
+        QPointer<QWidget> alive(w);
+        procedures::KUNDEKARTOTEK(*c, [c, alive, visKunde](int response) {
+            if (alive && response == RequestCompleted)
+                visKunde(c->rec(Tbl::KUNDE).get(KUN::KUNDEID));
+        });
+    });
+    auto* kundeRad = new QHBoxLayout;
+    kundeRad->addWidget(kundeId);
+    kundeRad->addWidget(kundeNavn, 1);
+    addRow(form, "&Kunde", kundeId, kundeRad);
+
+    QLineEdit* status = numberEntry(w, "fakturastatus", 6);
+    auto* statusTekst = new QLabel(w);
+    statusTekst->setObjectName(QStringLiteral("fakturastatustekst"));
+    auto visStatus = [c, status, statusTekst](int32_t s) {
+        status->setText(s ? QString::number(s) : QString());
+        statusTekst->setText(QString::fromStdString(s ? fakturastatusTekst(*c, s) : ""));
+    };
+    QObject::connect(status, &QLineEdit::editingFinished, w, [status, visStatus] {
+        bool ok = false;
+        const int s = status->text().trimmed().toInt(&ok);
+        if (ok)
+            visStatus(s);
+    });
+    installLookup(status, [c, status, visStatus] {
+        visStatus(HENTKODA(*c, 105, status->text().trimmed().toInt()));
+    });
+    auto* statusRad = new QHBoxLayout;
+    statusRad->addWidget(status);
+    statusRad->addWidget(statusTekst, 1);
+    addRow(form, "&Fakturastatus:", status, statusRad);
+
+    // The three date ranges, "F.o.m." and "T.o.m." each.
+    auto periode = [w, form](const char* label, const char* navn, QCheckBox* ekstra = nullptr) {
+        const std::string fra = std::string("fra") + navn, til = std::string("til") + navn;
+        QLineEdit* f = datofelt(w, fra.c_str());
+        QLineEdit* t = datofelt(w, til.c_str());
+        auto* rad = new QHBoxLayout;
+        rad->addWidget(new QLabel(QStringLiteral("F.o.m."), w));
+        rad->addWidget(f);
+        rad->addWidget(new QLabel(QStringLiteral("T.o.m."), w));
+        rad->addWidget(t);
+        if (ekstra)
+            rad->addWidget(ekstra);
+        rad->addStretch(1);
+        addRow(form, label, f, rad);
+        return std::pair{f, t};
+    };
+    const auto faktura = periode("Faktura&dato:", "fakturadato");
+    const auto forfall = periode("&Forfallsdato:", "forfallsdato");
+    auto* blank = new QCheckBox(QStringLiteral(" &Blank"), w);
+    blank->setObjectName(QStringLiteral("betaltblank"));
+    const auto betalt = periode("&Betaltdato:", "betaltdato", blank);
+
+    QLineEdit* filter = entry(w, "filter", 40, 1023);
+    installLookup(filter, [c, filter] {
+        std::string uttrykk = filter->text().toStdString(), beskrivelse;
+        if (HENTFILTER(*c, 3, uttrykk, beskrivelse) != 0)
+            filter->setText(QString::fromStdString(uttrykk));
+    });
+    addRow(form, "&Filter:", filter);
+
+    auto* valg = new QHBoxLayout;
+    layout->addLayout(valg);
+    auto* kreditBoks = new QGroupBox(QStringLiteral("Kreditnota"), w);
+    auto* kreditLayout = new QVBoxLayout(kreditBoks);
+    auto* kredit = new QButtonGroup(w);
+    const std::pair<const char*, const char*> kreditValg[] = {
+        {" &Bare kreditnotaer", "barekreditnotaer"}, {" &Ingen kreditnotaer", "ingenkreditnotaer"}};
+    for (int i = 0; i < 2; ++i) {
+        auto* r = new QRadioButton(QString::fromUtf8(kreditValg[i].first), kreditBoks);
+        r->setObjectName(QString::fromLatin1(kreditValg[i].second));
+        kredit->addButton(r, i + 1);
+        kreditLayout->addWidget(r);
+    }
+    auto* fjern = new QPushButton(QStringLiteral("Alle fakturaer"), kreditBoks);
+    fjern->setObjectName(QStringLiteral("fjernkreditnota"));
+    kreditLayout->addWidget(fjern);
+    kreditLayout->addStretch(1);
+    QObject::connect(fjern, &QPushButton::clicked, w, [kredit] {
+        // An exclusive group keeps one button checked; let go of it for a moment.
+        kredit->setExclusive(false);
+        for (QAbstractButton* b : kredit->buttons())
+            b->setChecked(false);
+        kredit->setExclusive(true);
+    });
+    valg->addWidget(kreditBoks);
+
+    auto* sortBoks = new QGroupBox(QStringLiteral("Sortering"), w);
+    auto* sortLayout = new QVBoxLayout(sortBoks);
+    auto* sortering = new QButtonGroup(w);
+    const char* const sorteringer[] = {" &Fakturanr",     " &KundeId",     " Kunde&navn",
+                                       " Faktura&status", " Faktura&dato", " F&orfallsdato",
+                                       " &Betaltdato"};
+    for (int i = 0; i < 7; ++i) {
+        auto* r = new QRadioButton(QString::fromUtf8(sorteringer[i]), sortBoks);
+        r->setObjectName(QStringLiteral("sortering%1").arg(i + 1));
+        sortering->addButton(r, i + 1);
+        sortLayout->addWidget(r);
+    }
+    sortering->button(1)->setChecked(true);
+    valg->addWidget(sortBoks, 1);
+
+    auto* knapper = new QHBoxLayout;
+    knapper->addStretch(1);
+    QPushButton* skrivUt = addButton(w, knapper, "Skriv ut", "PRINTBUTTON");
+    skrivUt->setDefault(true);
+    QPushButton* avbryt = addButton(w, knapper, "Avbryt", "avbryt");
+    layout->addLayout(knapper);
+    QObject::connect(avbryt, &QPushButton::clicked, w, &QWidget::close);
+
+    QObject::connect(skrivUt, &QPushButton::clicked, w, [=] {
+        if (w->busy)
+            return;
+        Fakturaavgrensning a;
+        const auto id = tall(*c, kundeId, "kundenr");
+        const auto st = id ? tall(*c, status, "fakturastatus") : std::nullopt;
+        if (!id || !st)
+            return;
+        a.kundeId = *id;
+        a.kundeNavn = kundeNavn->text().toStdString();
+        a.fakturaStatus = *st;
+        const std::pair<QLineEdit*, int32_t*> datoer[] = {
+            {faktura.first, &a.fraFakturaDato},  {faktura.second, &a.tilFakturaDato},
+            {forfall.first, &a.fraForfallsDato}, {forfall.second, &a.tilForfallsDato},
+            {betalt.first, &a.fraBetaltDato},    {betalt.second, &a.tilBetaltDato}};
+        for (const auto& [e, d] : datoer) {
+            const auto v = dato(*c, e);
+            if (!v)
+                return;
+            *d = *v;
+        }
+        a.betaltBlank = blank->isChecked();
+        a.kreditnota = std::max(0, kredit->checkedId());
+        a.filterstreng = filter->text().toStdString();
+        a.sortering = sortering->checkedId();
+        slaOppTekster(*c, a);
+        visKunde(a.kundeId);
+        visStatus(a.fakturaStatus);
+        const Rapportutvalg u = byggUtvalg(a);
+        if (!filterKanBrukes(*c, u, a))
+            return;
+        // One run at a time; the window waits for it and stays for the next.
+        w->busy = true;
+        skrivUt->setEnabled(false);
+        QPointer<QPushButton> knapp(skrivUt);
+        kjorRapport(*c, u, [w, knapp] {
+            if (!knapp)
+                return;
+            w->busy = false;
+            knapp->setEnabled(true);
+        });
+    });
+
+    contextwindows::show(ctx, w);
+}
+
+} // namespace tavlo::desktop

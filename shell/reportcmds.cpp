@@ -1,0 +1,156 @@
+// tavlo report: the printed lists written to PDF, with the limits of their windows as options.
+// The invoice list is here; the customer and product lists come later.
+#include <QGuiApplication>
+
+#include <iostream>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "data/context.h"
+#include "data/datafolder.h"
+#include "data/globals.h"
+#include "data/lookups.h"
+#include "framework/date.h"
+#include "framework/filemanager.h"
+#include "framework/report/pagelist.h"
+#include "invoices/dokumentform.h"
+#include "invoices/print/fakturarapport.h"
+#include "shell/cli.h"
+
+namespace tavlo::cli {
+
+namespace {
+
+const char* const kInvoiceUsage =
+    "Bruk: tavlo report invoices MAPPE [--customer N | --name TEKST] [--status N] "
+    "[--from-date DATO] [--to-date DATO] [--from-due DATO] [--to-due DATO] [--from-paid DATO] "
+    "[--to-paid DATO] [--unpaid] [--credit-notes only|none] [--filter UTTRYKK] "
+    "[--sort fakturanr|kundeid|kundenavn|status|fakturadato|forfallsdato|betaltdato] --pdf FIL";
+
+int32_t dateOrFail(const std::string& option, const std::string& value)
+{
+    const std::optional<int32_t> d = date::parse(value);
+    if (!d)
+        throw Failure{"Ugyldig dato til " + option + ": «" + shortened(value) +
+                      "» (skriv 31.12.2026)"};
+    return *d;
+}
+
+// The pages as a PDF; fonts and the PDF writer want a Gui application, never shown. The pages
+// are laid out without one, so a run that prints nothing starts none.
+void writeReport(const report::PageList& pages, const std::string& pdf, const std::string& title,
+                 const std::string& author)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char program[] = "tavlo";
+    char* argv[] = {program, nullptr};
+    QGuiApplication app(argc, argv);
+    std::string message;
+    if (!report::writePdf(pdf, pages, title, author, message))
+        throw Failure{message};
+    std::cout << pdf << '\n';
+}
+
+int invoiceReport(const std::vector<std::string>& args)
+{
+    static const std::map<std::string, int32_t> sorts{
+        {"fakturanr", 1},   {"kundeid", 2},      {"kundenavn", 3}, {"status", 4},
+        {"fakturadato", 5}, {"forfallsdato", 6}, {"betaltdato", 7}};
+    Fakturaavgrensning a;
+    std::vector<std::string> positional;
+    std::string pdf;
+    std::optional<std::string> name;
+    const std::map<std::string, int32_t*> dates{
+        {"--from-date", &a.fraFakturaDato}, {"--to-date", &a.tilFakturaDato},
+        {"--from-due", &a.fraForfallsDato}, {"--to-due", &a.tilForfallsDato},
+        {"--from-paid", &a.fraBetaltDato},  {"--to-paid", &a.tilBetaltDato}};
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& o = args[i];
+        const bool value = i + 1 < args.size();
+        if (o == "--pdf" && value)
+            pdf = args[++i];
+        else if (o == "--customer" && value)
+            a.kundeId = boundOrFail(o, args[++i]);
+        else if (o == "--name" && value)
+            name = args[++i];
+        else if (o == "--status" && value)
+            a.fakturaStatus = boundOrFail(o, args[++i]);
+        else if (dates.count(o) && value)
+            *dates.at(o) = dateOrFail(o, args[++i]);
+        else if (o == "--unpaid")
+            a.betaltBlank = true;
+        else if (o == "--credit-notes" && value) {
+            const std::string v = args[++i];
+            if (v != "only" && v != "none")
+                throw Failure{"Ugyldig verdi til --credit-notes: «" + shortened(v) +
+                              "» (only eller none)"};
+            a.kreditnota = v == "only" ? 1 : 2;
+        } else if (o == "--filter" && value)
+            a.filterstreng = args[++i];
+        else if (o == "--sort" && value) {
+            const auto s = sorts.find(args[++i]);
+            if (s == sorts.end())
+                throw Failure{"Ugyldig sortering: «" + shortened(args[i]) +
+                              "» (fakturanr, kundeid, kundenavn, status, fakturadato, "
+                              "forfallsdato eller betaltdato)"};
+            a.sortering = s->second;
+        } else if (o.rfind("--", 0) == 0)
+            throw Failure{"Ukjent valg: " + o + " (se tavlo --help)"};
+        else
+            positional.push_back(o);
+    }
+    if (positional.size() != 1 || pdf.empty())
+        throw Failure{kInvoiceUsage};
+    if (name && a.kundeId != 0)
+        throw Failure{"Oppgi enten --customer eller --name"};
+    if (name) {
+        if (text::length(*name) > kKundeNavnLengde)
+            throw Failure{"For langt navn til --name: høyst " + std::to_string(kKundeNavnLengde) +
+                          " tegn"};
+        a.kundeNavn = *name;
+    }
+    if (a.kundeId < 0 || a.fakturaStatus < 0)
+        throw Failure{kInvoiceUsage};
+    std::string message;
+    if (!isDataFolder(positional[0], message))
+        throw Failure{message};
+    setDataFolder(positional[0]);
+
+    Context ctx;
+    if (a.kundeId != 0 && !SETKUNA(ctx, a.kundeId))
+        throw Failure{"Kunde nr " + std::to_string(a.kundeId) + " finnes ikke"};
+    if (a.fakturaStatus != 0 && !SETKODA(ctx, 105, a.fakturaStatus))
+        throw Failure{"Fakturastatus " + std::to_string(a.fakturaStatus) + " finnes ikke"};
+    slaOppTekster(ctx, a);
+    const Rapportutvalg u = byggUtvalg(a);
+    if (!filterKanBrukes(ctx, u, a))
+        return 1; // said
+
+    const report::PageList pages = FAKTURARAPPORT(ctx, u.sortering, u.filter, u.beskrivelse);
+    if (pages.empty())
+        return 1; // "Ingen poster", or what stopped the run, has been said
+    // The company is the list's author when its parameters can be read.
+    Record par(table(Tbl::PARAM));
+    const std::string author = lesParametre(ctx, par) ? par.get(PAR::NAVN) : std::string();
+    writeReport(pages, pdf, "Fakturarapport", author);
+    return 0;
+}
+
+} // namespace
+
+int report(const std::vector<std::string>& args)
+{
+    const std::string which = args.empty() ? std::string() : args.front();
+    const std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
+    if (which == "invoices")
+        return invoiceReport(rest);
+    if (which == "customers" || which == "products")
+        throw Failure{"tavlo report " + which + " kommer i en senere versjon av Tavlo"};
+    throw Failure{"Bruk: tavlo report invoices|customers|products MAPPE ... --pdf FIL"};
+}
+
+} // namespace tavlo::cli
