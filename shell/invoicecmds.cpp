@@ -218,6 +218,32 @@ std::vector<int32_t> filtered(Context& ctx, const std::string& filter)
     return ids;
 }
 
+// The invoices a command acts on: those --ids names (each must be there) or --filter takes.
+struct Utvalg {
+    std::optional<std::string> ids, filter;
+    std::vector<int32_t> wanted;
+
+    // Before anything is opened: the numbers read, the filter parsed.
+    void check()
+    {
+        if (ids)
+            wanted = idList(*ids);
+        else if (filter && !text::trim(*filter).empty()) {
+            FilterExpr f = FilterExpr::parse(*filter, table(Tbl::FAKTURA));
+            if (!f.ok())
+                throw Failure{"Filteret kan ikke brukes: " + f.error()};
+        }
+    }
+    // False when the invoices cannot be read at all (the record store has said why).
+    bool read(Context& ctx)
+    {
+        if (ids)
+            return requireInvoices(ctx, wanted);
+        wanted = filtered(ctx, *filter);
+        return true;
+    }
+};
+
 } // namespace
 
 // tavlo invoices set-status | set-paid: the register's batch updates on the invoices named by
@@ -232,7 +258,9 @@ int invoices(const std::vector<std::string>& args)
         throw Failure{usage};
     const bool status = args[0] == "set-status";
     std::vector<std::string> positional;
-    std::optional<std::string> ids, filter, paid;
+    Utvalg utvalg;
+    auto& [ids, filter, wanted] = utvalg;
+    std::optional<std::string> paid;
     bool redate = false, dueDate = false, overwrite = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -267,14 +295,7 @@ int invoices(const std::vector<std::string>& args)
         if (!betalt)
             throw Failure{"Ugyldig dato til --date: «" + shortened(*paid) + "» (skriv 31.12.2026)"};
     }
-    std::vector<int32_t> wanted;
-    if (ids)
-        wanted = idList(*ids);
-    else if (!text::trim(*filter).empty()) {
-        FilterExpr f = FilterExpr::parse(*filter, table(Tbl::FAKTURA));
-        if (!f.ok())
-            throw Failure{"Filteret kan ikke brukes: " + f.error()};
-    }
+    utvalg.check();
     std::string message;
     if (!isDataFolder(positional[0], message))
         throw Failure{message};
@@ -283,12 +304,8 @@ int invoices(const std::vector<std::string>& args)
     BatchAnswers answers(overwrite);
     ErrorClass errors(&answers);
     Context ctx(&errors);
-    if (ids) {
-        if (!requireInvoices(ctx, wanted))
-            return 1; // the record store has said why
-    } else {
-        wanted = filtered(ctx, *filter);
-    }
+    if (!utvalg.read(ctx))
+        return 1; // the record store has said why
     if (status && !SETKODA(ctx, 105, nyStatus))
         throw Failure{"Fakturastatus " + std::to_string(nyStatus) + " finnes ikke"};
     if (wanted.empty()) {
@@ -324,7 +341,9 @@ int archive(const std::vector<std::string>& args)
     const std::string usage = "Bruk: tavlo archive MAPPE (--ids N,... | --filter UTTRYKK)\n"
                               "       tavlo archive MAPPE --restore [--from DATO] [--to DATO]";
     std::vector<std::string> positional;
-    std::optional<std::string> ids, filter, from, to;
+    Utvalg utvalg;
+    auto& [ids, filter, wanted] = utvalg;
+    std::optional<std::string> from, to;
     bool restore = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -362,14 +381,7 @@ int archive(const std::vector<std::string>& args)
         return *d;
     };
     const int32_t fra = dato(from, "--from"), til = dato(to, "--to");
-    std::vector<int32_t> wanted;
-    if (ids)
-        wanted = idList(*ids);
-    else if (filter && !text::trim(*filter).empty()) {
-        FilterExpr f = FilterExpr::parse(*filter, table(Tbl::FAKTURA));
-        if (!f.ok())
-            throw Failure{"Filteret kan ikke brukes: " + f.error()};
-    }
+    utvalg.check();
     std::string message;
     if (!isDataFolder(positional[0], message))
         throw Failure{message};
@@ -383,12 +395,8 @@ int archive(const std::vector<std::string>& args)
     if (restore) {
         utfall = run.importer(fra, til);
     } else {
-        if (ids) {
-            if (!requireInvoices(ctx, wanted))
-                return 1; // the record store has said why
-        } else {
-            wanted = filtered(ctx, *filter);
-        }
+        if (!utvalg.read(ctx))
+            return 1; // the record store has said why
         if (wanted.empty()) {
             std::cerr << "Ingen fakturaer passer til filteret\n";
             return 0;

@@ -97,6 +97,38 @@ class cli : public ::testing::Test {
         return r;
     }
 
+    // Starts the program on args and kills it once `watched` has grown twice: the first of
+    // those writes is through, and the run is well before its end.
+    void killWhileItWrites(std::vector<std::string> args, const std::string& watched)
+    {
+        std::vector<char*> argv{const_cast<char*>(TAVLO_EXE)};
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        pid_t pid = 0;
+        ASSERT_EQ(posix_spawn(&pid, TAVLO_EXE, &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        std::error_code ec;
+        uintmax_t seen = 0;
+        int grown = 0;
+        while (grown < 2 && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            const uintmax_t size = fs::file_size(dir + "/" + watched, ec);
+            if (!ec && size > seen) {
+                if (seen != 0)
+                    ++grown;
+                seen = size;
+            }
+        }
+        kill(pid, SIGKILL);
+        int status = 0;
+        waitpid(pid, &status, 0);
+    }
+
     Outcome records(std::vector<std::string> args)
     {
         args.insert(args.begin(), {"records", dir});
@@ -1105,36 +1137,8 @@ TEST_F(cli, AKilledGenerationLeavesOnlyWholeInvoices)
     }
     setDataFolder(".");
 
-    std::vector<std::string> args{"generate",    dir, "--basis", "1",
-                                  "--customers", ids, "--date",  "01.12.2026"};
-    std::vector<char*> argv{const_cast<char*>(TAVLO_EXE)};
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, TAVLO_EXE, &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    // Killed once some invoices are there, well before the last: when the line file has grown
-    // twice, the first of those commits is through.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    std::error_code ec;
-    uintmax_t seen = 0;
-    int grown = 0;
-    while (grown < 2 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        const uintmax_t size = fs::file_size(file("FAKLINJE.TPS"), ec);
-        if (!ec && size > seen) {
-            if (seen != 0)
-                ++grown;
-            seen = size;
-        }
-    }
-    kill(pid, SIGKILL);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    killWhileItWrites({"generate", dir, "--basis", "1", "--customers", ids, "--date", "01.12.2026"},
+                      "FAKLINJE.TPS");
 
     setDataFolder(dir);
     {
@@ -1297,35 +1301,7 @@ TEST_F(cli, AKilledArchiveRunLeavesEveryInvoiceInOnePlace)
     init();
     constexpr int kFakturaer = 4000;
     storeInvoices(dir, kFakturaer, 3);
-    std::vector<std::string> args{"archive", dir, "--filter", "(1)"};
-    std::vector<char*> argv{const_cast<char*>(TAVLO_EXE)};
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, TAVLO_EXE, &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    // Killed once the archive's line file has grown twice: the first group is through.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    std::error_code ec;
-    uintmax_t seen = 0;
-    int grown = 0;
-    while (grown < 2 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        const uintmax_t size = fs::file_size(dir + "/BAKLINJE.TPS", ec);
-        if (!ec && size > seen) {
-            if (seen != 0)
-                ++grown;
-            seen = size;
-        }
-    }
-    kill(pid, SIGKILL);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    killWhileItWrites({"archive", dir, "--filter", "(1)"}, "BAKLINJE.TPS");
 
     const Places p = places(dir);
     ASSERT_EQ(p.invoice.size(), static_cast<std::size_t>(kFakturaer));
