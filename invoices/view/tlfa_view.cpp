@@ -7,6 +7,7 @@ namespace TLFA_VIEW {
 TAVLO_DESKTOP_MODULE(
     TLFA, tavlo::fills(tavlo::procedures::FAKTURAKARTOTEK, tavlo::desktop::FAKTURAKARTOTEK),
     tavlo::fills(tavlo::procedures::FAKTURAFORM, tavlo::desktop::FAKTURAFORM),
-    tavlo::fills(tavlo::procedures::VELGFAKTURARAPPORT, tavlo::desktop::VELGFAKTURARAPPORT))
+    tavlo::fills(tavlo::procedures::VELGFAKTURARAPPORT, tavlo::desktop::VELGFAKTURARAPPORT),
+    tavlo::fills(tavlo::procedures::FAKTURASTATISTIKK, tavlo::desktop::FAKTURASTATISTIKK))
 
 } // namespace TLFA_VIEW

@@ -139,7 +139,6 @@ namespace {
 const std::set<std::string> kLater = {"AVGRENSNINGERKUNDERAPPORT",
                                       "AVGRENSNINGERPRODUKTRAPPORT",
                                       "AVGRENSNINGERFAKTURARAPPORT",
-                                      "FAKTURASTATISTIKK",
                                       "KUNDEVEDLIKEHOLD",
                                       "PRODUKTVEDLIKEHOLD"};
 
