@@ -5,7 +5,8 @@
 // locates on customers it times the first page of a filtered invoice register (100,000 invoices),
 // deleting a customer with 1,000 contacts, and opening, paging and locating in a register of
 // 1,000,000 invoices through the list's model (the invoices take about a minute to store), and
-// the customer register over 100,000 customers: opening it, the name search, marking them all.
+// the customer register over 100,000 customers: opening it, the name search, marking them all;
+// and the invoice statistics of a year of 100,000 invoices of five lines.
 //
 //   tavlo-bench [--quick] [--dir FOLDER] [--keep] [--only NAME]
 //
@@ -38,6 +39,7 @@
 #include "bench/generate_bench.h"
 #include "bench/invoices_bench.h"
 #include "bench/print_bench.h"
+#include "bench/statistics_bench.h"
 #include "data/context.h"
 #include "data/globals.h"
 #include "framework/date.h"
@@ -1136,6 +1138,8 @@ int main(int argc, char** argv)
         benchPrint(dir, 1000);
     if (wanted("invoice_totals") || wanted("invoice_open"))
         benchInvoices(dir, wanted("invoice_totals"), wanted("invoice_open"));
+    if (wanted("statistics_year"))
+        benchStatistics(dir);
     if (wanted("register_open") || wanted("register_page") || wanted("register_locate"))
         benchRegister(dir, wanted("register_open"), wanted("register_page"),
                       wanted("register_locate"));

@@ -220,6 +220,40 @@ bool TableFile::numbers(int key, int field, std::vector<int64_t>& out, StoreErro
     }
 }
 
+bool TableFile::walkNumbers(int key, const Bound& from, const std::vector<int>& fields,
+                            const SqlCondition* condition, std::vector<int64_t>& out,
+                            StoreError& err)
+{
+    constexpr int kPage = 500;
+    std::vector<Row> rows;
+    Record last(decl_);
+    Bound b = from;
+    for (;;) {
+        rows.clear();
+        if (!page(key, b, true, kPage, rows, err, false, condition))
+            return false;
+        for (const Row& r : rows)
+            for (int f : fields)
+                out.push_back(r.rec.num(f));
+        if (static_cast<int>(rows.size()) < kPage)
+            return true;
+        last.copyFrom(rows.back().rec);
+        b = Bound{Bound::AFTER, &last, rows.back().ref.rowid};
+    }
+}
+
+SqlCondition fieldBetween(const TableDecl& t, int field, int64_t lo, int64_t hi)
+{
+    SqlCondition c;
+    c.sql = storage::quote(t.fields[field].column) + " BETWEEN ? AND ?";
+    c.binds = {lo, hi};
+    c.test = [field, lo, hi](const Record& r) {
+        const int64_t v = r.num(field);
+        return v >= lo && v <= hi;
+    };
+    return c;
+}
+
 bool TableFile::findEqual(int key, const Record& values, Row& out, StoreError& err)
 {
     const KeyDecl& k = decl_.keys[key];

@@ -81,6 +81,9 @@ struct SqlCondition {
     std::function<bool(const Record&)> test;
 };
 
+// lo <= field <= hi on a whole-number field (numbers, dates, decimals in hundredths).
+SqlCondition fieldBetween(const TableDecl& t, int field, int64_t lo, int64_t hi);
+
 // Compares two records in a key's order (without the tie on record identity).
 int compareKey(const TableDecl& t, int key, const Record& a, const Record& b);
 
@@ -130,6 +133,13 @@ class TableFile {
     // One whole-number field of every record in the key's order, appended to out: for a walk
     // that wants only the numbers (marking every record), much less to read than the records.
     virtual bool numbers(int key, int field, std::vector<int64_t>& out, StoreError& err);
+    // Whole-number fields (numbers, dates, decimals in hundredths) of the records from the
+    // bound on, in the key's order, that meet the condition: fields.size() values a record,
+    // appended to out. For a run that sums a few fields of many records, without a record
+    // built for each.
+    virtual bool walkNumbers(int key, const Bound& from, const std::vector<int>& fields,
+                             const SqlCondition* condition, std::vector<int64_t>& out,
+                             StoreError& err);
     // The first record in key order whose key fields equal those of `values`.
     bool findEqual(int key, const Record& values, Row& out, StoreError& err);
     // The first unique key under which `r` would collide with a record other than `self`; -1.

@@ -235,75 +235,14 @@ class SqlTableFile : public TableFile {
     bool page(int key, const Bound& b, bool forward, int n, std::vector<Row>& out, StoreError& err,
               bool memos, const SqlCondition* condition) override
     {
-        const KeyDecl& k = decl_.keys[key];
-        std::string sql =
-            "SELECT rowid, \"_rev\", " + columns_ + (memos ? memoColumns_ : "") + " FROM " + table_;
-        std::vector<std::string> where;
-        if (k.notIndexed)
-            where.push_back(notEmptyCondition(decl_, k));
-        bool allAsc = std::all_of(k.components.begin(), k.components.end(),
-                                  [](const KeyComponent& c) { return c.ascending; });
-        bool allDesc = std::none_of(k.components.begin(), k.components.end(),
-                                    [](const KeyComponent& c) { return c.ascending; });
-        // Records equal in a key follow each other in the order they were added; a descending
-        // key is the exact reverse of its ascending form, so the tie goes the other way too.
-        bool up = allDesc ? !forward : forward;
-        if (b.kind != Bound::EDGE) {
-            if (allAsc || allDesc) {
-                std::string lhs = "(", rhs = "(";
-                for (std::size_t i = 0; i < k.components.size(); ++i) {
-                    lhs += (i ? ", " : "") + quote(decl_.fields[k.components[i].field].column);
-                    rhs += i ? ", ?" : "?";
-                }
-                if (b.kind == Bound::AFTER) {
-                    lhs += ", rowid";
-                    rhs += ", ?";
-                }
-                std::string op =
-                    b.kind == Bound::AFTER ? (up ? " > " : " < ") : (up ? " >= " : " <= ");
-                where.push_back(lhs + ")" + op + rhs + ")");
-            } else {
-                where.push_back(mixedBound(k, b.kind == Bound::AFTER, forward));
-            }
-        }
-        if (condition && !condition->sql.empty())
-            where.push_back("(" + condition->sql + ")");
-        if (!where.empty()) {
-            sql += " WHERE ";
-            for (std::size_t i = 0; i < where.size(); ++i)
-                sql += (i ? " AND " : "") + where[i];
-        }
-        sql += " ORDER BY ";
-        for (const auto& c : k.components)
-            sql += quote(decl_.fields[c.field].column) +
-                   ((c.ascending == forward) ? " ASC, " : " DESC, ");
-        sql += std::string("rowid ") + (up ? "ASC" : "DESC") + " LIMIT ?";
-        sqlite3_stmt* s = prepare(sql, err);
+        sqlite3_stmt* s =
+            prepare("SELECT rowid, \"_rev\", " + columns_ + (memos ? memoColumns_ : "") + " FROM " +
+                        table_ + walkClauses(key, b, forward, condition) + " LIMIT ?",
+                    err);
         if (!s)
             return false;
         Stmt guard(s);
-        int i = 1;
-        if (b.kind != Bound::EDGE) {
-            if (allAsc || allDesc) {
-                for (const auto& c : k.components)
-                    bindField(s, i++, *b.values, c.field);
-                if (b.kind == Bound::AFTER)
-                    sqlite3_bind_int64(s, i++, b.rowid);
-            } else {
-                i = bindMixed(s, i, k, *b.values, b.kind == Bound::AFTER, b.rowid);
-            }
-        }
-        if (condition && !condition->sql.empty()) {
-            for (const auto& v : condition->binds) {
-                if (const auto* n64 = std::get_if<int64_t>(&v))
-                    sqlite3_bind_int64(s, i++, *n64);
-                else {
-                    const auto& t = std::get<std::string>(v);
-                    sqlite3_bind_text(s, i++, t.data(), static_cast<int>(t.size()), SQLITE_STATIC);
-                }
-            }
-        }
-        sqlite3_bind_int(s, i, n);
+        sqlite3_bind_int(s, bindWalk(s, key, b, condition), n);
         int rc;
         while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
             Row row{{sqlite3_column_int64(s, 0), sqlite3_column_int64(s, 1)}, Record(decl_)};
@@ -313,6 +252,27 @@ class SqlTableFile : public TableFile {
         if (rc != SQLITE_DONE)
             return failStep(err);
         return true;
+    }
+
+    bool walkNumbers(int key, const Bound& from, const std::vector<int>& fields,
+                     const SqlCondition* condition, std::vector<int64_t>& out,
+                     StoreError& err) override
+    {
+        std::string columns;
+        for (int f : fields)
+            columns += (columns.empty() ? "" : ", ") + quote(decl_.fields[f].column);
+        sqlite3_stmt* s = prepare(
+            "SELECT " + columns + " FROM " + table_ + walkClauses(key, from, true, condition), err);
+        if (!s)
+            return false;
+        Stmt guard(s);
+        bindWalk(s, key, from, condition);
+        const int n = static_cast<int>(fields.size());
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW)
+            for (int i = 0; i < n; ++i)
+                out.push_back(sqlite3_column_int64(s, i));
+        return rc == SQLITE_DONE || failStep(err);
     }
 
     bool numbers(int key, int field, std::vector<int64_t>& out, StoreError& err) override
@@ -366,6 +326,82 @@ class SqlTableFile : public TableFile {
     }
 
     bool removeAll(StoreError& err) override { return emptyWith("DELETE FROM " + table_, err); }
+
+    // WHERE and ORDER BY of a walk in a key's order from a bound, with an extra condition.
+    std::string walkClauses(int key, const Bound& b, bool forward, const SqlCondition* condition)
+    {
+        const KeyDecl& k = decl_.keys[key];
+        std::vector<std::string> where;
+        if (k.notIndexed)
+            where.push_back(notEmptyCondition(decl_, k));
+        const bool allAsc = std::all_of(k.components.begin(), k.components.end(),
+                                        [](const KeyComponent& c) { return c.ascending; });
+        const bool allDesc = std::none_of(k.components.begin(), k.components.end(),
+                                          [](const KeyComponent& c) { return c.ascending; });
+        // Records equal in a key follow each other in the order they were added; a descending
+        // key is the exact reverse of its ascending form, so the tie goes the other way too.
+        const bool up = allDesc ? !forward : forward;
+        if (b.kind != Bound::EDGE) {
+            if (allAsc || allDesc) {
+                std::string lhs = "(", rhs = "(";
+                for (std::size_t i = 0; i < k.components.size(); ++i) {
+                    lhs += (i ? ", " : "") + quote(decl_.fields[k.components[i].field].column);
+                    rhs += i ? ", ?" : "?";
+                }
+                if (b.kind == Bound::AFTER) {
+                    lhs += ", rowid";
+                    rhs += ", ?";
+                }
+                std::string op =
+                    b.kind == Bound::AFTER ? (up ? " > " : " < ") : (up ? " >= " : " <= ");
+                where.push_back(lhs + ")" + op + rhs + ")");
+            } else {
+                where.push_back(mixedBound(k, b.kind == Bound::AFTER, forward));
+            }
+        }
+        if (condition && !condition->sql.empty())
+            where.push_back("(" + condition->sql + ")");
+        std::string sql;
+        for (std::size_t i = 0; i < where.size(); ++i)
+            sql += (i ? " AND " : " WHERE ") + where[i];
+        sql += " ORDER BY ";
+        for (const auto& c : k.components)
+            sql += quote(decl_.fields[c.field].column) +
+                   ((c.ascending == forward) ? " ASC, " : " DESC, ");
+        return sql + "rowid " + (up ? "ASC" : "DESC");
+    }
+
+    // Binds what walkClauses() asks for; the next parameter's number.
+    int bindWalk(sqlite3_stmt* s, int key, const Bound& b, const SqlCondition* condition)
+    {
+        const KeyDecl& k = decl_.keys[key];
+        const bool same =
+            std::all_of(k.components.begin(), k.components.end(), [&](const KeyComponent& c) {
+                return c.ascending == k.components[0].ascending;
+            });
+        int i = 1;
+        if (b.kind != Bound::EDGE) {
+            if (same) {
+                for (const auto& c : k.components)
+                    bindField(s, i++, *b.values, c.field);
+                if (b.kind == Bound::AFTER)
+                    sqlite3_bind_int64(s, i++, b.rowid);
+            } else {
+                i = bindMixed(s, i, k, *b.values, b.kind == Bound::AFTER, b.rowid);
+            }
+        }
+        if (condition && !condition->sql.empty()) {
+            for (const auto& v : condition->binds) {
+                if (const auto* n64 = std::get_if<int64_t>(&v))
+                    sqlite3_bind_int64(s, i++, *n64);
+                else {
+                    const auto& t = std::get<std::string>(v);
+                    sqlite3_bind_text(s, i++, t.data(), static_cast<int>(t.size()), SQLITE_STATIC);
+                }
+            }
+        }
+        return i;
+    }
 
   private:
     int fieldCount() const { return static_cast<int>(decl_.fields.size() + decl_.memos.size()); }

@@ -3,6 +3,7 @@
 // line, and the answers that print the record store's first message.
 #include <charconv>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -84,6 +85,44 @@ inline int32_t boundOrFail(const std::string& option, const std::string& value)
     return n;
 }
 
+// A value as one field of a csv line: quoted when it holds a comma, a quote or a line break.
+inline std::string csvField(const std::string& v)
+{
+    if (v.find_first_of(",\"\r\n") == std::string::npos)
+        return v;
+    std::string out = "\"";
+    for (char c : v) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + '"';
+}
+
+// A value as a JSON string.
+inline std::string jsonString(const std::string& v)
+{
+    std::string out = "\"";
+    for (unsigned char c : v) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + '"';
+}
+
 // "tavlo records": lists, inserts, updates and deletes the records of a table.
 int records(const std::vector<std::string>& args, CliAnswers& answers);
 // "tavlo copy-invoice", "tavlo print-invoice" and "tavlo invoices": the invoice register's
@@ -97,5 +136,7 @@ int archive(const std::vector<std::string>& args);
 int generate(const std::vector<std::string>& args);
 // "tavlo report": the printed lists as PDF files.
 int report(const std::vector<std::string>& args);
+// "tavlo statistics": the invoice statistics of one year.
+int statistics(const std::vector<std::string>& args);
 
 } // namespace tavlo::cli

@@ -125,19 +125,6 @@ std::vector<Assignment> parseAssignments(const TableDecl& t, const std::vector<s
     return out;
 }
 
-std::string csvField(const std::string& v)
-{
-    if (v.find_first_of(",\"\r\n") == std::string::npos)
-        return v;
-    std::string out = "\"";
-    for (char c : v) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    return out + '"';
-}
-
 // The primary key as the update command takes it. A key of several parts is one csv line
 // ("101,5000", "\"Kunde, kartotek\",Bredde"); a key of one part is its value as it stands.
 std::string keyText(const Record& r)
@@ -201,29 +188,6 @@ void parseKey(const TableDecl& t, const std::string& key, Record& r)
 
 // ---------------------------------------------------------------------------------------------
 // Output
-
-std::string jsonString(const std::string& v)
-{
-    std::string out = "\"";
-    for (unsigned char c : v) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + '"';
-}
 
 bool isNumber(const TableDecl& t, const Column& c)
 {

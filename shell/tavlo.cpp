@@ -155,6 +155,16 @@ constexpr const char* kUsage = R"usage(Bruk:
       tilgjenngelig for prosessering.»), gir melding og avslutningskode 1, og ingen fil.
       tavlo report customers og tavlo report products kommer i en senere versjon.
 
+  tavlo statistics MAPPE --year ÅR [--format csv|json] [--archive]
+      Fakturastatistikken for året, som vinduet Fakturastatistikk viser den: fakturaene
+      datert 1. januar til 31. desember, med kreditnotaene trukket fra. csv (standard): en
+      linje med kolonnenavnene (rad, produktid, produktnavn, Jan ... Des, Totalt), så
+      «omsetning» (fakturaenes totalsum per måned, inklusiv MVA), «fakturaer» (antall per
+      måned), og for hvert produkt i nummerrekkefølge en linje «antall» og en linje «belop»
+      (linjenes sum uten MVA, negativ for kreditnotaer). Produkt 0 heter «Uspesifisert ***».
+      json: det samme som ett objekt. --archive regner på arkivet (BAKTURA.TPS og
+      BAKLINJE.TPS).
+
   Valg for records:
       --archive    arbeid på arkivet: FAKTURA og FAKLINJE leser og skriver BAKTURA.TPS og
                    BAKLINJE.TPS.
@@ -330,6 +340,8 @@ int run(const std::vector<std::string>& args, CliAnswers& answers)
         return archive(rest);
     if (cmd == "report")
         return report(rest);
+    if (cmd == "statistics")
+        return statistics(rest);
     throw Failure{"Ukjent kommando: " + cmd + " (se tavlo --help)"};
 }
 

@@ -139,6 +139,28 @@ TEST_F(FileManagerTest, DescendingAndNotIndexedKeys)
             paged ? f->TableFile::numbers(PRO::KeyProduktGruppe.no, PRO::PRODUKTID.no, ids, err)
                   : f->numbers(PRO::KeyProduktGruppe.no, PRO::PRODUKTID.no, ids, err));
         EXPECT_EQ(ids, (std::vector<int64_t>{3, 2}));
+
+        // Several fields a record, from a bound and under a condition.
+        auto walked = [&](TableFile* file, int key, const Bound& from, std::vector<int> fields,
+                          const SqlCondition* c) {
+            std::vector<int64_t> out;
+            StoreError e;
+            EXPECT_TRUE(paged ? file->TableFile::walkNumbers(key, from, fields, c, out, e)
+                              : file->walkNumbers(key, from, fields, c, out, e));
+            return out;
+        };
+        const SqlCondition upTo2500 = fieldBetween(fak.decl(), FAK::FAKTURADATO.no, 1500, 2500);
+        EXPECT_EQ(walked(fak.file(), FAK::KeyFakturaDato2.no, Bound{},
+                         {FAK::FAKTURAID.no, FAK::FAKTURADATO.no}, nullptr),
+                  (std::vector<int64_t>{2, 3000, 3, 2000, 1, 1000}));
+        EXPECT_EQ(
+            walked(fak.file(), FAK::KeyFakturaDato.no, Bound{}, {FAK::FAKTURAID.no}, &upTo2500),
+            (std::vector<int64_t>{3}));
+        Record group3(pro.decl());
+        group3.set(PRO::PRODUKTGRUPPE, 3);
+        EXPECT_EQ(walked(pro.file(), PRO::KeyProduktGruppe.no, Bound{Bound::AT, &group3, 0},
+                         {PRO::PRODUKTID.no, PRO::PRODUKTGRUPPE.no}, nullptr),
+                  (std::vector<int64_t>{2, 3}));
     }
     pro.rec().clear();
     EXPECT_EQ(pro.TRYFETCH(PRO::KeyProduktGruppe), LEVEL_NOTIFY); // group 0 is not in the key

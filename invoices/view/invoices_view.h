@@ -46,10 +46,12 @@ void FAKTURAVEDLIKEHOLD(Context& ctx, std::function<void()> done = {});
 // and the values as given on "&Avbryt".
 void GETPRJLINKINFO(Context& ctx, PrjLinkInfo info,
                     std::function<void(bool ok, const PrjLinkInfo& info)> done);
+// "Fakturastatistikk" on the current year.
+void FAKTURASTATISTIKK(Context& ctx);
 
 } // namespace desktop
 } // namespace tavlo
 
 // The invoices' desktop half: TLFA::INIT, then FAKTURAKARTOTEK, FAKTURAFORM and
-// VELGFAKTURARAPPORT into their slots. KILL clears them and ends the module.
+// VELGFAKTURARAPPORT into their slots, and FAKTURASTATISTIKK. KILL clears them and ends the module.
 TAVLO_DESKTOP_FACE(TLFA_VIEW)

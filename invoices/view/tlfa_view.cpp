@@ -9,6 +9,7 @@ TAVLO_DESKTOP_MODULE(
     tavlo::fills(tavlo::procedures::FAKTURAFORM, tavlo::desktop::FAKTURAFORM),
     tavlo::fills(tavlo::procedures::VELGFAKTURARAPPORT, tavlo::desktop::VELGFAKTURARAPPORT),
     tavlo::fills(tavlo::procedures::AVGRENSNINGERFAKTURARAPPORT,
-                 tavlo::desktop::AVGRENSNINGERFAKTURARAPPORT))
+                 tavlo::desktop::AVGRENSNINGERFAKTURARAPPORT),
+    tavlo::fills(tavlo::procedures::FAKTURASTATISTIKK, tavlo::desktop::FAKTURASTATISTIKK))
 
 } // namespace TLFA_VIEW

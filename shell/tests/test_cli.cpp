@@ -22,6 +22,8 @@
 #include "data/context.h"
 #include "data/globals.h"
 #include "framework/filemanager.h"
+#include "invoices/fakturastatistikk.h"
+#include "invoices/tests/statistikkdata.h"
 
 extern char** environ;
 
@@ -1317,4 +1319,75 @@ TEST_F(cli, AKilledArchiveRunLeavesEveryInvoiceInOnePlace)
     EXPECT_GT(archived, 0);
     EXPECT_LT(archived, kFakturaer - 1);
     std::cerr << archived << " of " << kFakturaer << " invoices archived before the kill\n";
+}
+
+namespace {
+
+// One csv line of the statistics: twelve months given as {month, text}, the others `tom`.
+std::string statistikklinje(const std::string& start, std::map<int, std::string> maaneder,
+                            const std::string& totalt, const char* tom = "0.00")
+{
+    std::string line = start;
+    for (int m = 0; m < 12; ++m)
+        line += "," + (maaneder.count(m) ? maaneder[m] : std::string(tom));
+    return line + "," + totalt + "\n";
+}
+
+} // namespace
+
+TEST_F(cli, StatisticsPrintsTheYearsNumbersAsTheWindowHasThem)
+{
+    using namespace tavlo;
+    init();
+    setDataFolder(dir);
+    Aarsstatistikk s;
+    {
+        Context ctx;
+        tavlo::testing::statistikkdata(ctx);
+        ASSERT_EQ(statistikkForAar(ctx, 2024, s), LEVEL_BENIGN);
+    }
+    setDataFolder(".");
+
+    Outcome r = run({"statistics", dir, "--year", "2024"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(
+        r.out,
+        "rad,produktid,produktnavn,Jan,Feb,Mar,Apr,Mai,Jun,Jul,Aug,Sep,Okt,Nov,Des,Totalt\n" +
+            statistikklinje("omsetning,,", {{0, "1250.00"}, {2, "125.00"}, {11, "500.00"}},
+                            s.totalt.toString(2)) +
+            statistikklinje("fakturaer,,", {{0, "1"}, {2, "2"}, {11, "1"}}, "4", "0") +
+            statistikklinje("antall,0,Uspesifisert ***", {{11, "1.00"}}, "1.00") +
+            statistikklinje("antall,1,Skruer", {{2, "10.00"}}, "10.00") +
+            statistikklinje("antall,2,Konsulenttime", {{0, "2.00"}, {2, "1.00"}}, "3.00") +
+            statistikklinje("belop,0,Uspesifisert ***", {{11, "400.00"}}, "400.00") +
+            statistikklinje("belop,1,Skruer", {{2, "200.00"}}, "200.00") +
+            statistikklinje("belop,2,Konsulenttime", {{0, "1000.00"}, {2, "-100.00"}}, "900.00"));
+
+    r = run({"statistics", dir, "--year", "2024", "--format", "json"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"totalt\": " + s.totalt.toString(2) + ","), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("{\"maaned\": \"Mar\", \"omsetning\": 125.00, \"fakturaer\": 2}"),
+              std::string::npos);
+    EXPECT_NE(r.out.find("\"produktnavn\": \"Uspesifisert ***\""), std::string::npos);
+
+    // The archive is empty: a year of nothing, and the live files are not read.
+    r = run({"statistics", dir, "--year", "2024", "--archive", "--format", "json"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"arkiv\": true,\n  \"totalt\": 0.00,"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"produkter\": []"), std::string::npos) << r.out;
+}
+
+TEST_F(cli, StatisticsRefusesWhatItCannotUseInOneLine)
+{
+    init();
+    EXPECT_TRUE(failsWithOneLine(run({"statistics", dir}), "--year"));
+    EXPECT_TRUE(failsWithOneLine(run({"statistics", dir, "--year", "tjue"}), "Ugyldig tall"));
+    EXPECT_TRUE(failsWithOneLine(run({"statistics", dir, "--year", "1700"}), "Ugyldig år"));
+    EXPECT_TRUE(failsWithOneLine(run({"statistics", dir, "--year", "2024", "--format", "xml"}),
+                                 "Ukjent format"));
+    EXPECT_TRUE(failsWithOneLine(run({"statistics", dir, "--year", "2024", "--pdf"}), "--pdf"));
+    // A folder that is not a data folder is left as it is: not made.
+    EXPECT_TRUE(failsWithOneLine(run({"statistics", root + "/ingen", "--year", "2024"}), ""));
+    EXPECT_EQ(filesIn(root).count("ingen"), 0u);
 }
