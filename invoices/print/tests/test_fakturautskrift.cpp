@@ -218,14 +218,16 @@ TEST_F(UtskriftTest, ManyLinesGoOnToFollowingPagesThatSaySo)
     EXPECT_FALSE(has(texts({pages[0]}), "1234.56.78903"));
     EXPECT_TRUE(has(texts({pages.back()}), "1234.56.78903"));
     for (const auto& item : pages[0].items)
-        if (const auto* t = std::get_if<report::Text>(&item))
+        if (const auto* t = std::get_if<report::Text>(&item)) {
             EXPECT_LT(t->y, kGiroTopp) << t->text;
+        }
 }
 
 TEST_F(UtskriftTest, ThePdfHoldsEveryWordAndThePaymentLineInOcrB)
 {
-    if (run("command -v pdftotext").empty())
+    if (run("command -v pdftotext").empty()) {
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    }
     const int32_t id = invoice(1, 1);
     report::PageList pages;
     ASSERT_TRUE(byggFaktura(*ctx, par, id, {}, pages));
@@ -238,6 +240,7 @@ TEST_F(UtskriftTest, ThePdfHoldsEveryWordAndThePaymentLineInOcrB)
                           "Totalt:", "250,00", "1234.56.78903"})
         EXPECT_NE(txt.find(s), std::string::npos) << s << "\n" << txt;
     const std::string fonts = run("pdffonts '" + pdf + "'");
-    if (!run("fc-list | grep -i 'OCR B'").empty())
+    if (!run("fc-list | grep -i 'OCR B'").empty()) {
         EXPECT_NE(fonts.find("OCR"), std::string::npos) << fonts;
+    }
 }
