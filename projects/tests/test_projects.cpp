@@ -150,7 +150,9 @@ TEST_F(ProsjektTest, TheLineOperationsWriteTheLineAndSayWhatTheyDid)
 TEST_F(ProsjektTest, AMissingLineIsOneLookupMessageAndNothingIsMade)
 {
     EXPECT_EQ(UPDATEPRJLINJE_BELOP(*ctx, 42, dec("1"), dec("0")), 0);
-    EXPECT_EQ(UPDATEPRJLINJE(*ctx, 42, PrjLinjeVerdier{.prosjektId = "P"}), 0);
+    PrjLinjeVerdier verdier;
+    verdier.prosjektId = "P";
+    EXPECT_EQ(UPDATEPRJLINJE(*ctx, 42, verdier), 0);
     EXPECT_EQ(DELETEPRJLINJE(*ctx, 42), 0);
     ASSERT_EQ(answers.shown.size(), 3u);
     for (const auto& m : answers.shown) {
