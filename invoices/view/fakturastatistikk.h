@@ -37,6 +37,8 @@ class StatistikkVindu : public QWidget {
     // Shows the year's statistics.
     void start(int aar);
     const FakturaStatistikk& regler() const { return regler_; }
+    // The size it opens in when no position is saved; the frame's child window asks for it.
+    QSize sizeHint() const override { return {760, 460}; }
     Diagramflate* diagram() const { return diagram_; }
 
   private:
