@@ -9,7 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "data/datafolder.h"
+#include "data/globals.h"
 #include "framework/answer.h"
+#include "framework/date.h"
 #include "framework/text.h"
 
 namespace tavlo::cli {
@@ -121,6 +124,25 @@ inline std::string jsonString(const std::string& v)
         }
     }
     return out + '"';
+}
+
+// A date the caller typed for `option` (31.12.2026), or the failure saying it is none.
+inline int32_t dateOrFail(const std::string& option, const std::string& value)
+{
+    const std::optional<int32_t> d = date::parse(value);
+    if (!d)
+        throw Failure{"Ugyldig dato til " + option + ": «" + shortened(value) +
+                      "» (skriv 31.12.2026)"};
+    return *d;
+}
+
+// Works in the data folder `dir` from now on, or the failure saying why it is none.
+inline void useDataFolder(const std::string& dir)
+{
+    std::string message;
+    if (!isDataFolder(dir, message))
+        throw Failure{message};
+    setDataFolder(dir);
 }
 
 // "tavlo records": lists, inserts, updates and deletes the records of a table.

@@ -76,10 +76,7 @@ int copyInvoice(const std::vector<std::string>& args)
         throw Failure{"Bruk: tavlo copy-invoice MAPPE FAKTURANR [--credit] [--status N] "
                       "[--no-dates] [--no-lines]"};
     const int32_t id = boundOrFail("FAKTURANR", positional[1]);
-    std::string message;
-    if (!isDataFolder(positional[0], message))
-        throw Failure{message};
-    setDataFolder(positional[0]);
+    useDataFolder(positional[0]);
 
     Context ctx;
     if (!requireInvoices(ctx, {id}))
@@ -123,10 +120,7 @@ int printInvoice(const std::vector<std::string>& args)
     std::vector<int32_t> ids;
     for (std::size_t i = 1; i < positional.size(); ++i)
         ids.push_back(boundOrFail("FAKTURANR", positional[i]));
-    std::string message;
-    if (!isDataFolder(positional[0], message))
-        throw Failure{message};
-    setDataFolder(positional[0]);
+    useDataFolder(positional[0]);
 
     Context ctx;
     if (!requireInvoices(ctx, ids))
@@ -150,6 +144,7 @@ int printInvoice(const std::vector<std::string>& args)
     const std::string title =
         ids.size() == 1 ? "Faktura " + std::to_string(ids.front()) : "Fakturaer";
     // The supplier is the invoices' author.
+    std::string message;
     if (!report::writePdf(pdf, pages, title, par.get(PAR::NAVN), message))
         throw Failure{message};
     std::cout << pdf << '\n';
@@ -290,16 +285,10 @@ int invoices(const std::vector<std::string>& args)
         throw Failure{"Oppgi enten --date eller --due-date"};
     const int32_t nyStatus = status ? boundOrFail("STATUS", positional[1]) : 0;
     std::optional<int32_t> betalt;
-    if (paid) {
-        betalt = date::parse(*paid);
-        if (!betalt)
-            throw Failure{"Ugyldig dato til --date: «" + shortened(*paid) + "» (skriv 31.12.2026)"};
-    }
+    if (paid)
+        betalt = dateOrFail("--date", *paid);
     utvalg.check();
-    std::string message;
-    if (!isDataFolder(positional[0], message))
-        throw Failure{message};
-    setDataFolder(positional[0]);
+    useDataFolder(positional[0]);
 
     BatchAnswers answers(overwrite);
     ErrorClass errors(&answers);
@@ -371,21 +360,10 @@ int archive(const std::vector<std::string>& args)
         throw Failure{"--from og --to hører til --restore"};
     if (!restore && ids.has_value() == filter.has_value())
         throw Failure{"Oppgi enten --ids eller --filter"};
-    auto dato = [](const std::optional<std::string>& v, const char* option) {
-        if (!v)
-            return int32_t{0};
-        const std::optional<int32_t> d = date::parse(*v);
-        if (!d)
-            throw Failure{std::string("Ugyldig dato til ") + option + ": «" + shortened(*v) +
-                          "» (skriv 31.12.2026)"};
-        return *d;
-    };
-    const int32_t fra = dato(from, "--from"), til = dato(to, "--to");
+    const int32_t fra = from ? dateOrFail("--from", *from) : 0;
+    const int32_t til = to ? dateOrFail("--to", *to) : 0;
     utvalg.check();
-    std::string message;
-    if (!isDataFolder(positional[0], message))
-        throw Failure{message};
-    setDataFolder(positional[0]);
+    useDataFolder(positional[0]);
 
     BatchAnswers answers(false);
     ErrorClass errors(&answers);
@@ -468,14 +446,9 @@ int generate(const std::vector<std::string>& args)
         throw Failure{"--customers trenger --basis: grunnlaget som faktureres hver kunde"};
     if (bases && basis)
         throw Failure{"--basis gjelder bare med --customers"};
-    const std::optional<int32_t> fakturadato = date::parse(*dato);
-    if (!fakturadato)
-        throw Failure{"Ugyldig dato til --date: «" + shortened(*dato) + "» (skriv 31.12.2026)"};
+    const int32_t fakturadato = dateOrFail("--date", *dato);
     const std::vector<int32_t> ids = idList(customers ? *customers : *bases);
-    std::string folderMessage;
-    if (!isDataFolder(positional[0], folderMessage))
-        throw Failure{folderMessage};
-    setDataFolder(positional[0]);
+    useDataFolder(positional[0]);
 
     BatchAnswers answers(false);
     ErrorClass errors(&answers);
@@ -489,7 +462,7 @@ int generate(const std::vector<std::string>& args)
 
     FakturaGenerering run(ctx,
                           customers ? FakturaGenerering::PerKunde : FakturaGenerering::PerGrunnlag);
-    run.fakturadato = *fakturadato;
+    run.fakturadato = fakturadato;
     run.markerFakturaer = !noMark;
     run.utvalg = ids;
     if (customers)

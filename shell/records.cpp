@@ -479,11 +479,8 @@ int records(const std::vector<std::string>& args, CliAnswers& answers)
 
     // Opening a table creates a missing file: a folder that is not a data folder must stay
     // as it is.
-    std::string message;
-    if (!isDataFolder(a.dir, message))
-        throw Failure{message};
+    useDataFolder(a.dir);
     GLO::setArchiveMode(a.archive);
-    setDataFolder(a.dir);
 
     Context ctx;
     ProcedureScope scope(ctx, "TAVLO");

@@ -29,15 +29,6 @@ const char* const kInvoiceUsage =
     "[--to-paid DATO] [--unpaid] [--credit-notes only|none] [--filter UTTRYKK] "
     "[--sort fakturanr|kundeid|kundenavn|status|fakturadato|forfallsdato|betaltdato] --pdf FIL";
 
-int32_t dateOrFail(const std::string& option, const std::string& value)
-{
-    const std::optional<int32_t> d = date::parse(value);
-    if (!d)
-        throw Failure{"Ugyldig dato til " + option + ": «" + shortened(value) +
-                      "» (skriv 31.12.2026)"};
-    return *d;
-}
-
 // The pages as a PDF; fonts and the PDF writer want a Gui application, never shown. The pages
 // are laid out without one, so a run that prints nothing starts none.
 void writeReport(const report::PageList& pages, const std::string& pdf, const std::string& title,
@@ -115,10 +106,7 @@ int invoiceReport(const std::vector<std::string>& args)
     }
     if (a.kundeId < 0 || a.fakturaStatus < 0)
         throw Failure{kInvoiceUsage};
-    std::string message;
-    if (!isDataFolder(positional[0], message))
-        throw Failure{message};
-    setDataFolder(positional[0]);
+    useDataFolder(positional[0]);
 
     Context ctx;
     if (a.kundeId != 0 && !SETKUNA(ctx, a.kundeId))

@@ -114,11 +114,8 @@ int statistics(const std::vector<std::string>& args)
                       ")"};
     // Opening a table creates a missing file: a folder that is not a data folder must stay
     // as it is.
-    std::string message;
-    if (!isDataFolder(positional[0], message))
-        throw Failure{message};
+    useDataFolder(positional[0]);
     GLO::setArchiveMode(archive);
-    setDataFolder(positional[0]);
 
     Context ctx;
     ProcedureScope scope(ctx, "FAKTURASTATISTIKK");

@@ -238,10 +238,7 @@ int codes(const std::vector<std::string>& args)
         throw Failure{"--overwrite gjelder bare import"};
 
     const std::string& dir = positional[1];
-    std::string message;
-    if (!isDataFolder(dir, message))
-        throw Failure{message};
-    setDataFolder(dir);
+    useDataFolder(dir);
 
     RunAnswers answers;
     ErrorClass errors(&answers);
