@@ -21,15 +21,7 @@ constexpr int kFooterRule = 550; // mils above the page's foot
 Text text(int x, int y, int w, const std::string& s, Align a, int weight = 0,
           int size = ListReport::kSize)
 {
-    Text t;
-    t.x = x;
-    t.y = y;
-    t.w = w;
-    t.text = s;
-    t.align = a;
-    t.font.style = weight;
-    t.font.size = size;
-    return t;
+    return textAt(x, y, w, s, a, weight, size);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -31,6 +32,22 @@ struct Text {
     Align align = Align::Left;
     bool wrap = false;
 };
+
+// A text as it runs from (x, y) in a box w wide; weight and size as a font description has them
+// (size 0: the font's own).
+inline Text textAt(int x, int y, int w, std::string s, Align a = Align::Left, int weight = 0,
+                   int size = 0)
+{
+    Text t;
+    t.x = x;
+    t.y = y;
+    t.w = w;
+    t.text = std::move(s);
+    t.align = a;
+    t.font.style = weight;
+    t.font.size = size;
+    return t;
+}
 
 struct Line {
     int x1 = 0, y1 = 0, x2 = 0, y2 = 0;

@@ -74,15 +74,7 @@ Text placed(const Record& par, const Element& e, const std::string& s)
 Text at(int x, int y, int w, const std::string& s, Align a = Align::Left, int weight = 0,
         int size = 0)
 {
-    Text t;
-    t.x = x;
-    t.y = y;
-    t.w = w;
-    t.text = s;
-    t.align = a;
-    t.font.style = weight;
-    t.font.size = size;
-    return t;
+    return report::textAt(x, y, w, s, a, weight, size);
 }
 
 std::string rtrim(const std::string& s)
