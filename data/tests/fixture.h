@@ -7,6 +7,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <string>
 
 #include "data/context.h"
@@ -130,6 +131,23 @@ class DataFolderTest : public ::testing::Test {
     std::string dir;
     ScriptedAnswers answers;
     ErrorClass errors{&answers};
+};
+
+// A fresh data folder and a context of the test's own on it; archive mode off again after.
+class ContextTest : public DataFolderTest {
+  protected:
+    void SetUp() override
+    {
+        DataFolderTest::SetUp();
+        ctx = std::make_unique<Context>(&errors);
+    }
+    void TearDown() override
+    {
+        ctx.reset();
+        GLO::setArchiveMode(false);
+        DataFolderTest::TearDown();
+    }
+    std::unique_ptr<Context> ctx;
 };
 
 } // namespace tavlo::testing

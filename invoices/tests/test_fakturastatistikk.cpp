@@ -22,21 +22,7 @@ std::array<Decimal, kMaaneder> maaneder(std::initializer_list<std::pair<int, int
     return a;
 }
 
-class FakturaStatistikkTest : public tavlo::testing::DataFolderTest {
-  protected:
-    void SetUp() override
-    {
-        DataFolderTest::SetUp();
-        ctx = std::make_unique<Context>(&errors);
-    }
-    void TearDown() override
-    {
-        ctx.reset();
-        GLO::setArchiveMode(false);
-        DataFolderTest::TearDown();
-    }
-    std::unique_ptr<Context> ctx;
-};
+using FakturaStatistikkTest = tavlo::testing::ContextTest;
 
 TEST_F(FakturaStatistikkTest, TheYearsInvoicesAreSummedByMonthWithCreditNotesSubtracted)
 {

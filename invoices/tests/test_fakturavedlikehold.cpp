@@ -18,13 +18,12 @@ namespace {
 
 using Utfall = FakturaVedlikehold::Utfall;
 
-class FakturaVedlikeholdTest : public tavlo::testing::DataFolderTest {
+class FakturaVedlikeholdTest : public tavlo::testing::ContextTest {
   protected:
     void SetUp() override
     {
-        DataFolderTest::SetUp();
+        ContextTest::SetUp();
         GLQ::TAG_FAKTURA.clear();
-        ctx = std::make_unique<Context>(&errors);
         auto& pro = ctx->access(Tbl::PRODUKT);
         pro.OPEN();
         pro.rec().clear();
@@ -37,9 +36,7 @@ class FakturaVedlikeholdTest : public tavlo::testing::DataFolderTest {
     void TearDown() override
     {
         GLQ::TAG_FAKTURA.clear();
-        GLO::setArchiveMode(false);
-        ctx.reset();
-        DataFolderTest::TearDown();
+        ContextTest::TearDown();
     }
     // An invoice with its memos and `lines` lines of the product, each with memos too.
     int32_t add(int32_t dato, int lines)
@@ -121,7 +118,6 @@ class FakturaVedlikeholdTest : public tavlo::testing::DataFolderTest {
             ids.push_back(t.id);
         return ids;
     }
-    std::unique_ptr<Context> ctx;
 };
 
 std::vector<int32_t> keys(const std::map<int32_t, Record>& m)

@@ -80,18 +80,8 @@ std::vector<std::string> column(const report::PageList& pages, const std::string
     return out;
 }
 
-class RapportTest : public tavlo::testing::DataFolderTest {
+class RapportTest : public tavlo::testing::ContextTest {
   protected:
-    void SetUp() override
-    {
-        DataFolderTest::SetUp();
-        ctx = std::make_unique<Context>(&errors);
-    }
-    void TearDown() override
-    {
-        ctx.reset();
-        DataFolderTest::TearDown();
-    }
     // An invoice with its amounts as stored: a credit note keeps only its total negative.
     int32_t faktura(const std::string& kunde, int32_t kundeId, const char* grunnlag,
                     bool kreditnota = false, int32_t betalt = 0)
@@ -124,8 +114,6 @@ class RapportTest : public tavlo::testing::DataFolderTest {
             return {};
         return FAKTURARAPPORT(*ctx, u.sortering, u.filter, u.beskrivelse);
     }
-
-    std::unique_ptr<Context> ctx;
 };
 
 } // namespace
