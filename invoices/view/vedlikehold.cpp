@@ -35,6 +35,17 @@ QLabel* tekst(QWidget* parent, const char* text)
     return l;
 }
 
+// A tab's one button, at its bottom right.
+QPushButton* knappNederst(QWidget* fane, QVBoxLayout* layout, const char* text, const char* name)
+{
+    layout->addStretch(1);
+    auto* rad = new QHBoxLayout;
+    rad->addStretch(1);
+    QPushButton* b = addButton(fane, rad, text, name);
+    layout->addLayout(rad);
+    return b;
+}
+
 // A date field with the date picker on F4 and the right mouse button.
 QLineEdit* datofelt(QWidget* w, const char* name, int32_t& verdi)
 {
@@ -115,11 +126,7 @@ void FAKTURAVEDLIKEHOLD(Context& ctx, std::function<void()> done)
                         "nummer. Derfor er det nødvendig at den fakturaen og fakturalinjen med "
                         "det til enhver tid høyeste referansenummeret ligger igjen i "
                         "fakturakartoteket."));
-    el->addStretch(1);
-    auto* er = new QHBoxLayout;
-    er->addStretch(1);
-    QPushButton* eksporter = addButton(eksport, er, "&Eksporter", "EKSPORTERBUTTON");
-    el->addLayout(er);
+    QPushButton* eksporter = knappNederst(eksport, el, "&Eksporter", "EKSPORTERBUTTON");
     tabs->addTab(eksport, QStringLiteral("Eksport"));
 
     auto* import = new QWidget(tabs);
@@ -130,11 +137,7 @@ void FAKTURAVEDLIKEHOLD(Context& ctx, std::function<void()> done)
     addRow(form, "&Fra dato:", datofelt(import, "fradato", verdier->fra));
     addRow(form, "&Til dato:", datofelt(import, "tildato", verdier->til));
     il->addLayout(form);
-    il->addStretch(1);
-    auto* ir = new QHBoxLayout;
-    ir->addStretch(1);
-    QPushButton* importer = addButton(import, ir, "&Importer", "IMPORTERBUTTON");
-    il->addLayout(ir);
+    QPushButton* importer = knappNederst(import, il, "&Importer", "IMPORTERBUTTON");
     tabs->addTab(import, QStringLiteral("Import"));
 
     auto* bunn = new QHBoxLayout;
