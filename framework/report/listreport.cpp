@@ -90,7 +90,15 @@ void ListReport::newPage()
         p.items.push_back(text(kMargin, kSubtitleTop, 0, subtitle_, Align::Left));
     int x = kMargin;
     for (const Column& c : columns_) {
-        p.items.push_back(text(x, kHeadingTop, c.width - kGap, c.heading, c.align, 700));
+        // A heading of two lines ("Enhets-", "benevning") ends on the line the others are on.
+        const std::size_t brudd = c.heading.find('\n');
+        if (brudd != std::string::npos) {
+            p.items.push_back(text(x, kHeadingTop - kLine, c.width - kGap,
+                                   c.heading.substr(0, brudd), c.align, 700));
+            p.items.push_back(
+                text(x, kHeadingTop, c.width - kGap, c.heading.substr(brudd + 1), c.align, 700));
+        } else
+            p.items.push_back(text(x, kHeadingTop, c.width - kGap, c.heading, c.align, 700));
         x += c.width;
     }
     const int rule = kHeadingTop + kLine + 20;

@@ -13,8 +13,8 @@
 namespace tavlo::report {
 
 struct Column {
-    std::string heading;
-    int width = 0; // mils, the gap to the next column included
+    std::string heading; // a "\n" breaks it in two lines, the second level with the others
+    int width = 0;       // mils, the gap to the next column included
     Align align = Align::Left;
 };
 

@@ -3,12 +3,10 @@
 #include "data/context.h"
 #include "data/lookups.h"
 #include "framework/errorclass.h"
-#include "framework/filemanager.h"
 #include "framework/filterexpr.h"
 #include "framework/picture.h"
 #include "framework/softassert.h"
 #include "framework/text.h"
-#include "framework/viewmanager.h"
 #include "invoices/kopierfaktura.h"
 
 namespace tavlo {
@@ -148,18 +146,7 @@ void slaOppTekster(Context& ctx, Fakturaavgrensning& a)
 
 bool filterKanBrukes(Context& ctx, const Rapportutvalg& u, const Fakturaavgrensning& a)
 {
-    const Record& fak = ctx.rec(Tbl::FAKTURA);
-    auto brukes = [&fak](std::string_view f) {
-        const FilterExpr expr = FilterExpr::parse(f, table(Tbl::FAKTURA));
-        return expr.ok() && expr.evaluate(fak).has_value();
-    };
-    const std::string_view fritt = text::trim(a.filterstreng);
-    if ((!fritt.empty() && !brukes(fritt)) || !brukes(u.filter)) {
-        say(ctx, "Filteret inneholder feil og kan ikke brukes:|" + u.filter, "Feil",
-            Icon::Exclamation);
-        return false;
-    }
-    return true;
+    return report::filterKanBrukes(ctx, Tbl::FAKTURA, u.filter, a.filterstreng);
 }
 
 Fakturarapport::Fakturarapport(Context& ctx, std::string sortering, std::string filter,
@@ -171,38 +158,18 @@ Fakturarapport::Fakturarapport(Context& ctx, std::string sortering, std::string 
 {
 }
 
-Fakturarapport::~Fakturarapport()
-{
-    if (view_) {
-        view_->file().setWalkMemos(true);
-        view_->CLOSE();
-    }
-}
+Fakturarapport::~Fakturarapport() = default;
 
 bool Fakturarapport::open()
 {
-    view_ = std::make_unique<ViewManager>();
-    view_->INIT(ctx_, Tbl::FAKTURA);
-    view_->ADDSORTORDER(nokkel(sortering_));
-    view_->SETFILTER(filter_);
-    if (view_->APPLYFILTER() != LEVEL_BENIGN || view_->OPEN() != LEVEL_BENIGN) {
-        view_->CLOSE();
-        view_.reset();
-        return false;
-    }
-    view_->file().setWalkMemos(false); // the list shows no memo
-    return true;
+    return view_.open(ctx_, Tbl::FAKTURA, nokkel(sortering_), filter_);
 }
 
 ProcessClass::Record Fakturarapport::next()
 {
-    if (!view_)
-        return ProcessClass::Record::End;
-    const int level = view_->NEXT();
-    if (level != LEVEL_BENIGN)
-        // The end, or a read that failed (said by the view): the run ends either way.
-        return view_->file().GETEOF() ? ProcessClass::Record::End : ProcessClass::Record::Stop;
-    const Record& fak = view_->file().rec();
+    if (const ProcessClass::Record r = view_.next(); r != ProcessClass::Record::Taken)
+        return r;
+    const Record& fak = view_.rec();
     ++antall_;
     Decimal grunnlag = fak.get(FAK::SUMMVAGRUNNLAG), sum = fak.get(FAK::SUM),
             mva = fak.get(FAK::MVA);
@@ -234,20 +201,13 @@ ProcessClass::Record Fakturarapport::next()
 
 int Fakturarapport::percent() const
 {
-    // The file opens with the first read; the count is taken once it is there.
-    if (totalt_ < 0 && view_ && view_->file().file()) {
-        StoreError err;
-        totalt_ = view_->file().file()->count(err);
-    }
-    if (totalt_ <= 0)
-        return 0;
-    return static_cast<int>(std::min<int64_t>(100, antall_ * 100 / totalt_));
+    return view_.percent(antall_);
 }
 
 report::PageList Fakturarapport::pages()
 {
     if (antall_ == 0) {
-        ctx_.errors().THROW(ctx_.errorState(), MSG_NO_RECORDS);
+        report::ingenPoster(ctx_);
         return {};
     }
     liste_.totals("Sum:", {"", "", "", "", "", "", belop(grunnlag_), belop(sum_), belop(mva_),
@@ -262,15 +222,8 @@ report::PageList FAKTURARAPPORT(Context& ctx, const std::string& sortering,
 {
     ProcedureScope scope(ctx, "FAKTURARAPPORT");
     Fakturarapport rapport(ctx, sortering, filter, beskrivelse);
-    if (!rapport.open())
-        return {};
-    for (;;) {
-        const ProcessClass::Record r = rapport.next();
-        if (r == ProcessClass::Record::Stop)
-            return {}; // the failed read has been said
-        if (r == ProcessClass::Record::End)
-            break;
-    }
+    if (!rapport.open() || !report::kjorHele([&rapport] { return rapport.next(); }))
+        return {}; // what stopped it has been said
     return rapport.pages();
 }
 

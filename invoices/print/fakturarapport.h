@@ -9,12 +9,12 @@
 
 #include "framework/decimal.h"
 #include "framework/process.h"
+#include "framework/report/listekjoring.h"
 #include "framework/report/listreport.h"
 
 namespace tavlo {
 
 class Context;
-class ViewManager;
 
 // What the user chose; 0 and blank mean no limit.
 struct Fakturaavgrensning {
@@ -72,10 +72,9 @@ class Fakturarapport {
   private:
     Context& ctx_;
     std::string sortering_, filter_, beskrivelse_;
-    std::unique_ptr<ViewManager> view_;
+    report::Listevisning view_;
     report::ListReport liste_;
     int64_t antall_ = 0;
-    mutable int64_t totalt_ = -1;
     Decimal grunnlag_, sum_, mva_, totalsum_;
 };
 

@@ -8,77 +8,14 @@
 #include "data/tests/fixture.h"
 #include "framework/date.h"
 #include "framework/filemanager.h"
+#include "framework/report/tests/pagetexts.h"
 #include "framework/report/tests/pdftools.h"
 #include "invoices/print/fakturarapport.h"
 
 using namespace tavlo;
+using namespace tavlo::testing;
 
 namespace {
-
-std::vector<std::string> texts(const report::Page& page)
-{
-    std::vector<std::string> out;
-    for (const auto& item : page.items)
-        if (const auto* t = std::get_if<report::Text>(&item))
-            out.push_back(t->text);
-    return out;
-}
-
-std::vector<std::string> texts(const report::PageList& pages)
-{
-    std::vector<std::string> out;
-    for (const auto& page : pages)
-        for (const auto& t : texts(page))
-            out.push_back(t);
-    return out;
-}
-
-bool has(const std::vector<std::string>& v, const std::string& s)
-{
-    return std::find(v.begin(), v.end(), s) != v.end();
-}
-
-// The text just right of `label` on the same line (a total, a closing value).
-std::string besides(const report::PageList& pages, const std::string& label, int nth = 0)
-{
-    for (const auto& page : pages)
-        for (const auto& item : page.items) {
-            const auto* l = std::get_if<report::Text>(&item);
-            if (!l || l->text != label)
-                continue;
-            std::vector<const report::Text*> row;
-            for (const auto& other : page.items)
-                if (const auto* t = std::get_if<report::Text>(&other);
-                    t && t->y == l->y && t->x > l->x)
-                    row.push_back(t);
-            std::sort(row.begin(), row.end(), [](auto* a, auto* b) { return a->x < b->x; });
-            return nth < static_cast<int>(row.size()) ? row[nth]->text : std::string();
-        }
-    return {};
-}
-
-// The texts of the column under `heading`, page by page, top down.
-std::vector<std::string> column(const report::PageList& pages, const std::string& heading)
-{
-    std::vector<std::string> out;
-    for (const auto& page : pages) {
-        int x = -1, top = 0;
-        for (const auto& item : page.items)
-            if (const auto* t = std::get_if<report::Text>(&item); t && t->text == heading) {
-                x = t->x;
-                top = t->y;
-            }
-        std::vector<const report::Text*> cells;
-        for (const auto& item : page.items)
-            if (const auto* t = std::get_if<report::Text>(&item);
-                t && t->x == x && t->y > top && t->text != "En Tavlo rapport")
-                cells.push_back(t);
-        std::stable_sort(cells.begin(), cells.end(), [](auto* a, auto* b) { return a->y < b->y; });
-        for (const auto* t : cells)
-            out.push_back(t->text);
-    }
-    return out;
-}
 
 class RapportTest : public tavlo::testing::ContextTest {
   protected:
