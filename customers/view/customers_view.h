@@ -19,10 +19,12 @@ void KUNDEKARTOTEK(Context& ctx, std::function<void(int response)> selected = {}
 void openKundeForm(Context& ctx, std::function<void(int response, RowRef inserted)> done);
 // The contact list's update procedure; the customer is the one in the KUN buffer.
 void KONTAKTFORM(Context& ctx, std::function<void(int response, RowRef inserted)> done);
+// "Kunderapport": the limits and order of the customer list, then the list.
+void AVGRENSNINGERKUNDERAPPORT(Context& ctx);
 
 } // namespace desktop
 } // namespace tavlo
 
-// The customers' desktop half: TLKU::INIT, then KUNDEKARTOTEK into its slot. KILL clears it and
-// ends the module.
+// The customers' desktop half: TLKU::INIT, then KUNDEKARTOTEK and AVGRENSNINGERKUNDERAPPORT into
+// their slots. KILL clears them and ends the module.
 TAVLO_DESKTOP_FACE(TLKU_VIEW)

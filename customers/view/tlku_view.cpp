@@ -5,6 +5,8 @@
 namespace TLKU_VIEW {
 
 TAVLO_DESKTOP_MODULE(TLKU,
-                     tavlo::fills(tavlo::procedures::KUNDEKARTOTEK, tavlo::desktop::KUNDEKARTOTEK))
+                     tavlo::fills(tavlo::procedures::KUNDEKARTOTEK, tavlo::desktop::KUNDEKARTOTEK),
+                     tavlo::fills(tavlo::procedures::AVGRENSNINGERKUNDERAPPORT,
+                                  tavlo::desktop::AVGRENSNINGERKUNDERAPPORT))
 
 } // namespace TLKU_VIEW

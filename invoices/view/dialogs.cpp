@@ -15,7 +15,7 @@
 #include "framework/widgets/formfields.h"
 #include "framework/widgets/hentdato.h"
 #include "framework/widgets/lookupkeys.h"
-#include "invoices/view/dialog.h"
+#include "framework/widgets/dialog.h"
 #include "invoices/view/invoices_view.h"
 
 namespace tavlo::desktop {

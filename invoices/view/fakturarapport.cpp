@@ -15,109 +15,21 @@
 
 #include "data/context.h"
 #include "data/filterproc.h"
-#include "data/globals.h"
 #include "data/lookups.h"
 #include "data/slots.h"
 #include "framework/errorclass.h"
-#include "framework/picture.h"
 #include "framework/widgets/contextwindows.h"
+#include "framework/widgets/dialog.h"
 #include "framework/widgets/formfields.h"
-#include "framework/widgets/hentdato.h"
 #include "framework/widgets/lookupkeys.h"
-#include "framework/widgets/printpreview.h"
-#include "framework/widgets/reportprogress.h"
+#include "framework/widgets/rapportvalg.h"
 #include "framework/windowmanager.h"
 #include "invoices/kopierfaktura.h"
 #include "invoices/print/fakturarapport.h"
 #include "invoices/tlfa.h"
-#include "invoices/view/dialog.h"
 #include "invoices/view/invoices_view.h"
 
 namespace tavlo::desktop {
-
-namespace {
-
-constexpr const char* kDato = "@d06.B";
-
-// A date field: the calendar on its lookup key, the date shown again once it is left. What
-// cannot be read as a date is said and stays in the field to be mended.
-QLineEdit* datofelt(QWidget* w, const char* name)
-{
-    QLineEdit* e = numberEntry(w, name, 10);
-    auto vis = [e](int32_t d) {
-        e->setText(QString::fromStdString(picture::formatDate(kDato, d)));
-    };
-    QObject::connect(e, &QLineEdit::editingFinished, e, [e, vis] {
-        if (const auto d = picture::parseDate(kDato, e->text().trimmed().toStdString()))
-            vis(*d);
-    });
-    installLookup(e, [e, vis] {
-        const auto d = picture::parseDate(kDato, e->text().trimmed().toStdString());
-        vis(HENTDATO(d.value_or(0)));
-    });
-    return e;
-}
-
-// The number in a field; blank is 0. nullopt, after the message, when it is no number.
-std::optional<int32_t> tall(Context& ctx, QLineEdit* e, const char* hva)
-{
-    const QString s = e->text().trimmed();
-    if (s.isEmpty())
-        return 0;
-    bool ok = false;
-    const int n = s.toInt(&ok);
-    if (!ok || n < 0) {
-        say(ctx, std::string("Ugyldig ") + hva + ": " + s.toStdString(), "Feil", Icon::Exclamation);
-        e->setFocus();
-        return std::nullopt;
-    }
-    return n;
-}
-
-std::optional<int32_t> dato(Context& ctx, QLineEdit* e)
-{
-    const std::string s = e->text().trimmed().toStdString();
-    if (s.empty())
-        return 0;
-    if (const auto d = picture::parseDate(kDato, s))
-        return *d;
-    say(ctx, "Ugyldig dato: " + s + " (skriv 31.12.2026)", "Feil", Icon::Exclamation);
-    e->setFocus();
-    return std::nullopt;
-}
-
-// FAKTURARAPPORT behind its progress window; `ended` hears when the run is over either way.
-void kjorRapport(Context& ctx, const Rapportutvalg& u, std::function<void()> ended)
-{
-    auto rapport = std::make_shared<Fakturarapport>(ctx, u.sortering, u.filter, u.beskrivelse);
-    if (!rapport->open()) {
-        ended();
-        return;
-    }
-    Context* c = &ctx;
-    ReportRun run;
-    run.text = QStringLiteral("Fakturarapport");
-    run.next = [rapport] { return rapport->next(); };
-    run.percent = [rapport] { return rapport->percent(); };
-    run.done = [c, rapport, ended](bool completed, int64_t) {
-        report::PageList pages;
-        if (completed)
-            pages = rapport->pages(); // "Ingen poster" when there is none
-        ended();
-        if (pages.empty())
-            return; // cancelled or nothing to print: nothing prints
-        if (GLO::PREVIEW == 0) {
-            printWithoutPreview(std::move(pages));
-            return;
-        }
-        auto* w = new PrintPreviewClass(std::move(pages), &TLFA::settings(), {});
-        contextwindows::show(*c, w);
-        w->setWindowState(w->windowState() | Qt::WindowMaximized);
-    };
-    runReport(ctx, std::move(run));
-}
-
-} // namespace
 
 void AVGRENSNINGERFAKTURARAPPORT(Context& ctx)
 {
@@ -264,8 +176,8 @@ void AVGRENSNINGERFAKTURARAPPORT(Context& ctx)
         if (w->busy)
             return;
         Fakturaavgrensning a;
-        const auto id = tall(*c, kundeId, "kundenr");
-        const auto st = id ? tall(*c, status, "fakturastatus") : std::nullopt;
+        const auto id = lesTall(*c, kundeId, "kundenr");
+        const auto st = id ? lesTall(*c, status, "fakturastatus") : std::nullopt;
         if (!id || !st)
             return;
         a.kundeId = *id;
@@ -276,7 +188,7 @@ void AVGRENSNINGERFAKTURARAPPORT(Context& ctx)
             {forfall.first, &a.fraForfallsDato}, {forfall.second, &a.tilForfallsDato},
             {betalt.first, &a.fraBetaltDato},    {betalt.second, &a.tilBetaltDato}};
         for (const auto& [e, d] : datoer) {
-            const auto v = dato(*c, e);
+            const auto v = lesDato(*c, e);
             if (!v)
                 return;
             *d = *v;
@@ -291,16 +203,14 @@ void AVGRENSNINGERFAKTURARAPPORT(Context& ctx)
         const Rapportutvalg u = byggUtvalg(a);
         if (!filterKanBrukes(*c, u, a))
             return;
+        auto rapport = std::make_shared<Fakturarapport>(*c, u.sortering, u.filter, u.beskrivelse);
+        if (!rapport->open())
+            return;
         // One run at a time; the window waits for it and stays for the next.
-        w->busy = true;
-        skrivUt->setEnabled(false);
-        QPointer<QPushButton> knapp(skrivUt);
-        kjorRapport(*c, u, [w, knapp] {
-            if (!knapp)
-                return;
-            w->busy = false;
-            knapp->setEnabled(true);
-        });
+        kjorListe(*c, w, skrivUt,
+                  {QStringLiteral("Fakturarapport"), [rapport] { return rapport->next(); },
+                   [rapport] { return rapport->percent(); }, [rapport] { return rapport->pages(); },
+                   &TLFA::settings()});
     });
 
     contextwindows::show(ctx, w);

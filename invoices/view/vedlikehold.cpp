@@ -19,7 +19,7 @@
 #include "framework/widgets/lookupkeys.h"
 #include "invoices/fakturaoppdatering.h"
 #include "invoices/fakturavedlikehold.h"
-#include "invoices/view/dialog.h"
+#include "framework/widgets/dialog.h"
 #include "invoices/view/invoices_view.h"
 
 namespace tavlo::desktop {

@@ -17,10 +17,12 @@ namespace desktop {
 void PRODUKTKARTOTEK(Context& ctx, std::function<void(int response)> selected = {});
 // The register's update procedure: the product form for GlobalRequest on the PRO buffer.
 void openProduktForm(Context& ctx, std::function<void(int response, RowRef inserted)> done);
+// "Produktrapport": the order and limits of the product list, then the list.
+void AVGRENSNINGERPRODUKTRAPPORT(Context& ctx);
 
 } // namespace desktop
 } // namespace tavlo
 
-// The products' desktop half: TLPR::INIT, then PRODUKTKARTOTEK into its slot. KILL clears it and
-// ends the module.
+// The products' desktop half: TLPR::INIT, then PRODUKTKARTOTEK and AVGRENSNINGERPRODUKTRAPPORT into
+// their slots. KILL clears them and ends the module.
 TAVLO_DESKTOP_FACE(TLPR_VIEW)

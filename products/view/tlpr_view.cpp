@@ -4,7 +4,10 @@
 
 namespace TLPR_VIEW {
 
-TAVLO_DESKTOP_MODULE(TLPR, tavlo::fills(tavlo::procedures::PRODUKTKARTOTEK,
-                                        tavlo::desktop::PRODUKTKARTOTEK))
+TAVLO_DESKTOP_MODULE(TLPR,
+                     tavlo::fills(tavlo::procedures::PRODUKTKARTOTEK,
+                                  tavlo::desktop::PRODUKTKARTOTEK),
+                     tavlo::fills(tavlo::procedures::AVGRENSNINGERPRODUKTRAPPORT,
+                                  tavlo::desktop::AVGRENSNINGERPRODUKTRAPPORT))
 
 } // namespace TLPR_VIEW

@@ -1,6 +1,6 @@
 #pragma once
-// What the invoices' small dialogs share: a window that tells its caller once how it ended, and
-// the buttons of its bottom row.
+// What the small dialogs share (the invoices' and the reports' limits): a window that tells its
+// caller once how it ended, and the buttons of its bottom row.
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QPushButton>

@@ -1,0 +1,145 @@
+// "Kunderapport": the limits and the order of the customer list, then the list in the print
+// preview (or on the printer when the preview is turned off). The window stays for another run.
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <memory>
+
+#include "customers/print/kunderapport.h"
+#include "customers/tlku.h"
+#include "customers/view/customers_view.h"
+#include "data/context.h"
+#include "data/filterproc.h"
+#include "data/lookups.h"
+#include "framework/widgets/contextwindows.h"
+#include "framework/widgets/dialog.h"
+#include "framework/widgets/formfields.h"
+#include "framework/widgets/lookupkeys.h"
+#include "framework/widgets/rapportvalg.h"
+
+namespace tavlo::desktop {
+
+void AVGRENSNINGERKUNDERAPPORT(Context& ctx)
+{
+    auto* w = new Dialog({});
+    w->setObjectName(QStringLiteral("AVGRENSNINGERKUNDERAPPORT"));
+    w->setWindowTitle(QStringLiteral("Kunderapport"));
+    Context* c = &ctx;
+    auto* layout = new QVBoxLayout(w);
+
+    auto* avgrensninger = new QGroupBox(QStringLiteral("Avgrensninger"), w);
+    auto* form = new QFormLayout(avgrensninger);
+    layout->addWidget(avgrensninger);
+    QLineEdit* gruppe = kodefelt(c, w, form, "&Kundegruppe", "kundegruppe", 103);
+    QLineEdit* postnr = kodefelt(c, w, form, "&Postnr:", "postnr", 101);
+
+    // The three date ranges of the invoices counted, "F.o.m." and "T.o.m." each.
+    auto periode = [w, form](const char* label, const char* navn, QCheckBox* ekstra = nullptr) {
+        const std::string fra = std::string("fra") + navn, til = std::string("til") + navn;
+        QLineEdit* f = datofelt(w, fra.c_str());
+        QLineEdit* t = datofelt(w, til.c_str());
+        auto* rad = new QHBoxLayout;
+        rad->addWidget(new QLabel(QStringLiteral("F.o.m."), w));
+        rad->addWidget(f);
+        rad->addWidget(new QLabel(QStringLiteral("T.o.m."), w));
+        rad->addWidget(t);
+        if (ekstra)
+            rad->addWidget(ekstra);
+        rad->addStretch(1);
+        addRow(form, label, f, rad);
+        return std::pair{f, t};
+    };
+    const auto faktura = periode("Faktura&dato:", "fakturadato");
+    const auto forfall = periode("&Forfallsdato:", "forfallsdato");
+    auto* blank = new QCheckBox(QStringLiteral("&Blank"), w);
+    blank->setObjectName(QStringLiteral("betaltblank"));
+    const auto betalt = periode("&Betaltdato:", "betaltdato", blank);
+
+    QLineEdit* filter = entry(w, "filter", 40, 1023);
+    installLookup(filter, [c, filter] {
+        std::string uttrykk = filter->text().toStdString(), beskrivelse;
+        if (HENTFILTER(*c, 1, uttrykk, beskrivelse) != 0)
+            filter->setText(QString::fromStdString(uttrykk));
+    });
+    addRow(form, "&Filter:", filter);
+
+    auto* valg = new QHBoxLayout;
+    layout->addLayout(valg);
+    auto* taMed = new QGroupBox(QStringLiteral("Ta med på rapport"), w);
+    auto* taMedLayout = new QVBoxLayout(taMed);
+    auto* kontakter = new QCheckBox(QStringLiteral("&Kontaktpersoner"), taMed);
+    kontakter->setObjectName(QStringLiteral("kontaktpersoner"));
+    taMedLayout->addWidget(kontakter);
+    taMedLayout->addStretch(1);
+    valg->addWidget(taMed);
+
+    auto* sortBoks = new QGroupBox(QStringLiteral("Sortering"), w);
+    auto* sortLayout = new QVBoxLayout(sortBoks);
+    auto* sortering = new QButtonGroup(w);
+    const char* const sorteringer[] = {"&Kundenr", "&Navn",        "&Adresse",
+                                       "&Postnr",  "Kunde&gruppe", "&Betalingsbetingelse"};
+    for (int i = 0; i < 6; ++i) {
+        auto* r = new QRadioButton(QString::fromUtf8(sorteringer[i]), sortBoks);
+        r->setObjectName(QStringLiteral("sortering%1").arg(i + 1));
+        sortering->addButton(r, i + 1);
+        sortLayout->addWidget(r);
+    }
+    sortering->button(1)->setChecked(true);
+    valg->addWidget(sortBoks, 1);
+
+    auto* knapper = new QHBoxLayout;
+    knapper->addStretch(1);
+    QPushButton* avbryt = addButton(w, knapper, "Avbryt", "avbryt");
+    QPushButton* skrivUt = addButton(w, knapper, "Skriv ut", "PRINTBUTTON");
+    skrivUt->setDefault(true);
+    layout->addLayout(knapper);
+    QObject::connect(avbryt, &QPushButton::clicked, w, &QWidget::close);
+
+    QObject::connect(skrivUt, &QPushButton::clicked, w, [=] {
+        if (w->busy)
+            return;
+        Kundeavgrensning a;
+        const auto g = lesTall(*c, gruppe, "kundegruppe");
+        const auto p = g ? lesTall(*c, postnr, "postnr") : std::nullopt;
+        if (!g || !p)
+            return;
+        a.kundeGruppe = *g;
+        a.postNr = *p;
+        const std::pair<QLineEdit*, int32_t*> datoer[] = {
+            {faktura.first, &a.fraFakturaDato},  {faktura.second, &a.tilFakturaDato},
+            {forfall.first, &a.fraForfallsDato}, {forfall.second, &a.tilForfallsDato},
+            {betalt.first, &a.fraBetaltDato},    {betalt.second, &a.tilBetaltDato}};
+        for (const auto& [e, d] : datoer) {
+            const auto v = lesDato(*c, e);
+            if (!v)
+                return;
+            *d = *v;
+        }
+        a.betaltBlank = blank->isChecked();
+        a.filterstreng = filter->text().toStdString();
+        a.kontaktpersoner = kontakter->isChecked();
+        a.sortering = sortering->checkedId();
+        slaOppKundetekster(*c, a);
+        const Kundeutvalg u = byggKundeutvalg(a);
+        if (!kundefilterKanBrukes(*c, u, a))
+            return;
+        auto rapport = std::make_shared<Kunderapport>(
+            *c, u.sortering, u.beskrivelse, u.fakturabetingelse, u.filter, a.kontaktpersoner);
+        if (!rapport->open())
+            return;
+        kjorListe(*c, w, skrivUt,
+                  {QStringLiteral("Kunderapport"), [rapport] { return rapport->next(); },
+                   [rapport] { return rapport->percent(); }, [rapport] { return rapport->pages(); },
+                   &TLKU::settings()});
+    });
+
+    contextwindows::show(ctx, w);
+}
+
+} // namespace tavlo::desktop

@@ -1,0 +1,54 @@
+#pragma once
+// What the limits windows of the printed lists share: a date field with its calendar, numbers and
+// dates read with a clear message, and a list's run behind its progress window ending in the
+// print preview, or on the printer when the preview is turned off.
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "framework/process.h"
+#include "framework/report/pagelist.h"
+
+class QFormLayout;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace tavlo {
+
+class Context;
+class INIClass;
+
+namespace desktop {
+
+class Dialog;
+
+// A date field: the calendar on its lookup key, the date shown again once it is left. What
+// cannot be read as a date is said when read and stays in the field to be mended.
+QLineEdit* datofelt(QWidget* w, const char* name);
+// A code field of `group` with its text beside it, the code picker on its lookup key; its label
+// is named `name` + "tekst".
+QLineEdit* kodefelt(Context* c, QWidget* w, QFormLayout* form, const char* label, const char* name,
+                    int32_t group);
+// The number in a field; blank is 0. nullopt, after "Ugyldig <hva>: …", when it is no number.
+std::optional<int32_t> lesTall(Context& ctx, QLineEdit* e, const char* hva);
+// The date in a field; blank is 0. nullopt, after the message, when it is no date.
+std::optional<int32_t> lesDato(Context& ctx, QLineEdit* e);
+
+// One list's run, as its print procedure offers it.
+struct Listekjoring {
+    QString tittel;                             // what the progress window says is going on
+    std::function<ProcessClass::Record()> next; // one record into the list
+    std::function<int()> percent;
+    std::function<report::PageList()> pages; // at the end; empty after "Ingen poster"
+    INIClass* settings = nullptr;            // where the preview keeps its placement
+};
+
+// Runs the list (already opened) and shows its pages. One run at a time: the window cannot
+// close and `skrivUt` is off until the run is over, either way.
+void kjorListe(Context& ctx, Dialog* w, QPushButton* skrivUt, Listekjoring k);
+
+} // namespace desktop
+} // namespace tavlo

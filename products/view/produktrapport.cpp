@@ -1,0 +1,121 @@
+// "Produktrapport": the order and limits of the product list, then the list in the print preview
+// (or on the printer when the preview is turned off). The window stays for another run.
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <memory>
+
+#include "data/context.h"
+#include "data/filterproc.h"
+#include "framework/widgets/contextwindows.h"
+#include "framework/widgets/dialog.h"
+#include "framework/widgets/formfields.h"
+#include "framework/widgets/lookupkeys.h"
+#include "framework/widgets/rapportvalg.h"
+#include "products/print/produktrapport.h"
+#include "products/tlpr.h"
+#include "products/view/products_view.h"
+
+namespace tavlo::desktop {
+
+namespace {
+
+// Radio buttons in a group box, ids from 0 or 1 as the choice counts them.
+QButtonGroup* radioer(QWidget* w, QGroupBox* boks, const std::vector<const char*>& tekster,
+                      const char* navn, int forste)
+{
+    auto* l = new QVBoxLayout(boks);
+    auto* g = new QButtonGroup(w);
+    for (std::size_t i = 0; i < tekster.size(); ++i) {
+        auto* r = new QRadioButton(QString::fromUtf8(tekster[i]), boks);
+        const int id = forste + static_cast<int>(i);
+        r->setObjectName(QString::fromLatin1(navn) + QString::number(id));
+        g->addButton(r, id);
+        l->addWidget(r);
+    }
+    g->button(forste)->setChecked(true);
+    l->addStretch(1);
+    return g;
+}
+
+} // namespace
+
+void AVGRENSNINGERPRODUKTRAPPORT(Context& ctx)
+{
+    auto* w = new Dialog({});
+    w->setObjectName(QStringLiteral("AVGRENSNINGERPRODUKTRAPPORT"));
+    w->setWindowTitle(QStringLiteral("Produktrapport"));
+    Context* c = &ctx;
+    auto* layout = new QHBoxLayout(w);
+
+    auto* sortBoks = new QGroupBox(QStringLiteral("Sortering"), w);
+    QButtonGroup* sortering =
+        radioer(w, sortBoks, {" &Produktnr", " &Navn", " Produkt&gruppe"}, "sortering", 1);
+    layout->addWidget(sortBoks);
+
+    auto* hoyre = new QVBoxLayout;
+    layout->addLayout(hoyre, 1);
+    auto* avgrensninger = new QGroupBox(QStringLiteral("Avgrensninger"), w);
+    auto* avgLayout = new QVBoxLayout(avgrensninger);
+    auto* form = new QFormLayout;
+    avgLayout->addLayout(form);
+    hoyre->addWidget(avgrensninger);
+    QLineEdit* gruppe = kodefelt(c, w, form, "&Produktgruppe", "produktgruppe", 102);
+    QLineEdit* filter = entry(w, "filter", 40, 1023);
+    installLookup(filter, [c, filter] {
+        std::string uttrykk = filter->text().toStdString(), beskrivelse;
+        if (HENTFILTER(*c, 2, uttrykk, beskrivelse) != 0)
+            filter->setText(QString::fromStdString(uttrykk));
+    });
+    addRow(form, "&Filter:", filter);
+    auto* lager = new QCheckBox(QStringLiteral("Ta med kun produkter med &Lagerstyring"), w);
+    lager->setObjectName(QStringLiteral("lagerstyring"));
+    avgLayout->addWidget(lager);
+    auto* mvaBoks = new QGroupBox(QStringLiteral("MVA pliktig"), avgrensninger);
+    QButtonGroup* mva = radioer(
+        w, mvaBoks, {"&Alle", " &Bare MVA pliktige produkter", " &Ingen MVA pliktige produkter"},
+        "mva", 0);
+    avgLayout->addWidget(mvaBoks);
+
+    auto* knapper = new QHBoxLayout;
+    knapper->addStretch(1);
+    QPushButton* skrivUt = addButton(w, knapper, "Skriv ut", "PRINTBUTTON");
+    skrivUt->setDefault(true);
+    QPushButton* avbryt = addButton(w, knapper, "Avbryt", "avbryt");
+    hoyre->addLayout(knapper);
+    QObject::connect(avbryt, &QPushButton::clicked, w, &QWidget::close);
+
+    QObject::connect(skrivUt, &QPushButton::clicked, w, [=] {
+        if (w->busy)
+            return;
+        const auto g = lesTall(*c, gruppe, "produktgruppe");
+        if (!g)
+            return;
+        Produktavgrensning a;
+        a.sortering = sortering->checkedId();
+        a.produktgruppe = *g;
+        a.filterstreng = filter->text().toStdString();
+        a.lagerstyring = lager->isChecked();
+        a.mvaPliktig = std::max(0, mva->checkedId());
+        slaOppProdukttekster(*c, a);
+        const Produktutvalg u = byggProduktutvalg(a);
+        if (!produktfilterKanBrukes(*c, u, a))
+            return;
+        auto rapport = std::make_shared<Produktrapport>(*c, u.sortering, u.beskrivelse, u.filter);
+        if (!rapport->open())
+            return;
+        kjorListe(*c, w, skrivUt,
+                  {QStringLiteral("Produktrapport"), [rapport] { return rapport->next(); },
+                   [rapport] { return rapport->percent(); }, [rapport] { return rapport->pages(); },
+                   &TLPR::settings()});
+    });
+
+    contextwindows::show(ctx, w);
+}
+
+} // namespace tavlo::desktop
