@@ -16,10 +16,10 @@
 #include "data/slots.h"
 #include "framework/picture.h"
 #include "framework/widgets/contextwindows.h"
+#include "framework/widgets/dialog.h"
 #include "framework/widgets/formfields.h"
 #include "framework/widgets/hentdato.h"
 #include "framework/widgets/lookupkeys.h"
-#include "framework/widgets/dialog.h"
 
 namespace tavlo::desktop {
 

@@ -14,11 +14,11 @@
 #include "framework/date.h"
 #include "framework/picture.h"
 #include "framework/widgets/contextwindows.h"
+#include "framework/widgets/dialog.h"
 #include "framework/widgets/formfields.h"
 #include "framework/widgets/hentdato.h"
 #include "framework/widgets/lookupkeys.h"
 #include "invoices/fakturaoppdatering.h"
-#include "framework/widgets/dialog.h"
 #include "invoices/view/invoices_view.h"
 
 namespace tavlo::desktop {
