@@ -1,5 +1,4 @@
 // tavlo report: the printed lists written to PDF, with the limits of their windows as options.
-// The invoice list is here; the customer and product lists come later.
 #include <QGuiApplication>
 
 #include <iostream>
@@ -8,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "customers/print/kunderapport.h"
 #include "data/context.h"
 #include "data/datafolder.h"
 #include "data/globals.h"
@@ -17,6 +17,7 @@
 #include "framework/report/pagelist.h"
 #include "invoices/dokumentform.h"
 #include "invoices/print/fakturarapport.h"
+#include "products/print/produktrapport.h"
 #include "shell/cli.h"
 
 namespace tavlo::cli {
@@ -28,6 +29,16 @@ const char* const kInvoiceUsage =
     "[--from-date DATO] [--to-date DATO] [--from-due DATO] [--to-due DATO] [--from-paid DATO] "
     "[--to-paid DATO] [--unpaid] [--credit-notes only|none] [--filter UTTRYKK] "
     "[--sort fakturanr|kundeid|kundenavn|status|fakturadato|forfallsdato|betaltdato] --pdf FIL";
+
+const char* const kCustomerUsage =
+    "Bruk: tavlo report customers MAPPE [--group N] [--postnr N] [--from-date DATO] "
+    "[--to-date DATO] [--from-due DATO] [--to-due DATO] [--from-paid DATO] [--to-paid DATO] "
+    "[--unpaid] [--filter UTTRYKK] [--contacts] "
+    "[--sort kundenr|navn|adresse|postnr|kundegruppe|betalingsbetingelse] --pdf FIL";
+
+const char* const kProductUsage =
+    "Bruk: tavlo report products MAPPE [--group N] [--vat only|none] [--stock] "
+    "[--filter UTTRYKK] [--sort produktnr|navn|produktgruppe] --pdf FIL";
 
 // The pages as a PDF; fonts and the PDF writer want a Gui application, never shown. The pages
 // are laid out without one, so a run that prints nothing starts none.
@@ -44,6 +55,13 @@ void writeReport(const report::PageList& pages, const std::string& pdf, const st
     if (!report::writePdf(pdf, pages, title, author, message))
         throw Failure{message};
     std::cout << pdf << '\n';
+}
+
+// The company, the lists' author, when its parameters can be read.
+std::string company(Context& ctx)
+{
+    Record par(table(Tbl::PARAM));
+    return lesParametre(ctx, par) ? par.get(PAR::NAVN) : std::string();
 }
 
 int invoiceReport(const std::vector<std::string>& args)
@@ -121,10 +139,121 @@ int invoiceReport(const std::vector<std::string>& args)
     const report::PageList pages = FAKTURARAPPORT(ctx, u.sortering, u.filter, u.beskrivelse);
     if (pages.empty())
         return 1; // "Ingen poster", or what stopped the run, has been said
-    // The company is the list's author when its parameters can be read.
-    Record par(table(Tbl::PARAM));
-    const std::string author = lesParametre(ctx, par) ? par.get(PAR::NAVN) : std::string();
-    writeReport(pages, pdf, "Fakturarapport", author);
+    writeReport(pages, pdf, "Fakturarapport", company(ctx));
+    return 0;
+}
+
+int customerReport(const std::vector<std::string>& args)
+{
+    static const std::map<std::string, int32_t> sorts{
+        {"kundenr", 1}, {"navn", 2},        {"adresse", 3},
+        {"postnr", 4},  {"kundegruppe", 5}, {"betalingsbetingelse", 6}};
+    Kundeavgrensning a;
+    std::vector<std::string> positional;
+    std::string pdf;
+    const std::map<std::string, int32_t*> dates{
+        {"--from-date", &a.fraFakturaDato}, {"--to-date", &a.tilFakturaDato},
+        {"--from-due", &a.fraForfallsDato}, {"--to-due", &a.tilForfallsDato},
+        {"--from-paid", &a.fraBetaltDato},  {"--to-paid", &a.tilBetaltDato}};
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& o = args[i];
+        const bool value = i + 1 < args.size();
+        if (o == "--pdf" && value)
+            pdf = args[++i];
+        else if (o == "--group" && value)
+            a.kundeGruppe = boundOrFail(o, args[++i]);
+        else if (o == "--postnr" && value)
+            a.postNr = boundOrFail(o, args[++i]);
+        else if (dates.count(o) && value)
+            *dates.at(o) = dateOrFail(o, args[++i]);
+        else if (o == "--unpaid")
+            a.betaltBlank = true;
+        else if (o == "--contacts")
+            a.kontaktpersoner = true;
+        else if (o == "--filter" && value)
+            a.filterstreng = args[++i];
+        else if (o == "--sort" && value) {
+            const auto s = sorts.find(args[++i]);
+            if (s == sorts.end())
+                throw Failure{"Ugyldig sortering: «" + shortened(args[i]) +
+                              "» (kundenr, navn, adresse, postnr, kundegruppe eller "
+                              "betalingsbetingelse)"};
+            a.sortering = s->second;
+        } else if (o.rfind("--", 0) == 0)
+            throw Failure{"Ukjent valg: " + o + " (se tavlo --help)"};
+        else
+            positional.push_back(o);
+    }
+    if (positional.size() != 1 || pdf.empty() || a.kundeGruppe < 0 || a.postNr < 0)
+        throw Failure{kCustomerUsage};
+    useDataFolder(positional[0]);
+
+    Context ctx;
+    if (a.kundeGruppe != 0 && !SETKODA(ctx, 103, a.kundeGruppe))
+        throw Failure{"Kundegruppe " + std::to_string(a.kundeGruppe) + " finnes ikke"};
+    if (a.postNr != 0 && !SETKODA(ctx, 101, a.postNr))
+        throw Failure{"Postnr " + std::to_string(a.postNr) + " finnes ikke"};
+    slaOppKundetekster(ctx, a);
+    const Kundeutvalg u = byggKundeutvalg(a);
+    if (!kundefilterKanBrukes(ctx, u, a))
+        return 1; // said
+    const report::PageList pages = KUNDERAPPORT(ctx, u.sortering, u.beskrivelse,
+                                                u.fakturabetingelse, u.filter, a.kontaktpersoner);
+    if (pages.empty())
+        return 1; // "Ingen poster", or what stopped the run, has been said
+    writeReport(pages, pdf, "Kunderapport", company(ctx));
+    return 0;
+}
+
+int productReport(const std::vector<std::string>& args)
+{
+    static const std::map<std::string, int32_t> sorts{
+        {"produktnr", 1}, {"navn", 2}, {"produktgruppe", 3}};
+    Produktavgrensning a;
+    std::vector<std::string> positional;
+    std::string pdf;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& o = args[i];
+        const bool value = i + 1 < args.size();
+        if (o == "--pdf" && value)
+            pdf = args[++i];
+        else if (o == "--group" && value)
+            a.produktgruppe = boundOrFail(o, args[++i]);
+        else if (o == "--vat" && value) {
+            const std::string v = args[++i];
+            if (v != "only" && v != "none")
+                throw Failure{"Ugyldig verdi til --vat: «" + shortened(v) + "» (only eller none)"};
+            a.mvaPliktig = v == "only" ? 1 : 2;
+        } else if (o == "--stock")
+            a.lagerstyring = true;
+        else if (o == "--filter" && value)
+            a.filterstreng = args[++i];
+        else if (o == "--sort" && value) {
+            const auto s = sorts.find(args[++i]);
+            if (s == sorts.end())
+                throw Failure{"Ugyldig sortering: «" + shortened(args[i]) +
+                              "» (produktnr, navn eller produktgruppe)"};
+            a.sortering = s->second;
+        } else if (o.rfind("--", 0) == 0)
+            throw Failure{"Ukjent valg: " + o + " (se tavlo --help)"};
+        else
+            positional.push_back(o);
+    }
+    if (positional.size() != 1 || pdf.empty() || a.produktgruppe < 0)
+        throw Failure{kProductUsage};
+    useDataFolder(positional[0]);
+
+    Context ctx;
+    if (a.produktgruppe != 0 && !SETKODA(ctx, 102, a.produktgruppe))
+        throw Failure{"Produktgruppe " + std::to_string(a.produktgruppe) + " finnes ikke"};
+    slaOppProdukttekster(ctx, a);
+    const Produktutvalg u = byggProduktutvalg(a);
+    if (!produktfilterKanBrukes(ctx, u, a))
+        return 1; // said
+    const report::PageList pages = PRODUKTRAPPORT(ctx, u.sortering, u.beskrivelse, u.filter);
+    if (pages.empty())
+        return 1; // "Ingen poster", or what stopped the run, has been said
+    writeReport(pages, pdf, "Produktrapport", company(ctx));
     return 0;
 }
 
@@ -136,8 +265,10 @@ int report(const std::vector<std::string>& args)
     const std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
     if (which == "invoices")
         return invoiceReport(rest);
-    if (which == "customers" || which == "products")
-        throw Failure{"tavlo report " + which + " kommer i en senere versjon av Tavlo"};
+    if (which == "customers")
+        return customerReport(rest);
+    if (which == "products")
+        return productReport(rest);
     throw Failure{"Bruk: tavlo report invoices|customers|products MAPPE ... --pdf FIL"};
 }
 

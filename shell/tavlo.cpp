@@ -153,7 +153,27 @@ constexpr const char* kUsage = R"usage(Bruk:
       (standard), kundeid, kundenavn, status, fakturadato, forfallsdato eller betaltdato.
       Et filter som ikke kan brukes, eller et utvalg uten fakturaer («Det er ingen poster
       tilgjenngelig for prosessering.»), gir melding og avslutningskode 1, og ingen fil.
-      tavlo report customers og tavlo report products kommer i en senere versjon.
+
+  tavlo report customers MAPPE [AVGRENSNING] [--contacts] [--sort REKKEFØLGE] --pdf FIL
+      Skriver kunderapporten til en PDF-fil, som Kunderapport i menyen Rapport, uten å
+      spørre: én linje per kunde med summen av fakturaene som er med i utvalget, med
+      kontaktpersonene under når --contacts er gitt, summen, antall poster og
+      dataavgrensningene til slutt. AVGRENSNING: --group N (kundegruppe), --postnr N,
+      --from-date DATO --to-date DATO (fakturadato), --from-due DATO --to-due DATO
+      (forfallsdato), --from-paid DATO --to-paid DATO (betaltdato), --unpaid (betaltdato
+      blank); datoene avgrenser fakturaene som summeres, ikke kundene. --filter UTTRYKK
+      (over KUNDE, som for records list). REKKEFØLGE: kundenr (standard), navn, adresse,
+      postnr, kundegruppe eller betalingsbetingelse. Et filter som ikke kan brukes, eller
+      et utvalg uten kunder, gir melding og avslutningskode 1, og ingen fil.
+
+  tavlo report products MAPPE [AVGRENSNING] [--sort REKKEFØLGE] --pdf FIL
+      Skriver produktrapporten til en PDF-fil, som Produktrapport i menyen Rapport, uten å
+      spørre: én linje per produkt, antall poster og dataavgrensningene til slutt.
+      AVGRENSNING: --group N (produktgruppe), --vat only|none (bare eller ingen MVA
+      pliktige produkter), --stock (bare produkter med lagerstyring), --filter UTTRYKK
+      (over PRODUKT). REKKEFØLGE: produktnr (standard), navn eller produktgruppe. Et filter
+      som ikke kan brukes, eller et utvalg uten produkter, gir melding og avslutningskode
+      1, og ingen fil.
 
   tavlo statistics MAPPE --year ÅR [--format csv|json] [--archive]
       Fakturastatistikken for året, som vinduet Fakturastatistikk viser den: fakturaene

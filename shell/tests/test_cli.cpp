@@ -791,8 +791,84 @@ TEST_F(cli, ReportInvoicesWritesTheListWithTheLimitsAsOptions)
     EXPECT_TRUE(failsWithOneLine(run({"report", "invoices", dir, "--customer", "7", "--pdf", none}),
                                  "Kunde nr 7 finnes ikke"));
     EXPECT_TRUE(failsWithOneLine(run({"report", "invoices", dir}), "--pdf"));
-    EXPECT_TRUE(failsWithOneLine(run({"report", "customers", dir, "--pdf", none}),
-                                 "kommer i en senere versjon"));
+    EXPECT_FALSE(fs::exists(none));
+}
+
+TEST_F(cli, ReportCustomersAndProductsWriteTheirListsWithTheLimitsAsOptions)
+{
+    if (std::system("command -v pdftotext >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    init();
+    insert("KODEVERK", {"KOD:GRUPPE=101", "KOD:NR=9999", "KOD:TEKST=ÅSGÅRDSTRAND"});
+    insert("KUNDE", {"KUN:NAVN=Kari Ødegård", "KUN:ADRESSE=Storgata 1", "KUN:POSTNR=9999",
+                     "KUN:KUNDEGRUPPE=2", "KUN:TELEFON=33 44 55 66"});
+    insert("KUNDE", {"KUN:NAVN=Ola Ærlig"});
+    insert("KONTAKT", {"KON:KUNDEID=1", "KON:NAVN=Åse Berg", "KON:ROLLESTILLING=Regnskap"});
+    insert("FAKTURA", {"FAK:KUNDEID=1", "FAK:FAKTURADATO=02.03.2026", "FAK:TOTALSUM=1000"});
+    insert("FAKTURA", {"FAK:KUNDEID=1", "FAK:FAKTURADATO=02.01.2026", "FAK:TOTALSUM=250"});
+    insert("PRODUKT", {"PRO:NAVN=Øks", "PRO:PRODUKTGRUPPE=1", "PRO:MVAPLIKTIG=1", "PRO:MVASATS=25",
+                       "PRO:ENHETSPRIS=499.9", "PRO:LAGERSTYRING=1", "PRO:LAGERBEHOLDNING=12"});
+    insert("PRODUKT", {"PRO:NAVN=Rådgivning", "PRO:PRODUKTGRUPPE=2", "PRO:ENHETSPRIS=950"});
+    auto text = [&](const std::string& pdf) {
+        const std::string out = root + "/r.txt";
+        std::system(("pdftotext -layout '" + pdf + "' '" + out + "'").c_str());
+        return bytesOf(out);
+    };
+    const std::string pdf = root + "/kunder.pdf";
+    Outcome r = run({"report", "customers", dir, "--contacts", "--pdf", pdf});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, pdf + "\n");
+    std::string txt = text(pdf);
+    for (const char* s :
+         {"Kunderapport", "Kundenr", "Betalings-", "Betingelser",
+          "Kari Ødegård, Storgata 1, 9999 ÅSGÅRDSTRAND", "Bedrifter", "33 44 55 66", "Åse Berg",
+          "Regnskap", "Ola Ærlig", "1.250,00", "Antall poster:", "En Tavlo rapport", "Side 1"})
+        EXPECT_NE(txt.find(s), std::string::npos) << s << "\n" << txt;
+    EXPECT_EQ(txt.find("Utvalg"), std::string::npos);
+
+    r = run({"report", "customers", dir, "--group", "2", "--from-date", "01.03.2026", "--sort",
+             "navn", "--pdf", pdf});
+    ASSERT_EQ(r.status, 0) << r.err;
+    txt = text(pdf);
+    for (const char* s : {"(Utvalg - Se dataavgrensninger)", "Kundegruppe = Bedrifter",
+                          "Fakturadato >= 01.03.2026", "1.000,00"})
+        EXPECT_NE(txt.find(s), std::string::npos) << s << "\n" << txt;
+    EXPECT_EQ(txt.find("Ola Ærlig"), std::string::npos);
+    EXPECT_EQ(txt.find("Åse Berg"), std::string::npos); // no contacts asked for
+
+    const std::string produkter = root + "/produkter.pdf";
+    r = run({"report", "products", dir, "--sort", "navn", "--pdf", produkter});
+    ASSERT_EQ(r.status, 0) << r.err;
+    txt = text(produkter);
+    for (const char* s : {"Produktrapport", "Produktnr", "Enhetsspris", "Rabatt %", "Øks",
+                          "Rådgivning", "499,90", "950,00", "12,00", "Antall poster:"})
+        EXPECT_NE(txt.find(s), std::string::npos) << s << "\n" << txt;
+    EXPECT_LT(txt.find("Rådgivning"), txt.find("Øks")); // Norwegian order: Ø after R
+    r = run({"report", "products", dir, "--vat", "only", "--stock", "--pdf", produkter});
+    ASSERT_EQ(r.status, 0) << r.err;
+    txt = text(produkter);
+    for (const char* s : {"Bare MVA pliktige produkter", "Bare produkter med lagerstyring"})
+        EXPECT_NE(txt.find(s), std::string::npos) << s << "\n" << txt;
+    EXPECT_EQ(txt.find("Rådgivning"), std::string::npos);
+
+    // Nothing is written when the limits take nothing or cannot be used.
+    const std::string none = root + "/ingen.pdf";
+    EXPECT_TRUE(failsWithOneLine(
+        run({"report", "customers", dir, "--filter", "KUN:KundeId > 5", "--pdf", none}),
+        "Det er ingen poster tilgjenngelig for prosessering."));
+    EXPECT_TRUE(
+        failsWithOneLine(run({"report", "customers", dir, "--filter", "KUN:Navn =", "--pdf", none}),
+                         "Filteret inneholder feil og kan ikke brukes: (1) AND (KUN:Navn =)"));
+    EXPECT_TRUE(failsWithOneLine(run({"report", "customers", dir, "--group", "77", "--pdf", none}),
+                                 "Kundegruppe 77 finnes ikke"));
+    EXPECT_TRUE(
+        failsWithOneLine(run({"report", "customers", dir, "--sort", "telefon", "--pdf", none}),
+                         "Ugyldig sortering"));
+    EXPECT_TRUE(failsWithOneLine(run({"report", "products", dir, "--vat", "ja", "--pdf", none}),
+                                 "Ugyldig verdi til --vat"));
+    EXPECT_TRUE(failsWithOneLine(run({"report", "products", dir, "--group", "3", "--pdf", none}),
+                                 "Det er ingen poster tilgjenngelig for prosessering."));
+    EXPECT_TRUE(failsWithOneLine(run({"report", "products", dir}), "--pdf"));
     EXPECT_FALSE(fs::exists(none));
 }
 
