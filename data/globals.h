@@ -53,6 +53,8 @@ inline std::string FILTER;
 inline std::string HEADERPTH;
 // The code-set exchange file last named in the window "Kodeverksvedlikehold".
 inline std::string ASCIIKODEVERKPTH;
+// The customer exchange file last named in the window "Kundevedlikehold".
+inline std::string KUNDEIMPORTPTH;
 
 // The owner password of the parameter table.
 inline constexpr const char* kOwnerPassword = "grusveienskrapa";

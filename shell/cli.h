@@ -71,6 +71,26 @@ class CliAnswers : public ConsoleAnswers {
     std::optional<Message> pending_;
 };
 
+// A run's messages (the code-set and customer exchanges), kept until the run is over: a run that
+// went through prints each of its notices as a line; a failed one only the first message, which
+// says why, since what follows only follows from it.
+class RunAnswers : public AnswerService {
+  public:
+    unsigned message(const Message& m) override
+    {
+        lines.push_back(oneLine(m));
+        if (m.buttons & BUTTON_NO)
+            return BUTTON_NO;
+        return (m.buttons & BUTTON_CANCEL) ? BUTTON_CANCEL : m.defaultButton;
+    }
+    void halt(const std::string& reason) override
+    {
+        lines.push_back(oneLine(reason));
+        throw Failure{lines.front()};
+    }
+    std::vector<std::string> lines;
+};
+
 // A value the caller typed, cut short for a message.
 inline std::string shortened(std::string_view v)
 {
@@ -147,6 +167,8 @@ inline void useDataFolder(const std::string& dir)
 
 // "tavlo records": lists, inserts, updates and deletes the records of a table.
 int records(const std::vector<std::string>& args, CliAnswers& answers);
+// "tavlo customers": customers and contacts to and from an exchange file.
+int customers(const std::vector<std::string>& args);
 // "tavlo copy-invoice", "tavlo print-invoice" and "tavlo invoices": the invoice register's
 // commands.
 int copyInvoice(const std::vector<std::string>& args);

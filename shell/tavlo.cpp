@@ -74,6 +74,15 @@ constexpr const char* kUsage = R"usage(Bruk:
       eller koder som ikke passer i filens kolonner (export) ble utelatt; meldingen sier hvor
       mange og hvilken som var først.
 
+  tavlo customers export MAPPE FIL
+  tavlo customers import MAPPE FIL
+      Skriver alle kundene med kontaktpersonene til en kundefil (KUNDE.TXT, kommaseparert,
+      Windows-1252) eller leser en slik fil inn, som vinduet Kundevedlikehold gjør, uten å
+      spørre: en fil som finnes, skrives over. import legger kundene og kontaktpersonene til
+      med neste ledige nummer; en kontaktperson hører til kunden foran den i filen. En fil i
+      UTF-8 leses også. Skriver ut antall linjer behandlet. En skadet linje stopper importen
+      med linjenummeret og hva som er galt; da er ingenting lagt til.
+
   tavlo backup MAPPE MÅLMAPPE
       Tar sikkerhetskopi av alle tabellfilene i datamappen, også arkivparet, til MÅLMAPPE
       (som må finnes), og skriver BACKUP.INI der. Kopiene blir riktige også mens andre
@@ -195,26 +204,6 @@ constexpr const char* kUsage = R"usage(Bruk:
 
   Avslutningskode 0 når alt gikk bra, ellers 1 med én feilmelding på standard feil.
 )usage";
-
-// The code-set runs' messages, kept until the run is over: a run that went through prints each
-// of its notices as a line; a failed one only the first message, which says why, since what
-// follows only follows from it.
-class RunAnswers : public AnswerService {
-  public:
-    unsigned message(const Message& m) override
-    {
-        lines.push_back(oneLine(m));
-        if (m.buttons & BUTTON_NO)
-            return BUTTON_NO;
-        return (m.buttons & BUTTON_CANCEL) ? BUTTON_CANCEL : m.defaultButton;
-    }
-    void halt(const std::string& reason) override
-    {
-        lines.push_back(oneLine(reason));
-        throw Failure{lines.front()};
-    }
-    std::vector<std::string> lines;
-};
 
 int codes(const std::vector<std::string>& args)
 {
@@ -343,6 +332,8 @@ int run(const std::vector<std::string>& args, CliAnswers& answers)
         return records(rest, answers);
     if (cmd == "codes")
         return codes(rest);
+    if (cmd == "customers")
+        return customers(rest);
     if (cmd == "backup")
         return backup(rest);
     if (cmd == "copy-invoice")

@@ -1004,6 +1004,40 @@ TEST_F(cli, RefusedCodeRunsAreOneLineAndChangeNothing)
                      "linje 3: gruppe eller nr kan ikke leses)\nInfo: Importen er fullført\n");
 }
 
+TEST_F(cli, CustomersGoOutAndInWithoutQuestions)
+{
+    init();
+    insert("KUNDE", {"KUN:NAVN=Blåbær AS", "KUN:KREDITTGRENSE=1234,5"});
+    insert("KONTAKT", {"KON:KUNDEID=1", "KON:NAVN=Åse Ør"});
+    const std::string out = root + "/KUNDE.TXT";
+    std::ofstream(out) << "skrives over";
+    Outcome r = run({"customers", "export", dir, out});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "Info: Eksporten er fullført\n");
+    EXPECT_EQ(r.out, "Antall poster behandlet: 2\n");
+    EXPECT_EQ(bytesOf(out).rfind("\"1\",\"0\",\"1\",", 0), 0u);
+
+    const std::string other = root + "/ny";
+    ASSERT_EQ(run({"init", other}).status, 0);
+    r = run({"customers", "import", other, out});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "Info: Importen er fullført\n");
+    EXPECT_EQ(r.out, "Antall poster behandlet: 2\n");
+    EXPECT_EQ(run({"records", other, "KONTAKT", "list", "--fields", "KON:KUNDEID,KON:NAVN"}).out,
+              "KON:KUNDEID,KON:NAVN\n1,Åse Ør\n");
+
+    // A damaged line stops the import with its line; nothing of the file is added.
+    std::ofstream(out, std::ios::app) << "\"1\",\"x\"\r\n";
+    const auto before = folderBytes(other);
+    EXPECT_TRUE(failsWithOneLine(run({"customers", "import", other, out}), "Linje 3"));
+    EXPECT_EQ(folderBytes(other), before);
+    EXPECT_TRUE(failsWithOneLine(run({"customers", "import", other, root + "/mangler.txt"}),
+                                 "Finner ikke filen"));
+    EXPECT_TRUE(failsWithOneLine(run({"customers", "copy", other, out}),
+                                 "Bruk: tavlo customers import|export"));
+    EXPECT_TRUE(failsWithOneLine(run({"customers", "import", other}), "Mangler filnavn"));
+}
+
 TEST_F(cli, BackupCopiesEveryTableFileIntoAFolderTavloCanRead)
 {
     init();

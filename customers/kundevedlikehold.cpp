@@ -1,0 +1,417 @@
+#include "customers/kundevedlikehold.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "data/context.h"
+#include "data/exchange.h"
+#include "data/globals.h"
+#include "framework/transaction.h"
+
+namespace tavlo {
+namespace fs = std::filesystem;
+using deltekst::Type;
+
+namespace {
+
+constexpr const char* kProcedure = "KUNDEVEDLIKEHOLD";
+constexpr const char* kPostType = "POSTTYPE";
+
+// One field of the exchange record: the customer's field or memo it carries, and whether a
+// contact line carries the contact's field of the same name.
+struct Column {
+    std::string name;
+    Type type;
+    int width;
+    bool contact;
+};
+
+std::vector<Column> columns()
+{
+    std::vector<Column> c = {
+        {kPostType, Type::Text, 0, false},
+        {"IMPORTBATCHNR", Type::Integer, 10, false},
+        {"KUNDEID", Type::Integer, 10, false}, // a contact line has its KONTAKTID here
+        {"REGISTRERINGSDATO", Type::Date, 10, false},
+        {"NAVN", Type::Text, 50, true},
+        {"ADRESSE", Type::Text, 50, true},
+        {"ADRESSE2", Type::Text, 50, true},
+        {"POSTNR", Type::Integer, 10, true},
+        {"TELEFON", Type::Text, 20, true},
+        {"MOBIL", Type::Text, 20, true},
+        {"FAKS", Type::Text, 20, true},
+        {"EMAIL", Type::Text, 128, true},
+        {"HOVEDKONTAKT", Type::Integer, 10, false},
+        {"BETALINGSBETINGELSER", Type::Integer, 10, false},
+        {"LEVERINGSMATE", Type::Integer, 10, false},
+        {"KUNDEGRUPPE", Type::Integer, 10, false},
+        {"KREDITTGRENSE", Type::Decimal, 15, false},
+        {"DIV", Type::Text, 1000, true},
+    };
+    for (int i = 1; i <= 10; ++i)
+        c.push_back({"HELTALL" + std::to_string(i), Type::Integer, 10, false});
+    for (int i = 1; i <= 5; ++i)
+        c.push_back({"DESIMALTALL" + std::to_string(i), Type::Decimal, 15, false});
+    for (int i = 1; i <= 5; ++i)
+        c.push_back({"TEKST" + std::to_string(i), Type::Text, 50, false});
+    return c;
+}
+
+const std::vector<Column>& kColumns()
+{
+    static const std::vector<Column> c = columns();
+    return c;
+}
+
+// Where a column's value sits in a record of KUNDE or KONTAKT.
+struct Place {
+    int field = -1;
+    int memo = -1;
+};
+
+Place placeIn(const TableDecl& decl, const Column& c)
+{
+    Place p;
+    if (decl.base == Tbl::KONTAKT && c.name == "KUNDEID")
+        p.field = decl.fieldNo("KONTAKTID");
+    else if (c.name != kPostType && (decl.base == Tbl::KUNDE || c.contact)) {
+        p.field = decl.fieldNo(c.name);
+        if (p.field < 0)
+            p.memo = decl.memoNo(c.name);
+    }
+    return p;
+}
+
+// The customer's or contact's values as the line's texts; a column the table does not carry
+// stays empty.
+std::vector<deltekst::Value> lineOf(const Record& r, const char* postType)
+{
+    std::vector<deltekst::Value> out;
+    for (const Column& c : kColumns()) {
+        if (c.name == kPostType) {
+            out.emplace_back(std::string(postType));
+            continue;
+        }
+        const Place p = placeIn(r.decl(), c);
+        if (p.memo >= 0)
+            out.emplace_back(r.memo(p.memo));
+        else if (p.field < 0)
+            out.emplace_back(std::string());
+        else if (c.type == Type::Text)
+            out.emplace_back(r.str(p.field));
+        else if (c.type == Type::Decimal)
+            out.emplace_back(deltekst::formatDecimal(Decimal::fromCents(r.num(p.field)), 2));
+        else
+            out.emplace_back(std::to_string(r.num(p.field)));
+    }
+    return out;
+}
+
+// Fills a cleared record from a line that the reader has checked. The record's own numbers
+// (KUNDEID, KONTAKTID) are left for the store to give. False when a decimal does not fit its
+// field: `problem` says which.
+bool fill(Record& r, const std::vector<std::string>& fields, std::string& problem)
+{
+    const auto& cols = kColumns();
+    for (std::size_t i = 0; i < cols.size(); ++i) {
+        const Column& c = cols[i];
+        if (c.name == "KUNDEID")
+            continue;
+        const Place p = placeIn(r.decl(), c);
+        if (p.memo >= 0) {
+            r.setMemo(p.memo, fields[i]);
+        } else if (p.field < 0) {
+            continue;
+        } else if (c.type == Type::Text) {
+            r.setStr(p.field, fields[i]);
+        } else if (c.type == Type::Decimal) {
+            const Decimal d = deltekst::Reader::decimal(fields[i], 2);
+            if (!d.fits(r.decl().fields[p.field].size, 2)) {
+                problem = "Feltet " + c.name + " er for stort: \"" + fields[i] + "\"";
+                return false;
+            }
+            r.setNum(p.field, d.toCents());
+        } else {
+            r.setNum(p.field, deltekst::Reader::integer(fields[i]));
+        }
+    }
+    return true;
+}
+
+bool yes(Context& ctx, const std::string& question)
+{
+    return say(ctx, question, "Advarsel", Icon::Question, BUTTON_YES | BUTTON_NO, BUTTON_NO) ==
+           BUTTON_YES;
+}
+
+void error(Context& ctx, const std::string& text)
+{
+    say(ctx, text, "Feil", Icon::Hand);
+}
+
+std::string fileError(int errnum)
+{
+    return std::to_string(errnum) + " - " + fileErrorText(errnum);
+}
+
+// What the record store said last, as "code - text".
+std::string storeError(Context& ctx)
+{
+    const ErrorState& s = ctx.errorState();
+    return std::to_string(s.currentErrorCode) + " - " +
+           (s.currentErrorText.empty() ? "Ukjent feil" : s.currentErrorText);
+}
+
+std::string storeError(const StoreError& err)
+{
+    return std::to_string(err.code) + " - " + err.text;
+}
+
+// The managers of both tables, open for as long as a run holds them.
+class Opened {
+  public:
+    explicit Opened(Context& ctx) : kun_(ctx.access(Tbl::KUNDE)), kon_(ctx.access(Tbl::KONTAKT))
+    {
+        kun_.OPEN();
+        kon_.OPEN();
+    }
+    ~Opened()
+    {
+        kon_.CLOSE();
+        kun_.CLOSE();
+    }
+    Opened(const Opened&) = delete;
+    Opened& operator=(const Opened&) = delete;
+
+  private:
+    FileManager& kun_;
+    FileManager& kon_;
+};
+
+} // namespace
+
+const deltekst::Layout& KundeVedlikehold::layout()
+{
+    static const deltekst::Layout l = [] {
+        const TableDecl& kunde = table(Tbl::KUNDE);
+        deltekst::Layout out;
+        for (const Column& c : kColumns()) {
+            int width = c.width;
+            // A text no wider than what the table keeps, so that nothing read is cut.
+            const Place p = placeIn(kunde, c);
+            if (c.type == Type::Text && p.field >= 0)
+                width = std::min(width, kunde.fields[p.field].size - 1);
+            else if (c.type == Type::Text && p.memo >= 0)
+                width = std::min(width, static_cast<int>(kunde.memos[p.memo].size));
+            out.push_back({c.name, c.type, width, c.type == Type::Decimal ? 2 : 0});
+        }
+        return out;
+    }();
+    return l;
+}
+
+KundeVedlikehold::KundeVedlikehold(Context& ctx) : ctx_(ctx)
+{
+    std::error_code ec;
+    fs::path here = fs::current_path(ec);
+    GLO::KUNDEIMPORTPTH = (ec ? fs::path("KUNDE.TXT") : here / "KUNDE.TXT").string();
+}
+
+std::string& KundeVedlikehold::fileName()
+{
+    return GLO::KUNDEIMPORTPTH;
+}
+
+void KundeVedlikehold::count()
+{
+    ++counter_;
+    if (progressChanged)
+        progressChanged();
+}
+
+KundeVedlikehold::Outcome KundeVedlikehold::exportFile()
+{
+    ProcedureScope scope(ctx_, kProcedure);
+    counter_ = 0;
+    const std::string file = fileName();
+    std::error_code ec;
+    if (fs::exists(file, ec) && !confirmed &&
+        !yes(ctx_, "Filen " + file + " finnes fra før. Vil du overskrive filen"))
+        return Outcome::Declined;
+    errno = 0;
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (!out || fs::is_directory(file, ec)) {
+        error(ctx_, "Det oppsto feil under opprettelse av " + file + "|" +
+                        fileError(errno ? errno : EISDIR));
+        return Outcome::Failed;
+    }
+    Opened opened(ctx_);
+    FileManager& kun = ctx_.access(Tbl::KUNDE);
+    FileManager& kon = ctx_.access(Tbl::KONTAKT);
+    if (kun.USEFILE() != LEVEL_BENIGN || kon.USEFILE() != LEVEL_BENIGN)
+        return Outcome::Failed; // the record store has said why
+    deltekst::Writer writer(options);
+    std::string problem;
+    auto write = [&](const Record& r, const char* type) {
+        auto line = writer.format(lineOf(r, type), &problem);
+        if (!line) {
+            error(ctx_, "Det oppsto feil under eksport:|" + problem + " (" +
+                            (r.decl().base == Tbl::KUNDE ? "kunde " : "kontakt ") +
+                            std::to_string(r.num(0)) + ")");
+            return false;
+        }
+        errno = 0;
+        out << *line;
+        if (!out.flush()) {
+            error(ctx_, "Det oppsto feil under eksport:|" + fileError(errno ? errno : EIO));
+            return false;
+        }
+        count();
+        return true;
+    };
+    kun.SET(KUN::KeyKundeId);
+    for (;;) {
+        if (kun.NEXT() != LEVEL_BENIGN) {
+            if (!kun.GETEOF())
+                return Outcome::Failed;
+            break;
+        }
+        if (!write(kun.rec(), "1"))
+            return Outcome::Failed;
+        const int32_t id = kun.rec().get(KUN::KUNDEID);
+        kon.rec().clear();
+        kon.rec().set(KON::KUNDEID, id);
+        kon.SETAT(KON::KeyKundeId_Navn);
+        for (;;) {
+            if (kon.NEXT() != LEVEL_BENIGN) {
+                if (!kon.GETEOF())
+                    return Outcome::Failed;
+                break;
+            }
+            if (kon.rec().get(KON::KUNDEID) != id)
+                break;
+            if (!write(kon.rec(), "2"))
+                return Outcome::Failed;
+        }
+    }
+    errno = 0;
+    out.close();
+    if (!out) {
+        error(ctx_, "Det oppsto feil under eksport:|" + fileError(errno ? errno : EIO));
+        return Outcome::Failed;
+    }
+    if (writer.unrepresentable() > 0)
+        say(ctx_,
+            std::to_string(writer.unrepresentable()) +
+                " tekster hadde tegn som ikke finnes i tegnsettet Windows-1252. De er skrevet "
+                "som '?'.",
+            "Advarsel", Icon::Exclamation);
+    say(ctx_, "Eksporten er fullført", "Info", Icon::Information);
+    return Outcome::Completed;
+}
+
+KundeVedlikehold::Outcome KundeVedlikehold::importFile()
+{
+    ProcedureScope scope(ctx_, kProcedure);
+    counter_ = 0;
+    const std::string file = fileName();
+    if (!confirmed &&
+        !yes(ctx_, "Nye Kunder og Kontaktpersoner vil bli lagt til. Vil du fortsette"))
+        return Outcome::Declined;
+    std::error_code ec;
+    if (!fs::exists(file, ec)) {
+        error(ctx_, "Finner ikke filen " + file);
+        return Outcome::Failed;
+    }
+    Opened opened(ctx_);
+    FileManager& kun = ctx_.access(Tbl::KUNDE);
+    FileManager& kon = ctx_.access(Tbl::KONTAKT);
+    // A contact line before the first customer line goes with the customer stored last.
+    struct Ready {
+        FileManager& m;
+        KeyRef key;
+        const char* text;
+    };
+    for (const Ready& r :
+         {Ready{kun, KUN::KeyKundeId, "Det oppsto feil under klargjøring av KUNDE for import"},
+          Ready{kon, KON::KeyKontaktId,
+                "Det oppsto feil under klargjøring av KONTAKT for import"}}) {
+        r.m.rec().clear();
+        if (r.m.USEFILE() != LEVEL_BENIGN) {
+            error(ctx_, r.text);
+            return Outcome::Failed;
+        }
+        r.m.SET(r.key);
+        if (r.m.TRYPREVIOUS() != LEVEL_BENIGN) {
+            if (!r.m.GETEOF()) {
+                error(ctx_, r.text);
+                return Outcome::Failed;
+            }
+            r.m.rec().clear();
+        }
+    }
+    int32_t customerId = kun.rec().get(KUN::KUNDEID);
+
+    deltekst::Reader in = deltekst::Reader::open(file, layout(), options);
+    if (!in.isOpen()) {
+        error(ctx_,
+              "Det oppsto feil under åpning av filen: " + file + "|" + fileError(in.errorNumber()));
+        return Outcome::Failed;
+    }
+    // Customers and contacts in one transaction: a contact must never stay behind pointing at
+    // a customer number that a rollback has freed for the next customer stored.
+    Transaction tx(ctx_);
+    StoreError err;
+    if (!tx.enlist(kun, err) || !tx.enlist(kon, err) || !tx.begin(err)) {
+        error(ctx_, "Det oppsto feil under klargjøring til import.|" + storeError(err));
+        return Outcome::Failed;
+    }
+    auto stop = [&](const std::string& text) {
+        tx.rollback();
+        counter_ = 0;
+        if (progressChanged)
+            progressChanged();
+        error(ctx_, text);
+        return Outcome::Failed;
+    };
+    const std::string damaged = "Importen er avbrutt pga feil i importfil: ";
+    std::string problem;
+    for (deltekst::ReadResult line = in.next(); line.status != deltekst::ReadResult::End;
+         line = in.next()) {
+        const std::string where = "|Linje " + std::to_string(line.line);
+        if (line.status == deltekst::ReadResult::Error)
+            return stop(damaged + line.problem + where);
+        const std::string type = line.fields[0];
+        if (type == "1") {
+            kun.rec().clear();
+            if (!fill(kun.rec(), line.fields, problem))
+                return stop(damaged + problem + where);
+            if (kun.TRYINSERT() != LEVEL_BENIGN)
+                return stop("Det oppsto feil under import av kunde " + std::to_string(counter_) +
+                            "|" + storeError(ctx_));
+            customerId = kun.rec().get(KUN::KUNDEID);
+        } else if (type == "2") {
+            kon.rec().clear();
+            if (!fill(kon.rec(), line.fields, problem))
+                return stop(damaged + problem + where);
+            kon.rec().set(KON::KUNDEID, customerId);
+            if (kon.TRYINSERT() != LEVEL_BENIGN)
+                return stop("Det oppsto feil under import av kontakt " + std::to_string(counter_) +
+                            "|" + storeError(ctx_));
+        } else {
+            return stop(damaged + "Ukjent pottype" + where);
+        }
+        count();
+    }
+    if (!tx.commit(err)) {
+        counter_ = 0;
+        error(ctx_, "Det oppsto feil under lagring av importen.|" + storeError(err));
+        return Outcome::Failed;
+    }
+    say(ctx_, "Importen er fullført", "Info", Icon::Information);
+    return Outcome::Completed;
+}
+
+} // namespace tavlo

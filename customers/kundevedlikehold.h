@@ -1,0 +1,55 @@
+#pragma once
+// The rules of the window "Kundevedlikehold" (KUNDEVEDLIKEHOLD): every customer with its contact
+// persons to a comma-delimited exchange file, and such a file read in as new customers and
+// contacts. No widgets: a view binds "&Filnavn:" to fileName(), shows counter() as "Antall::"
+// whenever progressChanged is called, and calls the runs from "&Importer" and "&Eksporter".
+// Every question and notice goes through the context's answer service.
+#include <functional>
+#include <string>
+
+#include "deltekst/deltekst.h"
+
+namespace tavlo {
+
+class Context;
+
+class KundeVedlikehold {
+  public:
+    enum class Outcome {
+        Completed, // the run went through; its notice has been shown
+        Declined,  // the user answered No before anything was changed
+        Failed,    // stopped and said why; an import leaves both tables as they were
+    };
+
+    // The window opens: the file name becomes KUNDE.TXT in the current directory.
+    explicit KundeVedlikehold(Context& ctx);
+    KundeVedlikehold(const KundeVedlikehold&) = delete;
+    KundeVedlikehold& operator=(const KundeVedlikehold&) = delete;
+
+    // GLO::KUNDEIMPORTPTH.
+    std::string& fileName();
+    // The runs' own questions (before an import, overwriting the file) taken as Yes without
+    // being asked: for scripts.
+    bool confirmed = false;
+    // How the file is cut and in which character set it is written (read: told apart).
+    deltekst::Options options;
+    std::function<void()> progressChanged;
+
+    // Lines handled by the run going on or the last one ("Antall::").
+    long counter() const { return counter_; }
+
+    Outcome exportFile();
+    Outcome importFile();
+
+    // The exchange record: 38 fields, the customer's on a line of type 1, the contact's on a
+    // line of type 2.
+    static const deltekst::Layout& layout();
+
+  private:
+    void count();
+
+    Context& ctx_;
+    long counter_ = 0;
+};
+
+} // namespace tavlo

@@ -1,0 +1,53 @@
+// "tavlo customers": the customer exchange file of the window "Kundevedlikehold", without its
+// questions: an import adds, an export writes an existing file over.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "customers/kundevedlikehold.h"
+#include "data/context.h"
+#include "data/datafolder.h"
+#include "framework/errorclass.h"
+#include "shell/cli.h"
+
+namespace tavlo::cli {
+
+int customers(const std::vector<std::string>& args)
+{
+    if (args.empty() || (args[0] != "import" && args[0] != "export"))
+        throw Failure{"Bruk: tavlo customers import|export MAPPE FIL"};
+    for (const auto& arg : args)
+        if (arg.rfind("--", 0) == 0)
+            throw Failure{"Ukjent valg: " + arg};
+    const bool import = args[0] == "import";
+    if (args.size() < 3)
+        throw Failure{"Mangler " + std::string(args.size() < 2 ? "datamappe og " : "") +
+                      "filnavn: tavlo customers " + args[0] + " MAPPE FIL"};
+    if (args.size() > 3)
+        throw Failure{"Ukjent argument: " + args[3]};
+    const std::string& dir = args[1];
+    useDataFolder(dir);
+
+    RunAnswers answers;
+    ErrorClass errors(&answers);
+    Context ctx(&errors);
+    bool found = false;
+    if (findParamRecord(ctx, found) != LEVEL_BENIGN || !found)
+        throw Failure{answers.lines.empty() ? "Datamappen " + dir + " har ingen parameterpost"
+                                            : answers.lines.front()};
+
+    KundeVedlikehold run(ctx);
+    run.fileName() = args[2];
+    run.confirmed = true;
+    auto outcome = import ? run.importFile() : run.exportFile();
+    if (outcome != KundeVedlikehold::Outcome::Completed)
+        throw Failure{answers.lines.empty()
+                          ? (import ? "Importen ble ikke gjort" : "Eksporten ble ikke gjort")
+                          : answers.lines.front()};
+    for (const auto& line : answers.lines)
+        std::cerr << line << '\n';
+    std::cout << "Antall poster behandlet: " << run.counter() << '\n';
+    return 0;
+}
+
+} // namespace tavlo::cli
