@@ -15,7 +15,6 @@
 #include "customers/tlku.h"
 #include "customers/view/customers_view.h"
 #include "data/context.h"
-#include "data/filterproc.h"
 #include "data/lookups.h"
 #include "framework/widgets/contextwindows.h"
 #include "framework/widgets/dialog.h"
@@ -39,35 +38,13 @@ void AVGRENSNINGERKUNDERAPPORT(Context& ctx)
     QLineEdit* gruppe = kodefelt(c, w, form, "&Kundegruppe", "kundegruppe", 103);
     QLineEdit* postnr = kodefelt(c, w, form, "&Postnr:", "postnr", 101);
 
-    // The three date ranges of the invoices counted, "F.o.m." and "T.o.m." each.
-    auto periode = [w, form](const char* label, const char* navn, QCheckBox* ekstra = nullptr) {
-        const std::string fra = std::string("fra") + navn, til = std::string("til") + navn;
-        QLineEdit* f = datofelt(w, fra.c_str());
-        QLineEdit* t = datofelt(w, til.c_str());
-        auto* rad = new QHBoxLayout;
-        rad->addWidget(new QLabel(QStringLiteral("F.o.m."), w));
-        rad->addWidget(f);
-        rad->addWidget(new QLabel(QStringLiteral("T.o.m."), w));
-        rad->addWidget(t);
-        if (ekstra)
-            rad->addWidget(ekstra);
-        rad->addStretch(1);
-        addRow(form, label, f, rad);
-        return std::pair{f, t};
-    };
-    const auto faktura = periode("Faktura&dato:", "fakturadato");
-    const auto forfall = periode("&Forfallsdato:", "forfallsdato");
+    const auto faktura = periodefelt(w, form, "Faktura&dato:", "fakturadato");
+    const auto forfall = periodefelt(w, form, "&Forfallsdato:", "forfallsdato");
     auto* blank = new QCheckBox(QStringLiteral("&Blank"), w);
     blank->setObjectName(QStringLiteral("betaltblank"));
-    const auto betalt = periode("&Betaltdato:", "betaltdato", blank);
+    const auto betalt = periodefelt(w, form, "&Betaltdato:", "betaltdato", blank);
 
-    QLineEdit* filter = entry(w, "filter", 40, 1023);
-    installLookup(filter, [c, filter] {
-        std::string uttrykk = filter->text().toStdString(), beskrivelse;
-        if (HENTFILTER(*c, 1, uttrykk, beskrivelse) != 0)
-            filter->setText(QString::fromStdString(uttrykk));
-    });
-    addRow(form, "&Filter:", filter);
+    QLineEdit* filter = filterfelt(c, w, form, 1);
 
     auto* valg = new QHBoxLayout;
     layout->addLayout(valg);

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "data/context.h"
+#include "data/filterproc.h"
 #include "data/globals.h"
 #include "data/lookups.h"
 #include "framework/errorclass.h"
@@ -66,6 +67,36 @@ QLineEdit* kodefelt(Context* c, QWidget* w, QFormLayout* form, const char* label
     rad->addWidget(tekst, 1);
     addRow(form, label, e, rad);
     return e;
+}
+
+std::pair<QLineEdit*, QLineEdit*> periodefelt(QWidget* w, QFormLayout* form, const char* label,
+                                              const char* name, QWidget* ekstra)
+{
+    const std::string fra = std::string("fra") + name, til = std::string("til") + name;
+    QLineEdit* f = datofelt(w, fra.c_str());
+    QLineEdit* t = datofelt(w, til.c_str());
+    auto* rad = new QHBoxLayout;
+    rad->addWidget(new QLabel(QStringLiteral("F.o.m."), w));
+    rad->addWidget(f);
+    rad->addWidget(new QLabel(QStringLiteral("T.o.m."), w));
+    rad->addWidget(t);
+    if (ekstra)
+        rad->addWidget(ekstra);
+    rad->addStretch(1);
+    addRow(form, label, f, rad);
+    return {f, t};
+}
+
+QLineEdit* filterfelt(Context* c, QWidget* w, QFormLayout* form, int32_t tabell)
+{
+    QLineEdit* filter = entry(w, "filter", 40, 1023);
+    installLookup(filter, [c, filter, tabell] {
+        std::string uttrykk = filter->text().toStdString(), beskrivelse;
+        if (HENTFILTER(*c, tabell, uttrykk, beskrivelse) != 0)
+            filter->setText(QString::fromStdString(uttrykk));
+    });
+    addRow(form, "&Filter:", filter);
+    return filter;
 }
 
 std::optional<int32_t> lesTall(Context& ctx, QLineEdit* e, const char* hva)

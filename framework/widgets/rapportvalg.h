@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <utility>
 
 #include "framework/process.h"
 #include "framework/report/pagelist.h"
@@ -32,6 +33,12 @@ QLineEdit* datofelt(QWidget* w, const char* name);
 // is named `name` + "tekst".
 QLineEdit* kodefelt(Context* c, QWidget* w, QFormLayout* form, const char* label, const char* name,
                     int32_t group);
+// A row of two date fields, "F.o.m." and "T.o.m.", named "fra" + name and "til" + name, with
+// `ekstra` after them when given.
+std::pair<QLineEdit*, QLineEdit*> periodefelt(QWidget* w, QFormLayout* form, const char* label,
+                                              const char* name, QWidget* ekstra = nullptr);
+// "&Filter:": a filter expression, the saved filters of table number `tabell` on its lookup key.
+QLineEdit* filterfelt(Context* c, QWidget* w, QFormLayout* form, int32_t tabell);
 // The number in a field; blank is 0. nullopt, after "Ugyldig <hva>: …", when it is no number.
 std::optional<int32_t> lesTall(Context& ctx, QLineEdit* e, const char* hva);
 // The date in a field; blank is 0. nullopt, after the message, when it is no date.

@@ -14,7 +14,6 @@
 #include <optional>
 
 #include "data/context.h"
-#include "data/filterproc.h"
 #include "data/lookups.h"
 #include "data/slots.h"
 #include "framework/errorclass.h"
@@ -93,35 +92,13 @@ void AVGRENSNINGERFAKTURARAPPORT(Context& ctx)
     statusRad->addWidget(statusTekst, 1);
     addRow(form, "&Fakturastatus:", status, statusRad);
 
-    // The three date ranges, "F.o.m." and "T.o.m." each.
-    auto periode = [w, form](const char* label, const char* navn, QCheckBox* ekstra = nullptr) {
-        const std::string fra = std::string("fra") + navn, til = std::string("til") + navn;
-        QLineEdit* f = datofelt(w, fra.c_str());
-        QLineEdit* t = datofelt(w, til.c_str());
-        auto* rad = new QHBoxLayout;
-        rad->addWidget(new QLabel(QStringLiteral("F.o.m."), w));
-        rad->addWidget(f);
-        rad->addWidget(new QLabel(QStringLiteral("T.o.m."), w));
-        rad->addWidget(t);
-        if (ekstra)
-            rad->addWidget(ekstra);
-        rad->addStretch(1);
-        addRow(form, label, f, rad);
-        return std::pair{f, t};
-    };
-    const auto faktura = periode("Faktura&dato:", "fakturadato");
-    const auto forfall = periode("&Forfallsdato:", "forfallsdato");
+    const auto faktura = periodefelt(w, form, "Faktura&dato:", "fakturadato");
+    const auto forfall = periodefelt(w, form, "&Forfallsdato:", "forfallsdato");
     auto* blank = new QCheckBox(QStringLiteral(" &Blank"), w);
     blank->setObjectName(QStringLiteral("betaltblank"));
-    const auto betalt = periode("&Betaltdato:", "betaltdato", blank);
+    const auto betalt = periodefelt(w, form, "&Betaltdato:", "betaltdato", blank);
 
-    QLineEdit* filter = entry(w, "filter", 40, 1023);
-    installLookup(filter, [c, filter] {
-        std::string uttrykk = filter->text().toStdString(), beskrivelse;
-        if (HENTFILTER(*c, 3, uttrykk, beskrivelse) != 0)
-            filter->setText(QString::fromStdString(uttrykk));
-    });
-    addRow(form, "&Filter:", filter);
+    QLineEdit* filter = filterfelt(c, w, form, 3);
 
     auto* valg = new QHBoxLayout;
     layout->addLayout(valg);

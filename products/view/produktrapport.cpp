@@ -11,7 +11,6 @@
 #include <memory>
 
 #include "data/context.h"
-#include "data/filterproc.h"
 #include "framework/widgets/contextwindows.h"
 #include "framework/widgets/dialog.h"
 #include "framework/widgets/formfields.h"
@@ -66,13 +65,7 @@ void AVGRENSNINGERPRODUKTRAPPORT(Context& ctx)
     avgLayout->addLayout(form);
     hoyre->addWidget(avgrensninger);
     QLineEdit* gruppe = kodefelt(c, w, form, "&Produktgruppe", "produktgruppe", 102);
-    QLineEdit* filter = entry(w, "filter", 40, 1023);
-    installLookup(filter, [c, filter] {
-        std::string uttrykk = filter->text().toStdString(), beskrivelse;
-        if (HENTFILTER(*c, 2, uttrykk, beskrivelse) != 0)
-            filter->setText(QString::fromStdString(uttrykk));
-    });
-    addRow(form, "&Filter:", filter);
+    QLineEdit* filter = filterfelt(c, w, form, 2);
     auto* lager = new QCheckBox(QStringLiteral("Ta med kun produkter med &Lagerstyring"), w);
     lager->setObjectName(QStringLiteral("lagerstyring"));
     avgLayout->addWidget(lager);
