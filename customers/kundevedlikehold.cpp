@@ -13,6 +13,8 @@
 namespace tavlo {
 namespace fs = std::filesystem;
 using deltekst::Type;
+using exchange::fileError;
+using exchange::storeError;
 
 namespace {
 
@@ -66,22 +68,13 @@ const std::vector<Column>& kColumns()
 }
 
 // Where a column's value sits in a record of KUNDE or KONTAKT.
-struct Place {
-    int field = -1;
-    int memo = -1;
-};
-
-Place placeIn(const TableDecl& decl, const Column& c)
+exchange::Place placeIn(const Record& r, const Column& c)
 {
-    Place p;
-    if (decl.base == Tbl::KONTAKT && c.name == "KUNDEID")
-        p.field = decl.fieldNo("KONTAKTID");
-    else if (c.name != kPostType && (decl.base == Tbl::KUNDE || c.contact)) {
-        p.field = decl.fieldNo(c.name);
-        if (p.field < 0)
-            p.memo = decl.memoNo(c.name);
-    }
-    return p;
+    if (r.decl().base == Tbl::KONTAKT && c.name == "KUNDEID")
+        return exchange::placeOf(r, "KONTAKTID");
+    if (c.name != kPostType && (r.decl().base == Tbl::KUNDE || c.contact))
+        return exchange::placeOf(r, c.name);
+    return {};
 }
 
 // The customer's or contact's values as the line's texts; a column the table does not carry
@@ -89,23 +82,9 @@ Place placeIn(const TableDecl& decl, const Column& c)
 std::vector<deltekst::Value> lineOf(const Record& r, const char* postType)
 {
     std::vector<deltekst::Value> out;
-    for (const Column& c : kColumns()) {
-        if (c.name == kPostType) {
-            out.emplace_back(std::string(postType));
-            continue;
-        }
-        const Place p = placeIn(r.decl(), c);
-        if (p.memo >= 0)
-            out.emplace_back(r.memo(p.memo));
-        else if (p.field < 0)
-            out.emplace_back(std::string());
-        else if (c.type == Type::Text)
-            out.emplace_back(r.str(p.field));
-        else if (c.type == Type::Decimal)
-            out.emplace_back(deltekst::formatDecimal(Decimal::fromCents(r.num(p.field)), 2));
-        else
-            out.emplace_back(std::to_string(r.num(p.field)));
-    }
+    for (const Column& c : kColumns())
+        out.push_back(c.name == kPostType ? deltekst::Value(std::string(postType))
+                                          : exchange::valueOf(r, placeIn(r, c), c.type));
     return out;
 }
 
@@ -117,56 +96,11 @@ bool fill(Record& r, const std::vector<std::string>& fields, std::string& proble
     const auto& cols = kColumns();
     for (std::size_t i = 0; i < cols.size(); ++i) {
         const Column& c = cols[i];
-        if (c.name == "KUNDEID")
-            continue;
-        const Place p = placeIn(r.decl(), c);
-        if (p.memo >= 0) {
-            r.setMemo(p.memo, fields[i]);
-        } else if (p.field < 0) {
-            continue;
-        } else if (c.type == Type::Text) {
-            r.setStr(p.field, fields[i]);
-        } else if (c.type == Type::Decimal) {
-            const Decimal d = deltekst::Reader::decimal(fields[i], 2);
-            if (!d.fits(r.decl().fields[p.field].size, 2)) {
-                problem = "Feltet " + c.name + " er for stort: \"" + fields[i] + "\"";
-                return false;
-            }
-            r.setNum(p.field, d.toCents());
-        } else {
-            r.setNum(p.field, deltekst::Reader::integer(fields[i]));
-        }
+        if (c.name != "KUNDEID" &&
+            !exchange::store(r, placeIn(r, c), c.type, c.name, fields[i], problem))
+            return false;
     }
     return true;
-}
-
-bool yes(Context& ctx, const std::string& question)
-{
-    return say(ctx, question, "Advarsel", Icon::Question, BUTTON_YES | BUTTON_NO, BUTTON_NO) ==
-           BUTTON_YES;
-}
-
-void error(Context& ctx, const std::string& text)
-{
-    say(ctx, text, "Feil", Icon::Hand);
-}
-
-std::string fileError(int errnum)
-{
-    return std::to_string(errnum) + " - " + fileErrorText(errnum);
-}
-
-// What the record store said last, as "code - text".
-std::string storeError(Context& ctx)
-{
-    const ErrorState& s = ctx.errorState();
-    return std::to_string(s.currentErrorCode) + " - " +
-           (s.currentErrorText.empty() ? "Ukjent feil" : s.currentErrorText);
-}
-
-std::string storeError(const StoreError& err)
-{
-    return std::to_string(err.code) + " - " + err.text;
 }
 
 // The managers of both tables, open for as long as a run holds them.
@@ -195,18 +129,12 @@ class Opened {
 const deltekst::Layout& KundeVedlikehold::layout()
 {
     static const deltekst::Layout l = [] {
-        const TableDecl& kunde = table(Tbl::KUNDE);
+        const Record kunde(table(Tbl::KUNDE));
         deltekst::Layout out;
-        for (const Column& c : kColumns()) {
-            int width = c.width;
-            // A text no wider than what the table keeps, so that nothing read is cut.
-            const Place p = placeIn(kunde, c);
-            if (c.type == Type::Text && p.field >= 0)
-                width = std::min(width, kunde.fields[p.field].size - 1);
-            else if (c.type == Type::Text && p.memo >= 0)
-                width = std::min(width, static_cast<int>(kunde.memos[p.memo].size));
-            out.push_back({c.name, c.type, width, c.type == Type::Decimal ? 2 : 0});
-        }
+        for (const Column& c : kColumns())
+            out.push_back({c.name, c.type,
+                           exchange::fittedWidth(kunde, placeIn(kunde, c), c.type, c.width),
+                           c.type == Type::Decimal ? 2 : 0});
         return out;
     }();
     return l;
@@ -238,13 +166,13 @@ KundeVedlikehold::Outcome KundeVedlikehold::exportFile()
     const std::string file = fileName();
     std::error_code ec;
     if (fs::exists(file, ec) && !confirmed &&
-        !yes(ctx_, "Filen " + file + " finnes fra før. Vil du overskrive filen"))
+        !exchange::askYes(ctx_, "Filen " + file + " finnes fra før. Vil du overskrive filen"))
         return Outcome::Declined;
     errno = 0;
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     if (!out || fs::is_directory(file, ec)) {
-        error(ctx_, "Det oppsto feil under opprettelse av " + file + "|" +
-                        fileError(errno ? errno : EISDIR));
+        exchange::sayError(ctx_, "Det oppsto feil under opprettelse av " + file + "|" +
+                                     fileError(errno ? errno : EISDIR));
         return Outcome::Failed;
     }
     Opened opened(ctx_);
@@ -257,15 +185,16 @@ KundeVedlikehold::Outcome KundeVedlikehold::exportFile()
     auto write = [&](const Record& r, const char* type) {
         auto line = writer.format(lineOf(r, type), &problem);
         if (!line) {
-            error(ctx_, "Det oppsto feil under eksport:|" + problem + " (" +
-                            (r.decl().base == Tbl::KUNDE ? "kunde " : "kontakt ") +
-                            std::to_string(r.num(0)) + ")");
+            exchange::sayError(ctx_, "Det oppsto feil under eksport:|" + problem + " (" +
+                                         (r.decl().base == Tbl::KUNDE ? "kunde " : "kontakt ") +
+                                         std::to_string(r.num(0)) + ")");
             return false;
         }
         errno = 0;
         out << *line;
         if (!out.flush()) {
-            error(ctx_, "Det oppsto feil under eksport:|" + fileError(errno ? errno : EIO));
+            exchange::sayError(ctx_,
+                               "Det oppsto feil under eksport:|" + fileError(errno ? errno : EIO));
             return false;
         }
         count();
@@ -299,7 +228,8 @@ KundeVedlikehold::Outcome KundeVedlikehold::exportFile()
     errno = 0;
     out.close();
     if (!out) {
-        error(ctx_, "Det oppsto feil under eksport:|" + fileError(errno ? errno : EIO));
+        exchange::sayError(ctx_,
+                           "Det oppsto feil under eksport:|" + fileError(errno ? errno : EIO));
         return Outcome::Failed;
     }
     if (writer.unrepresentable() > 0)
@@ -318,11 +248,11 @@ KundeVedlikehold::Outcome KundeVedlikehold::importFile()
     counter_ = 0;
     const std::string file = fileName();
     if (!confirmed &&
-        !yes(ctx_, "Nye Kunder og Kontaktpersoner vil bli lagt til. Vil du fortsette"))
+        !exchange::askYes(ctx_, "Nye Kunder og Kontaktpersoner vil bli lagt til. Vil du fortsette"))
         return Outcome::Declined;
     std::error_code ec;
     if (!fs::exists(file, ec)) {
-        error(ctx_, "Finner ikke filen " + file);
+        exchange::sayError(ctx_, "Finner ikke filen " + file);
         return Outcome::Failed;
     }
     Opened opened(ctx_);
@@ -340,13 +270,13 @@ KundeVedlikehold::Outcome KundeVedlikehold::importFile()
                 "Det oppsto feil under klargjøring av KONTAKT for import"}}) {
         r.m.rec().clear();
         if (r.m.USEFILE() != LEVEL_BENIGN) {
-            error(ctx_, r.text);
+            exchange::sayError(ctx_, r.text);
             return Outcome::Failed;
         }
         r.m.SET(r.key);
         if (r.m.TRYPREVIOUS() != LEVEL_BENIGN) {
             if (!r.m.GETEOF()) {
-                error(ctx_, r.text);
+                exchange::sayError(ctx_, r.text);
                 return Outcome::Failed;
             }
             r.m.rec().clear();
@@ -356,8 +286,8 @@ KundeVedlikehold::Outcome KundeVedlikehold::importFile()
 
     deltekst::Reader in = deltekst::Reader::open(file, layout(), options);
     if (!in.isOpen()) {
-        error(ctx_,
-              "Det oppsto feil under åpning av filen: " + file + "|" + fileError(in.errorNumber()));
+        exchange::sayError(ctx_, "Det oppsto feil under åpning av filen: " + file + "|" +
+                                     fileError(in.errorNumber()));
         return Outcome::Failed;
     }
     // Customers and contacts in one transaction: a contact must never stay behind pointing at
@@ -365,7 +295,8 @@ KundeVedlikehold::Outcome KundeVedlikehold::importFile()
     Transaction tx(ctx_);
     StoreError err;
     if (!tx.enlist(kun, err) || !tx.enlist(kon, err) || !tx.begin(err)) {
-        error(ctx_, "Det oppsto feil under klargjøring til import.|" + storeError(err));
+        exchange::sayError(ctx_,
+                           "Det oppsto feil under klargjøring til import.|" + storeError(err));
         return Outcome::Failed;
     }
     auto stop = [&](const std::string& text) {
@@ -373,7 +304,7 @@ KundeVedlikehold::Outcome KundeVedlikehold::importFile()
         counter_ = 0;
         if (progressChanged)
             progressChanged();
-        error(ctx_, text);
+        exchange::sayError(ctx_, text);
         return Outcome::Failed;
     };
     const std::string damaged = "Importen er avbrutt pga feil i importfil: ";
@@ -407,7 +338,7 @@ KundeVedlikehold::Outcome KundeVedlikehold::importFile()
     }
     if (!tx.commit(err)) {
         counter_ = 0;
-        error(ctx_, "Det oppsto feil under lagring av importen.|" + storeError(err));
+        exchange::sayError(ctx_, "Det oppsto feil under lagring av importen.|" + storeError(err));
         return Outcome::Failed;
     }
     say(ctx_, "Importen er fullført", "Info", Icon::Information);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "data/exchangerun.h"
 #include "deltekst/deltekst.h"
 
 namespace tavlo {
@@ -15,11 +16,8 @@ class Context;
 
 class KundeVedlikehold {
   public:
-    enum class Outcome {
-        Completed, // the run went through; its notice has been shown
-        Declined,  // the user answered No before anything was changed
-        Failed,    // stopped and said why; an import leaves both tables as they were
-    };
+    // Failed: stopped and said why; an import leaves both tables as they were.
+    using Outcome = exchange::Outcome;
 
     // The window opens: the file name becomes KUNDE.TXT in the current directory.
     explicit KundeVedlikehold(Context& ctx);

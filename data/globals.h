@@ -55,6 +55,8 @@ inline std::string HEADERPTH;
 inline std::string ASCIIKODEVERKPTH;
 // The customer exchange file last named in the window "Kundevedlikehold".
 inline std::string KUNDEIMPORTPTH;
+// The product exchange file last named in the window "Produktvedlikehold".
+inline std::string PRODUKTIMPORTPTH;
 
 // The owner password of the parameter table.
 inline constexpr const char* kOwnerPassword = "grusveienskrapa";

@@ -169,6 +169,7 @@ inline void useDataFolder(const std::string& dir)
 int records(const std::vector<std::string>& args, CliAnswers& answers);
 // "tavlo customers": customers and contacts to and from an exchange file.
 int customers(const std::vector<std::string>& args);
+int products(const std::vector<std::string>& args);
 // "tavlo copy-invoice", "tavlo print-invoice" and "tavlo invoices": the invoice register's
 // commands.
 int copyInvoice(const std::vector<std::string>& args);

@@ -1,5 +1,6 @@
-// "tavlo customers": the customer exchange file of the window "Kundevedlikehold", without its
-// questions: an import adds, an export writes an existing file over.
+// "tavlo customers" and "tavlo products": the exchange files of the windows "Kundevedlikehold"
+// and "Produktvedlikehold", without their questions: an import adds, an export writes an
+// existing file over.
 #include <iostream>
 #include <string>
 #include <vector>
@@ -8,21 +9,26 @@
 #include "data/context.h"
 #include "data/datafolder.h"
 #include "framework/errorclass.h"
+#include "products/produktvedlikehold.h"
 #include "shell/cli.h"
 
 namespace tavlo::cli {
 
-int customers(const std::vector<std::string>& args)
+namespace {
+
+// One run of a maintenance window's export or import; `command` as the user typed it.
+template <class Run>
+int exchangeRun(const std::string& command, const std::vector<std::string>& args)
 {
     if (args.empty() || (args[0] != "import" && args[0] != "export"))
-        throw Failure{"Bruk: tavlo customers import|export MAPPE FIL"};
+        throw Failure{"Bruk: tavlo " + command + " import|export MAPPE FIL"};
     for (const auto& arg : args)
         if (arg.rfind("--", 0) == 0)
             throw Failure{"Ukjent valg: " + arg};
     const bool import = args[0] == "import";
     if (args.size() < 3)
         throw Failure{"Mangler " + std::string(args.size() < 2 ? "datamappe og " : "") +
-                      "filnavn: tavlo customers " + args[0] + " MAPPE FIL"};
+                      "filnavn: tavlo " + command + " " + args[0] + " MAPPE FIL"};
     if (args.size() > 3)
         throw Failure{"Ukjent argument: " + args[3]};
     const std::string& dir = args[1];
@@ -36,11 +42,11 @@ int customers(const std::vector<std::string>& args)
         throw Failure{answers.lines.empty() ? "Datamappen " + dir + " har ingen parameterpost"
                                             : answers.lines.front()};
 
-    KundeVedlikehold run(ctx);
+    Run run(ctx);
     run.fileName() = args[2];
     run.confirmed = true;
     auto outcome = import ? run.importFile() : run.exportFile();
-    if (outcome != KundeVedlikehold::Outcome::Completed)
+    if (outcome != exchange::Outcome::Completed)
         throw Failure{answers.lines.empty()
                           ? (import ? "Importen ble ikke gjort" : "Eksporten ble ikke gjort")
                           : answers.lines.front()};
@@ -48,6 +54,18 @@ int customers(const std::vector<std::string>& args)
         std::cerr << line << '\n';
     std::cout << "Antall poster behandlet: " << run.counter() << '\n';
     return 0;
+}
+
+} // namespace
+
+int customers(const std::vector<std::string>& args)
+{
+    return exchangeRun<KundeVedlikehold>("customers", args);
+}
+
+int products(const std::vector<std::string>& args)
+{
+    return exchangeRun<ProduktVedlikehold>("products", args);
 }
 
 } // namespace tavlo::cli

@@ -83,6 +83,15 @@ constexpr const char* kUsage = R"usage(Bruk:
       UTF-8 leses også. Skriver ut antall linjer behandlet. En skadet linje stopper importen
       med linjenummeret og hva som er galt; da er ingenting lagt til.
 
+  tavlo products export MAPPE FIL
+  tavlo products import MAPPE FIL
+      Skriver alle produktene til en produktfil (PRODUKT.TXT, kommaseparert, Windows-1252)
+      eller leser en slik fil inn, som vinduet Produktvedlikehold gjør, uten å spørre: en fil
+      som finnes, skrives over. import legger produktene til med neste ledige produktnummer,
+      uansett hvilket nummer filen har; lagerstyring, lagerbeholdning og høyeste rabatt blir
+      tomme. En fil i UTF-8 leses også. Skriver ut antall produkter behandlet. En skadet linje
+      stopper importen med linjenummeret og hva som er galt; da er ingenting lagt til.
+
   tavlo backup MAPPE MÅLMAPPE
       Tar sikkerhetskopi av alle tabellfilene i datamappen, også arkivparet, til MÅLMAPPE
       (som må finnes), og skriver BACKUP.INI der. Kopiene blir riktige også mens andre
@@ -334,6 +343,8 @@ int run(const std::vector<std::string>& args, CliAnswers& answers)
         return codes(rest);
     if (cmd == "customers")
         return customers(rest);
+    if (cmd == "products")
+        return products(rest);
     if (cmd == "backup")
         return backup(rest);
     if (cmd == "copy-invoice")

@@ -19,10 +19,12 @@ void PRODUKTKARTOTEK(Context& ctx, std::function<void(int response)> selected = 
 void openProduktForm(Context& ctx, std::function<void(int response, RowRef inserted)> done);
 // "Produktrapport": the order and limits of the product list, then the list.
 void AVGRENSNINGERPRODUKTRAPPORT(Context& ctx);
+// "Produktvedlikehold": every product to the exchange file, or such a file read in.
+void PRODUKTVEDLIKEHOLD(Context& ctx);
 
 } // namespace desktop
 } // namespace tavlo
 
-// The products' desktop half: TLPR::INIT, then PRODUKTKARTOTEK and AVGRENSNINGERPRODUKTRAPPORT into
-// their slots. KILL clears them and ends the module.
+// The products' desktop half: TLPR::INIT, then PRODUKTKARTOTEK, AVGRENSNINGERPRODUKTRAPPORT and
+// PRODUKTVEDLIKEHOLD into their slots. KILL clears them and ends the module.
 TAVLO_DESKTOP_FACE(TLPR_VIEW)

@@ -4,10 +4,10 @@
 
 namespace TLPR_VIEW {
 
-TAVLO_DESKTOP_MODULE(TLPR,
-                     tavlo::fills(tavlo::procedures::PRODUKTKARTOTEK,
-                                  tavlo::desktop::PRODUKTKARTOTEK),
-                     tavlo::fills(tavlo::procedures::AVGRENSNINGERPRODUKTRAPPORT,
-                                  tavlo::desktop::AVGRENSNINGERPRODUKTRAPPORT))
+TAVLO_DESKTOP_MODULE(
+    TLPR, tavlo::fills(tavlo::procedures::PRODUKTKARTOTEK, tavlo::desktop::PRODUKTKARTOTEK),
+    tavlo::fills(tavlo::procedures::AVGRENSNINGERPRODUKTRAPPORT,
+                 tavlo::desktop::AVGRENSNINGERPRODUKTRAPPORT),
+    tavlo::fills(tavlo::procedures::PRODUKTVEDLIKEHOLD, tavlo::desktop::PRODUKTVEDLIKEHOLD))
 
 } // namespace TLPR_VIEW

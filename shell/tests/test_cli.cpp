@@ -1038,6 +1038,42 @@ TEST_F(cli, CustomersGoOutAndInWithoutQuestions)
     EXPECT_TRUE(failsWithOneLine(run({"customers", "import", other}), "Mangler filnavn"));
 }
 
+TEST_F(cli, ProductsGoOutAndInWithoutQuestionsUnderNewNumbers)
+{
+    init();
+    insert("PRODUKT", {"PRO:NAVN=Blåbær", "PRO:ENHETSPRIS=1234,5", "PRO:MVAPLIKTIG=1"});
+    insert("PRODUKT", {"PRO:NAVN=Ørret"});
+    const std::string out = root + "/PRODUKT.TXT";
+    std::ofstream(out) << "skrives over";
+    Outcome r = run({"products", "export", dir, out});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "Info: Eksporten er fullført\n");
+    EXPECT_EQ(r.out, "Antall poster behandlet: 2\n");
+    EXPECT_EQ(bytesOf(out).rfind("\"0\",\"1\",\"Bl\xE5", 0), 0u);
+
+    // Into the same folder: a second copy after the first.
+    r = run({"products", "import", dir, out});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "Info: Importen er fullført\n");
+    EXPECT_EQ(r.out, "Antall poster behandlet: 2\n");
+    EXPECT_EQ(run({"records", dir, "PRODUKT", "list", "--fields",
+                   "PRO:PRODUKTID,PRO:NAVN,PRO:MVAPLIKTIG"})
+                  .out,
+              "PRO:PRODUKTID,PRO:NAVN,PRO:MVAPLIKTIG\n1,Blåbær,1\n2,Ørret,0\n3,Blåbær,1\n"
+              "4,Ørret,0\n");
+
+    // A damaged line stops the import with its line; nothing of the file is added.
+    std::ofstream(out, std::ios::app) << "\"1\",\"x\"\r\n";
+    const auto before = folderBytes(dir);
+    EXPECT_TRUE(failsWithOneLine(run({"products", "import", dir, out}), "Linje 3"));
+    EXPECT_EQ(folderBytes(dir), before);
+    EXPECT_TRUE(failsWithOneLine(run({"products", "import", dir, root + "/mangler.txt"}),
+                                 "Finner ikke filen"));
+    EXPECT_TRUE(failsWithOneLine(run({"products", "copy", dir, out}),
+                                 "Bruk: tavlo products import|export"));
+    EXPECT_TRUE(failsWithOneLine(run({"products", "export", dir}), "Mangler filnavn"));
+}
+
 TEST_F(cli, BackupCopiesEveryTableFileIntoAFolderTavloCanRead)
 {
     init();

@@ -1,0 +1,105 @@
+#include "data/exchangerun.h"
+
+#include <algorithm>
+
+#include "data/context.h"
+#include "data/exchange.h"
+#include "data/record.h"
+#include "data/store.h"
+
+namespace tavlo::exchange {
+using deltekst::Type;
+
+bool askYes(Context& ctx, const std::string& question)
+{
+    return say(ctx, question, "Advarsel", Icon::Question, BUTTON_YES | BUTTON_NO, BUTTON_NO) ==
+           BUTTON_YES;
+}
+
+void sayError(Context& ctx, const std::string& text)
+{
+    say(ctx, text, "Feil", Icon::Hand);
+}
+
+std::string fileError(int errnum)
+{
+    return std::to_string(errnum) + " - " + fileErrorText(errnum);
+}
+
+std::string storeError(Context& ctx)
+{
+    const ErrorState& s = ctx.errorState();
+    return std::to_string(s.currentErrorCode) + " - " +
+           (s.currentErrorText.empty() ? "Ukjent feil" : s.currentErrorText);
+}
+
+std::string storeError(const StoreError& err)
+{
+    return std::to_string(err.code) + " - " + err.text;
+}
+
+Place placeOf(const Record& r, const std::string& name)
+{
+    Place p;
+    p.field = r.decl().fieldNo(name);
+    if (p.field < 0)
+        p.memo = r.decl().memoNo(name);
+    return p;
+}
+
+int fittedWidth(const Record& r, Place p, Type type, int width)
+{
+    if (type != Type::Text)
+        return width;
+    if (p.field >= 0)
+        return std::min(width, r.decl().fields[p.field].size - 1);
+    if (p.memo >= 0)
+        return std::min(width, static_cast<int>(r.decl().memos[p.memo].size));
+    return width;
+}
+
+deltekst::Value valueOf(const Record& r, Place p, Type type)
+{
+    if (p.memo >= 0)
+        return r.memo(p.memo);
+    if (p.field < 0)
+        return std::string();
+    if (type == Type::Text)
+        return r.str(p.field);
+    if (type == Type::Decimal)
+        return deltekst::formatDecimal(Decimal::fromCents(r.num(p.field)), 2);
+    return std::to_string(r.num(p.field));
+}
+
+bool store(Record& r, Place p, Type type, const std::string& name, const std::string& text,
+           std::string& problem)
+{
+    if (p.memo >= 0) {
+        r.setMemo(p.memo, text);
+        return true;
+    }
+    if (p.field < 0)
+        return true;
+    const FieldDecl& f = r.decl().fields[p.field];
+    if (type == Type::Text) {
+        r.setStr(p.field, text);
+    } else if (type == Type::Decimal) {
+        const Decimal d = deltekst::Reader::decimal(text, 2);
+        if (!d.fits(f.size, 2)) {
+            problem = "Feltet " + name + " er for stort: \"" + text + "\"";
+            return false;
+        }
+        r.setNum(p.field, d.toCents());
+    } else {
+        const int64_t v = deltekst::Reader::integer(text);
+        // A byte keeps 0 to 255; anything else would come back as another number.
+        if (f.type == FieldType::BYTE && (v < 0 || v > 255)) {
+            problem = "Feltet " + name + " må være et tall fra 0 til 255: \"" + text + "\"";
+            return false;
+        }
+        r.setNum(p.field, v);
+    }
+    return true;
+}
+
+} // namespace tavlo::exchange

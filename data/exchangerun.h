@@ -1,0 +1,54 @@
+#pragma once
+// What the runs of the maintenance windows share (customers, products): their questions and
+// error boxes, the "code - text" that follows a failure, and a record's fields as the texts of a
+// delimited exchange line and back.
+#include <string>
+
+#include "deltekst/deltekst.h"
+
+namespace tavlo {
+
+class Context;
+class Record;
+struct StoreError;
+
+namespace exchange {
+
+enum class Outcome {
+    Completed, // the run went through; its notice has been shown
+    Declined,  // the user answered No before anything was changed
+    Failed,    // stopped and said why; an import leaves the tables as they were
+};
+
+// Yes/No, No preselected, caption "Advarsel".
+bool askYes(Context& ctx, const std::string& question);
+// An error box, caption "Feil".
+void sayError(Context& ctx, const std::string& text);
+
+// A failed file operation as "code - text".
+std::string fileError(int errnum);
+// What the record store said last, as "code - text".
+std::string storeError(Context& ctx);
+std::string storeError(const StoreError& err);
+
+// Where a column's value sits in a record: a field or a memo (-1 for neither).
+struct Place {
+    int field = -1;
+    int memo = -1;
+};
+Place placeOf(const Record& r, const std::string& name);
+
+// The text width of a column no wider than what the record keeps, so that nothing read is cut.
+int fittedWidth(const Record& r, Place p, deltekst::Type type, int width);
+
+// A field's or memo's value for the writer; numbers plain, decimals with two places. A place
+// the record lacks gives an empty text.
+deltekst::Value valueOf(const Record& r, Place p, deltekst::Type type);
+
+// Stores a text the reader has checked into a field or memo. False when a number does not fit
+// its field: `problem` says which, with the column's name.
+bool store(Record& r, Place p, deltekst::Type type, const std::string& name,
+           const std::string& text, std::string& problem);
+
+} // namespace exchange
+} // namespace tavlo
