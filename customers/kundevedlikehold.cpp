@@ -84,17 +84,34 @@ Place placeIn(const TableDecl& decl, const Column& c)
     return p;
 }
 
+// Every column's place in KUNDE or KONTAKT, looked up once: by name it would cost more than
+// the rest of a line.
+const std::vector<Place>& placesIn(const TableDecl& decl)
+{
+    static const auto of = [](Tbl t) {
+        std::vector<Place> out;
+        for (const Column& c : kColumns())
+            out.push_back(placeIn(table(t), c));
+        return out;
+    };
+    static const std::vector<Place> kunde = of(Tbl::KUNDE), kontakt = of(Tbl::KONTAKT);
+    return decl.base == Tbl::KUNDE ? kunde : kontakt;
+}
+
 // The customer's or contact's values as the line's texts; a column the table does not carry
 // stays empty.
 std::vector<deltekst::Value> lineOf(const Record& r, const char* postType)
 {
     std::vector<deltekst::Value> out;
-    for (const Column& c : kColumns()) {
+    out.reserve(kColumns().size());
+    const std::vector<Place>& places = placesIn(r.decl());
+    for (std::size_t i = 0; i < kColumns().size(); ++i) {
+        const Column& c = kColumns()[i];
         if (c.name == kPostType) {
             out.emplace_back(std::string(postType));
             continue;
         }
-        const Place p = placeIn(r.decl(), c);
+        const Place p = places[i];
         if (p.memo >= 0)
             out.emplace_back(r.memo(p.memo));
         else if (p.field < 0)
@@ -115,11 +132,12 @@ std::vector<deltekst::Value> lineOf(const Record& r, const char* postType)
 bool fill(Record& r, const std::vector<std::string>& fields, std::string& problem)
 {
     const auto& cols = kColumns();
+    const std::vector<Place>& places = placesIn(r.decl());
     for (std::size_t i = 0; i < cols.size(); ++i) {
         const Column& c = cols[i];
         if (c.name == "KUNDEID")
             continue;
-        const Place p = placeIn(r.decl(), c);
+        const Place p = places[i];
         if (p.memo >= 0) {
             r.setMemo(p.memo, fields[i]);
         } else if (p.field < 0) {
@@ -264,14 +282,19 @@ KundeVedlikehold::Outcome KundeVedlikehold::exportFile()
         }
         errno = 0;
         out << *line;
-        if (!out.flush()) {
+        if (!out) {
             error(ctx_, "Det oppsto feil under eksport:|" + fileError(errno ? errno : EIO));
             return false;
         }
         count();
         return true;
     };
+    // Both tables walked once, side by side: contacts in customer number order, each customer's
+    // by name. A contact read past the customer waits in the buffer for the next one; a contact
+    // whose customer is gone is passed over.
     kun.SET(KUN::KeyKundeId);
+    kon.SET(KON::KeyKundeId_Navn);
+    bool contactWaits = false, contactsLeft = true;
     for (;;) {
         if (kun.NEXT() != LEVEL_BENIGN) {
             if (!kun.GETEOF())
@@ -281,18 +304,21 @@ KundeVedlikehold::Outcome KundeVedlikehold::exportFile()
         if (!write(kun.rec(), "1"))
             return Outcome::Failed;
         const int32_t id = kun.rec().get(KUN::KUNDEID);
-        kon.rec().clear();
-        kon.rec().set(KON::KUNDEID, id);
-        kon.SETAT(KON::KeyKundeId_Navn);
-        for (;;) {
-            if (kon.NEXT() != LEVEL_BENIGN) {
-                if (!kon.GETEOF())
-                    return Outcome::Failed;
-                break;
+        while (contactsLeft) {
+            if (!contactWaits) {
+                if (kon.NEXT() != LEVEL_BENIGN) {
+                    if (!kon.GETEOF())
+                        return Outcome::Failed;
+                    contactsLeft = false;
+                    break;
+                }
+                contactWaits = true;
             }
-            if (kon.rec().get(KON::KUNDEID) != id)
+            const int32_t owner = kon.rec().get(KON::KUNDEID);
+            if (owner > id)
                 break;
-            if (!write(kon.rec(), "2"))
+            contactWaits = false;
+            if (owner == id && !write(kon.rec(), "2"))
                 return Outcome::Failed;
         }
     }

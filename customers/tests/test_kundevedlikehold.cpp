@@ -297,6 +297,40 @@ TEST_F(KundeVedlikeholdTest, Utf8AndWindows1252FilesReadTheSameLetters)
     }
 }
 
+TEST_F(KundeVedlikeholdTest, ExportPutsEachCustomersContactsByNameAfterItAndNoOthers)
+{
+    addCustomer(*ctx, "Uten kontakter");
+    addCustomer(*ctx, "Med to", 2);
+    addCustomer(*ctx, "Heller ingen");
+    addCustomer(*ctx, "Med en", 1);
+    auto& kon = ctx->access(Tbl::KONTAKT);
+    kon.OPEN();
+    for (int32_t owner : {0, 3, 99}) { // no customer, one without contacts, none at all
+        kon.rec().clear();
+        kon.rec().set(KON::KUNDEID, owner);
+        kon.rec().set(KON::NAVN, owner == 3 ? "Aase" : "Foreldreløs");
+        ASSERT_EQ(kon.INSERT(), LEVEL_BENIGN);
+    }
+    kon.rec().clear();
+    kon.rec().set(KON::KUNDEID, 2);
+    kon.rec().set(KON::NAVN, "Aaaa først");
+    ASSERT_EQ(kon.INSERT(), LEVEL_BENIGN);
+    kon.CLOSE();
+
+    KundeVedlikehold w(*ctx);
+    w.fileName() = path("KUNDE.TXT");
+    ASSERT_EQ(w.exportFile(), Outcome::Completed) << lastMessage();
+    std::vector<std::string> got;
+    deltekst::Reader in(bytesOf("KUNDE.TXT"), KundeVedlikehold::layout());
+    for (auto r = in.next(); r; r = in.next())
+        got.push_back(r.fields[0] + " " + r.fields[4]);
+    const std::vector<std::string> want = {
+        "1 Uten kontakter", "1 Med to", "2 Aaaa først", "2 Med to kontakt 0", "2 Med to kontakt 1",
+        "1 Heller ingen",   "2 Aase",   "1 Med en",     "2 Med en kontakt 0"};
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(w.counter(), 9);
+}
+
 TEST_F(KundeVedlikeholdTest, ContactsGoWithTheCustomerBeforeThemOrTheLastOneStored)
 {
     writeFile(line("2", {{5, "Foreldreløs"}}));
