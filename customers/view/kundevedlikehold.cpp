@@ -30,7 +30,7 @@ class KundeVedlikeholdWindow : public QWidget {
 
         file_ = new QLineEdit(QString::fromStdString(rules_.fileName()), this);
         file_->setObjectName(QStringLiteral("filnavn"));
-        file_->setMaxLength(127); // what GLO:KUNDEIMPORTPTH holds
+        // No length limit: a longer path from the dialog cut short would name another file.
         file_->setMinimumWidth(file_->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 24);
         auto* fileLabel = new QLabel(QStringLiteral("&Filnavn:"), this);
         fileLabel->setBuddy(file_);

@@ -121,3 +121,13 @@ TEST_F(KundevedlikeholdVindu, AMissingFileIsSaidAndTheCounterStaysAtNought)
     EXPECT_EQ(counter(), "0");
     EXPECT_EQ(names(Tbl::KUNDE, KUN::KeyKundeId, KUN::NAVN).size(), 2u);
 }
+
+TEST_F(KundevedlikeholdVindu, APathLongerThanTheOldLimitIsKeptWhole)
+{
+    const std::string name = path(std::string(140, 'k') + ".TXT");
+    answers.files.push_back(name);
+    QTest::mouseClick(w->findChild<QPushButton*>("velgFil"), Qt::LeftButton);
+    click("&Eksporter");
+    EXPECT_EQ(answers.shown.back().text, "Eksporten er fullført");
+    EXPECT_TRUE(std::filesystem::exists(name));
+}
