@@ -6,7 +6,8 @@
 // deleting a customer with 1,000 contacts, and opening, paging and locating in a register of
 // 1,000,000 invoices through the list's model (the invoices take about a minute to store), and
 // the customer register over 100,000 customers: opening it, the name search, marking them all;
-// and the invoice statistics of a year of 100,000 invoices of five lines.
+// the invoice statistics of a year of 100,000 invoices of five lines; and the customer exchange
+// file written and read for 100,000 customers with two contacts each.
 //
 //   tavlo-bench [--quick] [--dir FOLDER] [--keep] [--only NAME]
 //
@@ -38,6 +39,7 @@
 #include "bench/customers_bench.h"
 #include "bench/generate_bench.h"
 #include "bench/invoices_bench.h"
+#include "bench/kundevedlikehold_bench.h"
 #include "bench/print_bench.h"
 #include "bench/statistics_bench.h"
 #include "data/context.h"
@@ -1132,6 +1134,9 @@ int main(int argc, char** argv)
                              wanted("invoices_mark_all"));
     if (wanted("generate_10000"))
         benchGenerate(dir, quick ? 1000 : 10000);
+    if (wanted("customers_export") || wanted("customers_import"))
+        benchCustomerExchange(dir, quick ? 10000 : 100000, wanted("customers_export"),
+                              wanted("customers_import"));
     if (wanted("archive_1000"))
         benchArchive(dir, 1000);
     if (wanted("print_1000"))

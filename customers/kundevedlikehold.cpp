@@ -77,14 +77,33 @@ exchange::Place placeIn(const Record& r, const Column& c)
     return {};
 }
 
+// Every column's place in KUNDE or KONTAKT, looked up once: by name it would cost more than
+// the rest of a line.
+const std::vector<exchange::Place>& placesIn(const TableDecl& decl)
+{
+    static const auto of = [](Tbl t) {
+        const Record r(table(t));
+        std::vector<exchange::Place> out;
+        for (const Column& c : kColumns())
+            out.push_back(placeIn(r, c));
+        return out;
+    };
+    static const std::vector<exchange::Place> kunde = of(Tbl::KUNDE), kontakt = of(Tbl::KONTAKT);
+    return decl.base == Tbl::KUNDE ? kunde : kontakt;
+}
+
 // The customer's or contact's values as the line's texts; a column the table does not carry
 // stays empty.
 std::vector<deltekst::Value> lineOf(const Record& r, const char* postType)
 {
     std::vector<deltekst::Value> out;
-    for (const Column& c : kColumns())
+    out.reserve(kColumns().size());
+    const std::vector<exchange::Place>& places = placesIn(r.decl());
+    for (std::size_t i = 0; i < kColumns().size(); ++i) {
+        const Column& c = kColumns()[i];
         out.push_back(c.name == kPostType ? deltekst::Value(std::string(postType))
-                                          : exchange::valueOf(r, placeIn(r, c), c.type));
+                                          : exchange::valueOf(r, places[i], c.type));
+    }
     return out;
 }
 
@@ -94,10 +113,11 @@ std::vector<deltekst::Value> lineOf(const Record& r, const char* postType)
 bool fill(Record& r, const std::vector<std::string>& fields, std::string& problem)
 {
     const auto& cols = kColumns();
+    const std::vector<exchange::Place>& places = placesIn(r.decl());
     for (std::size_t i = 0; i < cols.size(); ++i) {
         const Column& c = cols[i];
         if (c.name != "KUNDEID" &&
-            !exchange::store(r, placeIn(r, c), c.type, c.name, fields[i], problem))
+            !exchange::store(r, places[i], c.type, c.name, fields[i], problem))
             return false;
     }
     return true;
@@ -192,7 +212,7 @@ KundeVedlikehold::Outcome KundeVedlikehold::exportFile()
         }
         errno = 0;
         out << *line;
-        if (!out.flush()) {
+        if (!out) {
             exchange::sayError(ctx_,
                                "Det oppsto feil under eksport:|" + fileError(errno ? errno : EIO));
             return false;
@@ -200,7 +220,12 @@ KundeVedlikehold::Outcome KundeVedlikehold::exportFile()
         count();
         return true;
     };
+    // Both tables walked once, side by side: contacts in customer number order, each customer's
+    // by name. A contact read past the customer waits in the buffer for the next one; a contact
+    // whose customer is gone is passed over.
     kun.SET(KUN::KeyKundeId);
+    kon.SET(KON::KeyKundeId_Navn);
+    bool contactWaits = false, contactsLeft = true;
     for (;;) {
         if (kun.NEXT() != LEVEL_BENIGN) {
             if (!kun.GETEOF())
@@ -210,18 +235,21 @@ KundeVedlikehold::Outcome KundeVedlikehold::exportFile()
         if (!write(kun.rec(), "1"))
             return Outcome::Failed;
         const int32_t id = kun.rec().get(KUN::KUNDEID);
-        kon.rec().clear();
-        kon.rec().set(KON::KUNDEID, id);
-        kon.SETAT(KON::KeyKundeId_Navn);
-        for (;;) {
-            if (kon.NEXT() != LEVEL_BENIGN) {
-                if (!kon.GETEOF())
-                    return Outcome::Failed;
-                break;
+        while (contactsLeft) {
+            if (!contactWaits) {
+                if (kon.NEXT() != LEVEL_BENIGN) {
+                    if (!kon.GETEOF())
+                        return Outcome::Failed;
+                    contactsLeft = false;
+                    break;
+                }
+                contactWaits = true;
             }
-            if (kon.rec().get(KON::KUNDEID) != id)
+            const int32_t owner = kon.rec().get(KON::KUNDEID);
+            if (owner > id)
                 break;
-            if (!write(kon.rec(), "2"))
+            contactWaits = false;
+            if (owner == id && !write(kon.rec(), "2"))
                 return Outcome::Failed;
         }
     }

@@ -1,5 +1,6 @@
 #include "deltekst/deltekst.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -291,7 +292,10 @@ std::optional<std::string> Writer::format(const std::vector<Value>& record,
             line += formatDecimal(d->value, d->places);
         } else {
             std::string t = std::get<std::string>(v);
-            if (options_.charset == Charset::Windows1252) {
+            // Plain ASCII is the same in both character sets: most texts need no conversion.
+            const bool ascii = std::all_of(
+                t.begin(), t.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+            if (options_.charset == Charset::Windows1252 && !ascii) {
                 std::string bytes = text::toCp1252(t);
                 if (text::fromCp1252(bytes) != t)
                     ++unrepresentable_;
@@ -381,6 +385,12 @@ Reader::Reader(std::string bytes, Layout layout, Options options)
     delim_ = text::fromCp1252(options_.fieldDelimiter);
     eor_ = text::fromCp1252(options_.endOfRecord);
     quote_ = text::fromCp1252(std::string(1, options_.quote));
+    for (const std::string* m : {&quote_, &eor_})
+        if (!m->empty())
+            quotedStops_ += m->front();
+    for (const std::string* m : {&delim_, &eor_})
+        if (!m->empty())
+            plainStops_ += m->front();
 }
 
 Reader Reader::open(const std::string& path, Layout layout, Options options)
@@ -419,6 +429,12 @@ bool Reader::cut(ReadResult& r)
             pos_ += quote_.size();
             bool closed = false;
             while (pos_ < t.size()) {
+                // Up to the next byte that may start a quote or an end of record in one go.
+                const std::size_t stop = std::min(t.find_first_of(quotedStops_, pos_), t.size());
+                value.append(t.substr(pos_, stop - pos_));
+                pos_ = stop;
+                if (pos_ >= t.size())
+                    break;
                 if (startsWith(t, pos_, quote_)) {
                     pos_ += quote_.size();
                     if (startsWith(t, pos_, quote_)) {
@@ -454,8 +470,11 @@ bool Reader::cut(ReadResult& r)
                 return false;
             }
         } else {
-            while (pos_ < t.size() && !startsWith(t, pos_, delim_) && !startsWith(t, pos_, eor_))
-                value += t[pos_++];
+            while (pos_ < t.size() && !startsWith(t, pos_, delim_) && !startsWith(t, pos_, eor_)) {
+                const std::size_t stop = std::min(t.find_first_of(plainStops_, pos_ + 1), t.size());
+                value.append(t.substr(pos_, stop - pos_));
+                pos_ = stop;
+            }
             while (!value.empty() && value.back() == ' ')
                 value.pop_back();
         }

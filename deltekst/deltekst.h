@@ -131,6 +131,8 @@ class Reader {
     Options options_;
     std::string text_; // the file in UTF-8, cut at the Ctrl-Z that ends it
     std::string delim_, eor_, quote_;
+    // First bytes of the markers a quoted and an unquoted field stop at.
+    std::string quotedStops_, plainStops_;
     std::size_t pos_ = 0;
     long line_ = 1;
     bool open_ = true;

@@ -5,6 +5,7 @@
 #include "data/tests/fixture.h"
 #include "framework/filemanager.h"
 #include "framework/text.h"
+#include "framework/transaction.h"
 
 using namespace tavlo;
 using Outcome = KundeVedlikehold::Outcome;
@@ -158,6 +159,86 @@ TEST_F(KundeVedlikeholdTest, RoundTripThroughAnEmptyFolderKeepsEveryFieldTheFile
     ctx = std::make_unique<Context>(&errors);
 }
 
+TEST_F(KundeVedlikeholdTest, AThousandCustomersWithTwoContactsEachComeBackFieldForField)
+{
+    auto& kun = ctx->access(Tbl::KUNDE);
+    auto& kon = ctx->access(Tbl::KONTAKT);
+    kun.OPEN();
+    kon.OPEN();
+    // One transaction: a synced write per record would make the setup the test's whole time.
+    // It ends here, before the context it was begun on goes.
+    {
+        Transaction tx(*ctx);
+        StoreError err;
+        ASSERT_TRUE(tx.enlist(kun, err) && tx.enlist(kon, err) && tx.begin(err)) << err.text;
+        const TableDecl& d = table(Tbl::KUNDE);
+        for (int i = 1; i <= 1000; ++i) {
+            Record& r = kun.rec();
+            r.clear();
+            r.set(KUN::NAVN, "Kunde " + std::to_string(i) + (i % 2 ? " Ærlig, \"AS\"" : " Øst"));
+            r.set(KUN::REGISTRERINGSDATO, 70000 + i);
+            r.set(KUN::ADRESSE, "Gate " + std::to_string(i));
+            r.set(KUN::POSTNR, i % 9999);
+            r.set(KUN::EMAIL, "k" + std::to_string(i) + "@x.no");
+            r.set(KUN::KREDITTGRENSE, Decimal::fromCents(i * 1001 - 500000));
+            r.set(KUN::DIV, i % 7 ? "" : "Linje én\r\nlinje to");
+            for (int f = 1; f <= 10; ++f)
+                r.setNum(d.fieldNo("HELTALL" + std::to_string(f)), i * f - 3000);
+            for (int f = 1; f <= 5; ++f) {
+                r.setNum(d.fieldNo("DESIMALTALL" + std::to_string(f)), -int64_t{i} * 37 * f);
+                r.setStr(d.fieldNo("TEKST" + std::to_string(f)), "Å" + std::to_string(i * f));
+            }
+            ASSERT_EQ(kun.INSERT(), LEVEL_BENIGN);
+            for (const char* who : {"Anne ", "Bjørn "}) {
+                kon.rec().clear();
+                kon.rec().set(KON::KUNDEID, r.get(KUN::KUNDEID));
+                kon.rec().set(KON::NAVN, who + std::to_string(i));
+                kon.rec().set(KON::TELEFON, std::to_string(90000000 + i));
+                kon.rec().set(KON::DIV, i % 5 ? "" : "Notat \"x\"");
+                ASSERT_EQ(kon.INSERT(), LEVEL_BENIGN);
+            }
+        }
+        ASSERT_TRUE(tx.commit(err)) << err.text;
+    }
+    kun.CLOSE();
+    kon.CLOSE();
+    const auto customers = all(Tbl::KUNDE, KUN::KeyKundeId);
+    const auto contacts = all(Tbl::KONTAKT, KON::KeyKontaktId);
+    ASSERT_EQ(contacts.size(), 2000u);
+
+    KundeVedlikehold w(*ctx);
+    w.fileName() = path("KUNDE.TXT");
+    ASSERT_EQ(w.exportFile(), Outcome::Completed) << lastMessage();
+    EXPECT_EQ(w.counter(), 3000);
+
+    char pattern[] = "/tmp/tavlo-test-XXXXXX";
+    const std::string other = mkdtemp(pattern);
+    ctx.reset();
+    setDataFolder(other);
+    ctx = std::make_unique<Context>(&errors);
+    {
+        KundeVedlikehold in(*ctx);
+        in.fileName() = path("KUNDE.TXT");
+        answers.answer(BUTTON_YES);
+        ASSERT_EQ(in.importFile(), Outcome::Completed) << lastMessage();
+        EXPECT_EQ(in.counter(), 3000);
+    }
+    const auto gotCustomers = all(Tbl::KUNDE, KUN::KeyKundeId);
+    const auto gotContacts = all(Tbl::KONTAKT, KON::KeyKontaktId);
+    ctx.reset();
+    setDataFolder(dir);
+    std::filesystem::remove_all(other);
+    ctx = std::make_unique<Context>(&errors);
+
+    ASSERT_EQ(gotCustomers.size(), customers.size());
+    for (std::size_t i = 0; i < customers.size(); ++i)
+        EXPECT_TRUE(gotCustomers[i] == customers[i]) << "customer " << i + 1;
+    // Both were stored in file order, so the numbers come out the same.
+    ASSERT_EQ(gotContacts.size(), contacts.size());
+    for (std::size_t i = 0; i < contacts.size(); ++i)
+        EXPECT_TRUE(gotContacts[i] == contacts[i]) << "contact " << i + 1;
+}
+
 TEST_F(KundeVedlikeholdTest, AFailedImportLeavesCustomersAndContactsAsTheyWere)
 {
     addCustomer(*ctx, "Før", 1);
@@ -214,6 +295,40 @@ TEST_F(KundeVedlikeholdTest, Utf8AndWindows1252FilesReadTheSameLetters)
         EXPECT_EQ(r.get(KUN::NAVN), "Æ Ø Å æ ø å");
         EXPECT_EQ(r.get(KUN::DIV), "Blåbærsyltetøy");
     }
+}
+
+TEST_F(KundeVedlikeholdTest, ExportPutsEachCustomersContactsByNameAfterItAndNoOthers)
+{
+    addCustomer(*ctx, "Uten kontakter");
+    addCustomer(*ctx, "Med to", 2);
+    addCustomer(*ctx, "Heller ingen");
+    addCustomer(*ctx, "Med en", 1);
+    auto& kon = ctx->access(Tbl::KONTAKT);
+    kon.OPEN();
+    for (int32_t owner : {0, 3, 99}) { // no customer, one without contacts, none at all
+        kon.rec().clear();
+        kon.rec().set(KON::KUNDEID, owner);
+        kon.rec().set(KON::NAVN, owner == 3 ? "Aase" : "Foreldreløs");
+        ASSERT_EQ(kon.INSERT(), LEVEL_BENIGN);
+    }
+    kon.rec().clear();
+    kon.rec().set(KON::KUNDEID, 2);
+    kon.rec().set(KON::NAVN, "Aaaa først");
+    ASSERT_EQ(kon.INSERT(), LEVEL_BENIGN);
+    kon.CLOSE();
+
+    KundeVedlikehold w(*ctx);
+    w.fileName() = path("KUNDE.TXT");
+    ASSERT_EQ(w.exportFile(), Outcome::Completed) << lastMessage();
+    std::vector<std::string> got;
+    deltekst::Reader in(bytesOf("KUNDE.TXT"), KundeVedlikehold::layout());
+    for (auto r = in.next(); r; r = in.next())
+        got.push_back(r.fields[0] + " " + r.fields[4]);
+    const std::vector<std::string> want = {
+        "1 Uten kontakter", "1 Med to", "2 Aaaa først", "2 Med to kontakt 0", "2 Med to kontakt 1",
+        "1 Heller ingen",   "2 Aase",   "1 Med en",     "2 Med en kontakt 0"};
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(w.counter(), 9);
 }
 
 TEST_F(KundeVedlikeholdTest, ContactsGoWithTheCustomerBeforeThemOrTheLastOneStored)

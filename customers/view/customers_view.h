@@ -21,10 +21,12 @@ void openKundeForm(Context& ctx, std::function<void(int response, RowRef inserte
 void KONTAKTFORM(Context& ctx, std::function<void(int response, RowRef inserted)> done);
 // "Kunderapport": the limits and order of the customer list, then the list.
 void AVGRENSNINGERKUNDERAPPORT(Context& ctx);
+// "Kundevedlikehold": customers and contacts to and from the exchange file KUNDE.TXT.
+void KUNDEVEDLIKEHOLD(Context& ctx);
 
 } // namespace desktop
 } // namespace tavlo
 
-// The customers' desktop half: TLKU::INIT, then KUNDEKARTOTEK and AVGRENSNINGERKUNDERAPPORT into
-// their slots. KILL clears them and ends the module.
+// The customers' desktop half: TLKU::INIT, then KUNDEKARTOTEK, AVGRENSNINGERKUNDERAPPORT and
+// KUNDEVEDLIKEHOLD into their slots. KILL clears them and ends the module.
 TAVLO_DESKTOP_FACE(TLKU_VIEW)
