@@ -7,7 +7,8 @@
 // 1,000,000 invoices through the list's model (the invoices take about a minute to store), and
 // the customer register over 100,000 customers: opening it, the name search, marking them all;
 // the invoice statistics of a year of 100,000 invoices of five lines; and the customer exchange
-// file written and read for 100,000 customers with two contacts each.
+// file written and read for 100,000 customers with two contacts each; and a data version 3
+// folder of 100,000 customers and 100,000 invoices of five lines converted.
 //
 //   tavlo-bench [--quick] [--dir FOLDER] [--keep] [--only NAME]
 //
@@ -36,6 +37,7 @@
 
 #include "bench/archive_bench.h"
 #include "bench/common.h"
+#include "bench/convert_bench.h"
 #include "bench/customers_bench.h"
 #include "bench/generate_bench.h"
 #include "bench/invoices_bench.h"
@@ -1139,6 +1141,8 @@ int main(int argc, char** argv)
                               wanted("customers_import"));
     if (wanted("archive_1000"))
         benchArchive(dir, 1000);
+    if (wanted("convert_100k"))
+        benchConvert(dir, quick ? 10000 : 100000, quick ? 10000 : 100000);
     if (wanted("print_1000"))
         benchPrint(dir, 1000);
     if (wanted("invoice_totals") || wanted("invoice_open"))

@@ -206,11 +206,44 @@ bool fill(Context& ctx, Creation& creation, std::string& why)
 
 } // namespace
 
+std::vector<std::string> earlierVersionTables(const std::string& dir)
+{
+    std::vector<std::pair<std::string, const TableDecl*>> files;
+    for (const TableDecl* t : allTables())
+        if (!t->isAlias())
+            files.emplace_back(t->fileName, t);
+    files.emplace_back("BAKTURA.TPS", &table(Tbl::FAKTURA));
+    files.emplace_back("BAKLINJE.TPS", &table(Tbl::FAKLINJE));
+    std::vector<std::string> found;
+    std::error_code ec;
+    for (const auto& [name, decl] : files) {
+        const fs::path file = fs::path(dir) / name;
+        FileIdentity id;
+        StoreError err;
+        if (TableFile::identify(file.string(), id, err)) {
+            if (!id.layout.empty() && id.layout != recordLayout(*decl))
+                found.push_back(name);
+        } else if (err.status == StoreStatus::NOT_FOUND &&
+                   fs::exists(fs::path(file).replace_extension(".300"), ec)) {
+            found.push_back(fs::path(file).replace_extension(".300").filename().string());
+        }
+    }
+    return found;
+}
+
 bool isDataFolder(const std::string& dir, std::string& message)
 {
     std::error_code ec;
     if (!fs::is_directory(dir, ec)) {
         message = "Datamappen finnes ikke: " + dir;
+        return false;
+    }
+    if (auto earlier = earlierVersionTables(dir); !earlier.empty()) {
+        std::string names;
+        for (const auto& n : earlier)
+            names += (names.empty() ? "" : ", ") + n;
+        message = "Datamappen " + dir + " har tabeller fra en tidligere versjon av Tavlo (" +
+                  names + "). Konverter den først med omlegg.";
         return false;
     }
     fs::path param = fs::path(dir) / table(Tbl::PARAM).fileName;

@@ -24,8 +24,15 @@ bool createDataFolder(const std::string& dir, std::string& message,
 std::string standardCodeFile();
 
 // Whether `dir` can be used as a data folder as it stands, found without opening any table (an
-// open creates a missing table file): the folder exists and holds a parameter file.
+// open creates a missing table file): the folder exists, holds a parameter file, and no table
+// of an earlier data version.
 bool isDataFolder(const std::string& dir, std::string& message);
+
+// The table files of `dir` that hold the record of an earlier data version, and the originals an
+// interrupted conversion left as NAME.300 with no table beside them: the converter (omlegg)
+// must run before the program does, or a table made empty in their place would hide them.
+// Empty when there are none.
+std::vector<std::string> earlierVersionTables(const std::string& dir);
 
 // Reads the first parameter record of the selected data folder through the context's manager.
 // Returns the level of the read; `found` tells whether there was a record. Errors are reported

@@ -404,6 +404,35 @@ std::string TableFile::queryPlan(const char* piece) const
     return "?";
 }
 
+bool TableFile::verify(StoreError& err)
+{
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(db_, "PRAGMA quick_check(1)", -1, &s, nullptr) != SQLITE_OK) {
+        failFrom(db_, err, StoreStatus::IO);
+        return false;
+    }
+    std::string result;
+    int rc = sqlite3_step(s);
+    if (rc == SQLITE_ROW) {
+        auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+        result = p ? p : "";
+    }
+    sqlite3_finalize(s);
+    if (rc != SQLITE_ROW) {
+        failFrom(db_, err, StoreStatus::IO);
+        if (err.status == StoreStatus::IO && (sqlite3_errcode(db_) & 0xFF) == SQLITE_CORRUPT)
+            setError(err, StoreStatus::NOT_OURS, ERR_INVALID_FILE, "Invalid File");
+        return false;
+    }
+    if (result != "ok") {
+        setError(err, StoreStatus::NOT_OURS, ERR_INVALID_FILE, "Invalid File");
+        err.driverCode = SQLITE_CORRUPT;
+        err.driverText = result;
+        return false;
+    }
+    return true;
+}
+
 std::string explainQueryPlan(sqlite3* db, const std::string& sql)
 {
     sqlite3_stmt* s = nullptr;
@@ -417,6 +446,60 @@ std::string explainQueryPlan(sqlite3* db, const std::string& sql)
     }
     sqlite3_finalize(s);
     return plan;
+}
+
+std::string recordLayout(const TableDecl& t)
+{
+    std::string out;
+    for (const auto& f : t.fields)
+        out += (out.empty() ? "" : ",") + f.column;
+    out += ";";
+    for (std::size_t m = 0; m < t.memos.size(); ++m)
+        out += (m ? "," : "") + t.memos[m].column;
+    return out;
+}
+
+bool TableFile::identify(const std::string& path, FileIdentity& out, StoreError& err)
+{
+    err = {};
+    out = {};
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        setError(err, StoreStatus::NOT_FOUND, ERR_FILE_NOT_FOUND, "File Not Found");
+        return false;
+    }
+    if (!S_ISREG(st.st_mode) || st.st_size == 0) {
+        setError(err, StoreStatus::NOT_OURS, ERR_INVALID_FILE, "Invalid File");
+        return false;
+    }
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) !=
+        SQLITE_OK) {
+        failFrom(db, err, StoreStatus::IO);
+        sqlite3_close_v2(db);
+        return false;
+    }
+    setLockWait(db, kLockWaitMs);
+    sqlite3_extended_result_codes(db, 1);
+    int rc = 0;
+    out.table = metaValue(db, "table", rc);
+    std::string format = rc == SQLITE_OK ? metaValue(db, "format", rc) : std::string();
+    if (rc == SQLITE_OK)
+        out.layout = metaValue(db, "fields", rc);
+    bool ok = rc == SQLITE_OK && !out.table.empty() && format == kFormat;
+    if (!ok) {
+        int code = sqlite3_extended_errcode(db) & 0xFF;
+        if (rc != SQLITE_OK && (code == SQLITE_BUSY || code == SQLITE_LOCKED))
+            failFrom(db, err, StoreStatus::IO);
+        else
+            setError(err, StoreStatus::NOT_OURS, ERR_INVALID_FILE, "Invalid File");
+        if (err.status == StoreStatus::NOT_OURS && rc != SQLITE_OK) {
+            err.driverCode = sqlite3_extended_errcode(db);
+            err.driverText = sqlite3_errmsg(db);
+        }
+    }
+    sqlite3_close_v2(db);
+    return ok;
 }
 
 std::unique_ptr<TableFile> TableFile::open(const std::string& path, const TableDecl& decl,
@@ -514,6 +597,7 @@ std::unique_ptr<TableFile> TableFile::open(const std::string& path, const TableD
         if (objects == 0 && metaValue(db, "table", mrc).empty()) {
             putMeta(db, "table", decl.name);
             putMeta(db, "format", kFormat);
+            putMeta(db, "fields", recordLayout(decl));
             if (sealed)
                 sealNew(db, ownerKey);
         }
@@ -528,6 +612,14 @@ std::unique_ptr<TableFile> TableFile::open(const std::string& path, const TableD
         return ioFail(StoreStatus::IO);
     if (owner != decl.name || metaValue(db, "format", mrc) != kFormat) {
         setError(err, StoreStatus::NOT_OURS, ERR_INVALID_FILE, "Invalid File");
+        sqlite3_close_v2(db);
+        return nullptr;
+    }
+    // Files made before files noted their layout hold this version's record.
+    if (std::string layout = metaValue(db, "fields", mrc);
+        !layout.empty() && layout != recordLayout(decl)) {
+        setError(err, StoreStatus::NOT_OURS, ERR_INVALID_FILE, "Invalid File");
+        err.driverText = "Filen har poster av en annen utgave av tabellen";
         sqlite3_close_v2(db);
         return nullptr;
     }

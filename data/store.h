@@ -87,8 +87,24 @@ SqlCondition fieldBetween(const TableDecl& t, int field, int64_t lo, int64_t hi)
 // Compares two records in a key's order (without the tie on record identity).
 int compareKey(const TableDecl& t, int key, const Record& a, const Record& b);
 
+// What a file notes of the record it holds: its fields' and memos' names in order. A file of
+// another layout (an earlier data version of the table) is never opened as this one.
+std::string recordLayout(const TableDecl& t);
+
+// Which table a file holds and in which layout; `layout` is empty for files made before files
+// noted it, which hold this version's record.
+struct FileIdentity {
+    std::string table;
+    std::string layout;
+};
+
 class TableFile {
   public:
+    // Reads what the file says it holds without opening it as a table (and so without making
+    // or changing anything): NOT_FOUND, NOT_OURS for a file that is not one of our tables, or
+    // LOCKED while another program holds it.
+    static bool identify(const std::string& path, FileIdentity& out, StoreError& err);
+
     enum class Mode { READ_WRITE, READ_ONLY };
 
     // Opens (and with `create`, makes) the file at `path` for table `decl` (its base table).
@@ -110,6 +126,9 @@ class TableFile {
     bool readOnly() const { return readOnly_; }
     // Whether the file could be written now: LOCKED when another holds it.
     bool probeWrite(int waitMs, StoreError& err);
+    // Whether the file reads whole: every page of it sound (a quick check of the database).
+    // NOT_OURS with the first fault as the driver's text when not.
+    bool verify(StoreError& err);
     // Whether every key of the table is there as declared; rebuilding makes them anew.
     virtual bool keysIntact() { return true; }
     virtual bool rebuildKeys(StoreError&) { return true; }

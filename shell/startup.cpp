@@ -137,6 +137,10 @@ bool firstStart(ErrorClass& errors, const std::string& folder)
     if (isDataFolder(folder, why))
         return true;
     Context ctx(&errors);
+    if (!earlierVersionTables(folder).empty()) {
+        ctx.say({why, "Feil", Icon::Hand, BUTTON_OK, BUTTON_OK});
+        return false;
+    }
     if (ctx.say(
             {"Mappen " + folder + " har ingen Tavlo-data.||Vil du opprette en ny datamappe her?",
              "Ny datamappe", Icon::Question, BUTTON_YES | BUTTON_NO, BUTTON_YES}) != BUTTON_YES)

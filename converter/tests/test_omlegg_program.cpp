@@ -1,0 +1,174 @@
+// The converter program on the command line, as a separate process: its output, its exit
+// status, and runs killed halfway.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <thread>
+
+#include "converter/testmappe/versjon3mappe.h"
+#include "converter/versjon3.h"
+#include "data/globals.h"
+
+extern char** environ;
+
+namespace {
+namespace fs = std::filesystem;
+using namespace tavlo;
+
+constexpr const char* kTabeller[] = {"PARAM",   "KUNDE",    "PRODUKT", "GRUNNLAG",
+                                     "FAKTURA", "FAKLINJE", "BAKTURA", "BAKLINJE"};
+
+std::string bytesOf(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+long poster(const std::string& sti, Tbl t)
+{
+    StoreError err;
+    auto f =
+        TableFile::open(sti, table(t), TableFile::Mode::READ_ONLY, false, GLO::kOwnerPassword, err);
+    return f ? static_cast<long>(f->count(err)) : -1;
+}
+
+struct Utfall {
+    int status = -1;
+    std::string out, err;
+};
+
+class omleggProgram : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/tavlo-omlegg-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        rot = pattern;
+        mappe = rot + "/data";
+    }
+    void TearDown() override { fs::remove_all(rot); }
+
+    pid_t start(const std::vector<std::string>& args)
+    {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, (rot + "/stdout").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, (rot + "/stderr").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        std::vector<char*> argv{const_cast<char*>(OMLEGG_EXE)};
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        pid_t pid = 0;
+        EXPECT_EQ(posix_spawn(&pid, OMLEGG_EXE, &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        return pid;
+    }
+
+    Utfall vent(pid_t pid)
+    {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        Utfall u;
+        u.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        u.out = bytesOf(rot + "/stdout");
+        u.err = bytesOf(rot + "/stderr");
+        return u;
+    }
+
+    Utfall kjor(const std::vector<std::string>& args) { return vent(start(args)); }
+
+    // Every original is readable, whole, under one of its two names.
+    void originaleneErHele()
+    {
+        for (const char* t : kTabeller) {
+            const std::string navn = t;
+            const std::string som = fs::exists(mappe + "/" + navn + ".300") ? ".300" : ".TPS";
+            EXPECT_TRUE(bytesOf(mappe + "/" + navn + som) == originaler[navn]) << navn << som;
+        }
+    }
+
+    std::string rot, mappe;
+    std::map<std::string, std::string> originaler;
+};
+
+TEST_F(omleggProgram, ConvertsAFolderWithoutQuestionsAndRefusesItTheSecondTime)
+{
+    omlegg::testmappe::lag(mappe);
+    Utfall u = kjor({mappe, "--vat", "yes"});
+    ASSERT_EQ(u.status, 0) << u.err;
+    EXPECT_EQ(u.err, "");
+    EXPECT_NE(u.out.find("Konverteringen er ferdig\n"), std::string::npos) << u.out;
+    EXPECT_NE(u.out.find("KUNDE     20 poster konvertert\n"), std::string::npos) << u.out;
+    EXPECT_NE(u.out.find("FAKLINJE  30 poster konvertert\n"), std::string::npos) << u.out;
+    {
+        StoreError err;
+        auto par = TableFile::open(mappe + "/PARAM.TPS", table(Tbl::PARAM),
+                                   TableFile::Mode::READ_ONLY, false, GLO::kOwnerPassword, err);
+        ASSERT_TRUE(par);
+        std::vector<Row> rader;
+        ASSERT_TRUE(par->page(0, Bound{}, true, 5, rader, err));
+        ASSERT_EQ(rader.size(), 1u);
+        EXPECT_EQ(rader[0].rec.get(PAR::STDMVASATS), 25);
+    }
+
+    u = kjor({mappe});
+    EXPECT_EQ(u.status, 1);
+    EXPECT_EQ(u.err, "Feil: Datamappen " + fs::absolute(mappe).string() +
+                         " er allerede konvertert til versjon 4.\n");
+
+    EXPECT_EQ(kjor({mappe, "--vat", "kanskje"}).status, 2);
+    EXPECT_EQ(kjor({rot + "/finnes-ikke"}).status, 1);
+    u = kjor({"--help"});
+    EXPECT_EQ(u.status, 0);
+    EXPECT_NE(u.out.find("--vat yes|no"), std::string::npos);
+}
+
+TEST_F(omleggProgram, RunsKilledAnywhereLeaveEveryOriginalAndTheNextRunFinishes)
+{
+    omlegg::testmappe::Omfang o;
+    o.kunder = 3000;
+    o.fakturaer = 3000;
+    o.arkiverte = 1000;
+    o.linjer = 5;
+    omlegg::testmappe::lag(mappe, o);
+    for (const char* t : kTabeller)
+        originaler[t] = bytesOf(mappe + "/" + t + ".TPS");
+
+    // Killed while the customers are copied, then while the invoice lines are.
+    for (const char* underveis : {"KUNDE.400", "FAKLINJE.400"}) {
+        SCOPED_TRACE(underveis);
+        pid_t pid = start({mappe});
+        const auto frist = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!fs::exists(mappe + "/" + underveis) && std::chrono::steady_clock::now() < frist)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        kill(pid, SIGKILL);
+        vent(pid);
+        originaleneErHele();
+    }
+
+    Utfall u = kjor({mappe});
+    ASSERT_EQ(u.status, 0) << u.err;
+    EXPECT_NE(u.out.find("PARAM     konvertert av en tidligere kjøring"), std::string::npos)
+        << u.out;
+    EXPECT_NE(u.out.find("Konverteringen er ferdig"), std::string::npos);
+    for (const char* t : kTabeller) {
+        const std::string navn = t;
+        EXPECT_TRUE(bytesOf(mappe + "/" + navn + ".300") == originaler[navn]) << navn;
+        EXPECT_FALSE(fs::exists(mappe + "/" + navn + ".400")) << navn;
+    }
+    EXPECT_EQ(poster(mappe + "/KUNDE.TPS", Tbl::KUNDE), 3000);
+    EXPECT_EQ(poster(mappe + "/FAKLINJE.TPS", Tbl::FAKLINJE), 15000);
+    EXPECT_EQ(poster(mappe + "/BAKLINJE.TPS", Tbl::FAKLINJE), 5000);
+}
+
+} // namespace
