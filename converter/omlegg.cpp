@@ -61,6 +61,11 @@ int kommandolinje(const std::string& mappe, bool mva)
     run.progressChanged = [&] {
         if (!terminal)
             return;
+        if (!run.underveis) {
+            std::fprintf(stderr, "\r\033[K");
+            forrige.clear();
+            return;
+        }
         std::string linje = run.progressTekst;
         if (!run.tellerTekst.empty())
             linje += "  " + run.tellerTekst + " " + std::to_string(run.teller) + " av " +
@@ -72,7 +77,9 @@ int kommandolinje(const std::string& mappe, bool mva)
     bool ok = run.konverter(mva);
     if (terminal && !forrige.empty())
         std::fprintf(stderr, "\r\033[K");
-    for (const auto& navn : run.tidligereKonvertert())
+    // A refused folder has said why; the earlier run's tables are news only to a run that went.
+    for (const auto& navn :
+         run.resultater().empty() ? std::vector<std::string>() : run.tidligereKonvertert())
         std::printf("%-9s konvertert av en tidligere kjøring\n", navn.c_str());
     for (const auto& r : run.resultater()) {
         if (r.hoppetOver)
@@ -80,7 +87,8 @@ int kommandolinje(const std::string& mappe, bool mva)
         if (r.laget)
             std::printf("%-9s fantes ikke, laget tom\n", r.navn.c_str());
         else
-            std::printf("%-9s %ld poster konvertert%s\n", r.navn.c_str(), r.skrevet,
+            std::printf("%-9s %ld %s konvertert%s\n", r.navn.c_str(), r.skrevet,
+                        r.skrevet == 1 ? "post" : "poster",
                         r.dobbelt ? (", " + std::to_string(r.dobbelt) +
                                      " med et nummer som var tatt er utelatt")
                                         .c_str()

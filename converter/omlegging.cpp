@@ -355,34 +355,35 @@ bool Omlegging::kartlegg()
 bool Omlegging::kjor()
 {
     setDataFolder(mappe_);
-    logg(std::string("Konvertering startet") + (mva_ ? ", med nye MVA-satser" : ""));
-    for (const auto& navn : tidligereKonvertert())
-        logg(navn + " var konvertert av en tidligere kjøring");
-    for (const auto& s : steg_) {
-        if (!tabell(s)) {
-            feil(s.feilmelding);
-            logg("Stoppet: " + s.feilmelding);
-            return false;
-        }
-        if (s.navn == "KUNDE" && !lagTomme({Tbl::KONTAKT})) {
-            feil(s.feilmelding);
-            logg("Stoppet: " + s.feilmelding);
-            return false;
-        }
-    }
-    if (!lagTomme({Tbl::PROSJEKT, Tbl::PRJLINJE})) {
-        feil("Det oppsto feil under opprettelse av nye tabeller");
-        logg("Stoppet: Det oppsto feil under opprettelse av nye tabeller");
-        return false;
-    }
-    if (!kodeverk()) {
-        feil("Det oppsto feil under import av kodeverk");
-        logg("Stoppet: Det oppsto feil under import av kodeverk");
+    underveis = true;
+    bool ok = kjorSteg();
+    underveis = false;
+    fremdrift(true);
+    if (!ok) {
+        feil(stoppet_);
+        logg("Stoppet: " + stoppet_);
         return false;
     }
     logg(kFerdig);
     say(ctx_, kFerdig, "Info", Icon::Information);
     return true;
+}
+
+bool Omlegging::kjorSteg()
+{
+    logg(std::string("Konvertering startet") + (mva_ ? ", med nye MVA-satser" : ""));
+    for (const auto& navn : tidligereKonvertert())
+        logg(navn + " var konvertert av en tidligere kjøring");
+    for (const auto& s : steg_) {
+        stoppet_ = s.feilmelding;
+        if (!tabell(s) || (s.navn == "KUNDE" && !lagTomme({Tbl::KONTAKT})))
+            return false;
+    }
+    stoppet_ = "Det oppsto feil under opprettelse av nye tabeller";
+    if (!lagTomme({Tbl::PROSJEKT, Tbl::PRJLINJE}))
+        return false;
+    stoppet_ = "Det oppsto feil under import av kodeverk";
+    return kodeverk();
 }
 
 bool Omlegging::lagTomme(const std::vector<Tbl>& tabeller)
@@ -573,7 +574,8 @@ bool Omlegging::tabell(const Tabellsteg& s)
     }
     syncMappe(mappe_);
     resultater_.push_back(r);
-    logg(s.navn + ": " + std::to_string(r.skrevet) + " poster konvertert" +
+    logg(s.navn + ": " + std::to_string(r.skrevet) + (r.skrevet == 1 ? " post" : " poster") +
+         " konvertert" +
          (r.dobbelt ? ", " + std::to_string(r.dobbelt) + " med et nummer som var tatt er utelatt"
                     : ""));
     return true;

@@ -81,6 +81,8 @@ class Omlegging {
     std::string tellerTekst;
     long teller = 0;
     long antall = 0;
+    // False once the steps are over, before the closing message: the window goes first.
+    bool underveis = false;
     std::function<void()> progressChanged;
 
     // The log the converter keeps in the folder: what each run did, and that it finished.
@@ -89,6 +91,7 @@ class Omlegging {
 
   private:
     bool kjor();
+    bool kjorSteg(); // false with the failed step's message in stoppet_
     bool tabell(const Tabellsteg& s);
     // Makes each missing table empty; an existing one keeps its records.
     bool lagTomme(const std::vector<Tbl>& tabeller);
@@ -105,6 +108,7 @@ class Omlegging {
     std::vector<Resultat> resultater_;
     std::string hindring_;
     std::string kodefil_;
+    std::string stoppet_;
     long sistVist_ = -1;
 };
 

@@ -47,6 +47,10 @@ class Vent : public QDialog {
     }
     void vis(const omlegg::Omlegging& run)
     {
+        if (!run.underveis) {
+            hide();
+            return;
+        }
         tekst_->setText(QString::fromStdString(run.progressTekst));
         tellerTekst_->setText(QString::fromStdString(run.tellerTekst));
         teller_->setText(run.tellerTekst.empty() ? QString() : QString::number(run.teller));
