@@ -362,6 +362,20 @@ bool Omlegging::kjor()
     if (!ok) {
         feil(stoppet_);
         logg("Stoppet: " + stoppet_);
+        std::string ferdige;
+        for (const auto& s : steg_) {
+            bool gjort = s.tilstand == Tilstand::Konvertert;
+            for (const auto& r : resultater_)
+                gjort = gjort || (r.navn == s.navn && !r.hoppetOver && !r.laget);
+            if (gjort)
+                ferdige += (ferdige.empty() ? "" : ", ") + s.navn;
+        }
+        if (!ferdige.empty())
+            say(ctx_,
+                "Disse tabellene er konvertert: " + ferdige +
+                    ".|Originalene ligger som NAVN.300. Start konverteringen på nytt når feilen "
+                    "er rettet, så fortsetter den med resten.",
+                "Info", Icon::Information);
         return false;
     }
     logg(kFerdig);
