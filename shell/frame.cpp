@@ -14,7 +14,6 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -37,6 +36,7 @@
 #include "framework/date.h"
 #include "framework/widgets/contextwindows.h"
 #include "framework/widgets/lookupkeys.h"
+#include "framework/widgets/navnebilde.h"
 #include "framework/widgets/slotcommand.h"
 #include "shell/startup.h"
 
@@ -323,23 +323,10 @@ void Frame::closeEvent(QCloseEvent* event)
 
 QPixmap splashPicture()
 {
-    QPixmap picture(420, 220);
-    picture.fill(QColor(0x1f, 0x4e, 0x79));
-    QPainter p(&picture);
-    p.setPen(Qt::white);
-    QFont big = p.font();
-    big.setPointSize(34);
-    big.setBold(true);
-    p.setFont(big);
-    p.drawText(QRect(0, 40, 420, 80), Qt::AlignCenter, QStringLiteral("Tavlo"));
-    QFont small = p.font();
-    small.setPointSize(12);
-    small.setBold(false);
-    p.setFont(small);
-    p.drawText(QRect(0, 120, 420, 30), Qt::AlignCenter,
-               QStringLiteral("Fakturering for små bedrifter"));
-    p.drawText(QRect(0, 170, 410, 30), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("4.0e"));
-    return picture;
+    desktop::Navnebilde b;
+    b.linje = QStringLiteral("Fakturering for små bedrifter");
+    b.hjorne = QStringLiteral("4.0e");
+    return desktop::navnebilde(b);
 }
 
 namespace {

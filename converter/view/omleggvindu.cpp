@@ -5,7 +5,6 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -14,6 +13,7 @@
 
 #include "converter/omlegging.h"
 #include "data/context.h"
+#include "framework/widgets/navnebilde.h"
 
 namespace tavlo::desktop {
 namespace {
@@ -77,22 +77,13 @@ class Vent : public QDialog {
 
 QPixmap omleggBilde()
 {
-    QPixmap bilde(420, 130);
-    bilde.fill(QColor(0x1f, 0x4e, 0x79));
-    QPainter p(&bilde);
-    p.setPen(Qt::white);
-    QFont stor = p.font();
-    stor.setPointSize(26);
-    stor.setBold(true);
-    p.setFont(stor);
-    p.drawText(QRect(0, 10, 420, 60), Qt::AlignCenter, QStringLiteral("Tavlo"));
-    QFont liten = p.font();
-    liten.setPointSize(12);
-    liten.setBold(false);
-    p.setFont(liten);
-    p.drawText(QRect(0, 70, 420, 40), Qt::AlignCenter,
-               QStringLiteral("Konvertering av data fra versjon 3 til versjon 4"));
-    return bilde;
+    desktop::Navnebilde b;
+    b.hoyde = 130;
+    b.navnPunkt = 26;
+    b.navnY = 0;
+    b.linje = QStringLiteral("Konvertering av data fra versjon 3 til versjon 4");
+    b.linjeY = 80;
+    return desktop::navnebilde(b);
 }
 
 OmleggVindu::OmleggVindu(Context& ctx, const std::string& mappe, QWidget* parent)
