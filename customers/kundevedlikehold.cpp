@@ -184,17 +184,9 @@ KundeVedlikehold::Outcome KundeVedlikehold::exportFile()
     ProcedureScope scope(ctx_, kProcedure);
     counter_ = 0;
     const std::string file = fileName();
-    std::error_code ec;
-    if (fs::exists(file, ec) && !confirmed &&
-        !exchange::askYes(ctx_, "Filen " + file + " finnes fra før. Vil du overskrive filen"))
-        return Outcome::Declined;
-    errno = 0;
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out || fs::is_directory(file, ec)) {
-        exchange::sayError(ctx_, "Det oppsto feil under opprettelse av " + file + "|" +
-                                     fileError(errno ? errno : EISDIR));
-        return Outcome::Failed;
-    }
+    std::ofstream out;
+    if (Outcome o = exchange::createExportFile(ctx_, file, confirmed, out); o != Outcome::Completed)
+        return o;
     Opened opened(ctx_);
     FileManager& kun = ctx_.access(Tbl::KUNDE);
     FileManager& kon = ctx_.access(Tbl::KONTAKT);
@@ -213,8 +205,7 @@ KundeVedlikehold::Outcome KundeVedlikehold::exportFile()
         errno = 0;
         out << *line;
         if (!out) {
-            exchange::sayError(ctx_,
-                               "Det oppsto feil under eksport:|" + fileError(errno ? errno : EIO));
+            exchange::sayExportError(ctx_);
             return false;
         }
         count();
@@ -253,21 +244,7 @@ KundeVedlikehold::Outcome KundeVedlikehold::exportFile()
                 return Outcome::Failed;
         }
     }
-    errno = 0;
-    out.close();
-    if (!out) {
-        exchange::sayError(ctx_,
-                           "Det oppsto feil under eksport:|" + fileError(errno ? errno : EIO));
-        return Outcome::Failed;
-    }
-    if (writer.unrepresentable() > 0)
-        say(ctx_,
-            std::to_string(writer.unrepresentable()) +
-                " tekster hadde tegn som ikke finnes i tegnsettet Windows-1252. De er skrevet "
-                "som '?'.",
-            "Advarsel", Icon::Exclamation);
-    say(ctx_, "Eksporten er fullført", "Info", Icon::Information);
-    return Outcome::Completed;
+    return exchange::finishExport(ctx_, out, writer);
 }
 
 KundeVedlikehold::Outcome KundeVedlikehold::importFile()

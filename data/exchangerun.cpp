@@ -1,6 +1,8 @@
 #include "data/exchangerun.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <filesystem>
 
 #include "data/context.h"
 #include "data/exchange.h"
@@ -36,6 +38,46 @@ std::string storeError(Context& ctx)
 std::string storeError(const StoreError& err)
 {
     return std::to_string(err.code) + " - " + err.text;
+}
+
+Outcome createExportFile(Context& ctx, const std::string& file, bool confirmed, std::ofstream& out)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::exists(file, ec) && !confirmed &&
+        !askYes(ctx, "Filen " + file + " finnes fra før. Vil du overskrive filen"))
+        return Outcome::Declined;
+    errno = 0;
+    out.open(file, std::ios::binary | std::ios::trunc);
+    if (!out || fs::is_directory(file, ec)) {
+        sayError(ctx, "Det oppsto feil under opprettelse av " + file + "|" +
+                          fileError(errno ? errno : EISDIR));
+        return Outcome::Failed;
+    }
+    return Outcome::Completed;
+}
+
+void sayExportError(Context& ctx)
+{
+    sayError(ctx, "Det oppsto feil under eksport:|" + fileError(errno ? errno : EIO));
+}
+
+Outcome finishExport(Context& ctx, std::ofstream& out, const deltekst::Writer& writer)
+{
+    errno = 0;
+    out.close();
+    if (!out) {
+        sayExportError(ctx);
+        return Outcome::Failed;
+    }
+    if (writer.unrepresentable() > 0)
+        say(ctx,
+            std::to_string(writer.unrepresentable()) +
+                " tekster hadde tegn som ikke finnes i tegnsettet Windows-1252. De er skrevet "
+                "som '?'.",
+            "Advarsel", Icon::Exclamation);
+    say(ctx, "Eksporten er fullført", "Info", Icon::Information);
+    return Outcome::Completed;
 }
 
 Place placeOf(const Record& r, const std::string& name)

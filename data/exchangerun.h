@@ -2,6 +2,7 @@
 // What the runs of the maintenance windows share (customers, products): their questions and
 // error boxes, the "code - text" that follows a failure, and a record's fields as the texts of a
 // delimited exchange line and back.
+#include <fstream>
 #include <string>
 
 #include "deltekst/deltekst.h"
@@ -30,6 +31,17 @@ std::string fileError(int errnum);
 // What the record store said last, as "code - text".
 std::string storeError(Context& ctx);
 std::string storeError(const StoreError& err);
+
+// Makes the export file anew. Declined when it is there and the user will not have it written
+// over (not asked when `confirmed`); Failed after saying why it cannot be made; Completed with
+// `out` open on it.
+Outcome createExportFile(Context& ctx, const std::string& file, bool confirmed, std::ofstream& out);
+// A write to the export file that failed, said with what the system reported (errno).
+void sayExportError(Context& ctx);
+// Closes the export file: Failed after saying why, else Completed after the closing notices
+// (how many texts were written with '?' for letters Windows-1252 lacks, then "Eksporten er
+// fullført").
+Outcome finishExport(Context& ctx, std::ofstream& out, const deltekst::Writer& writer);
 
 // Where a column's value sits in a record: a field or a memo (-1 for neither).
 struct Place {

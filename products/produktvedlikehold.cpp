@@ -141,17 +141,9 @@ ProduktVedlikehold::Outcome ProduktVedlikehold::exportFile()
     ProcedureScope scope(ctx_, kProcedure);
     resetCount();
     const std::string file = fileName();
-    std::error_code ec;
-    if (fs::exists(file, ec) && !confirmed &&
-        !exchange::askYes(ctx_, "Filen " + file + " finnes fra før. Vil du overskrive filen"))
-        return Outcome::Declined;
-    errno = 0;
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out || fs::is_directory(file, ec)) {
-        exchange::sayError(ctx_, "Det oppsto feil under opprettelse av " + file + "|" +
-                                     fileError(errno ? errno : EISDIR));
-        return Outcome::Failed;
-    }
+    std::ofstream out;
+    if (Outcome o = exchange::createExportFile(ctx_, file, confirmed, out); o != Outcome::Completed)
+        return o;
     FileManager& pro = ctx_.access(Tbl::PRODUKT);
     Opened opened(pro);
     if (pro.USEFILE() != LEVEL_BENIGN)
@@ -174,27 +166,12 @@ ProduktVedlikehold::Outcome ProduktVedlikehold::exportFile()
         errno = 0;
         out << *line;
         if (!out.flush()) {
-            exchange::sayError(ctx_,
-                               "Det oppsto feil under eksport:|" + fileError(errno ? errno : EIO));
+            exchange::sayExportError(ctx_);
             return Outcome::Failed;
         }
         count();
     }
-    errno = 0;
-    out.close();
-    if (!out) {
-        exchange::sayError(ctx_,
-                           "Det oppsto feil under eksport:|" + fileError(errno ? errno : EIO));
-        return Outcome::Failed;
-    }
-    if (writer.unrepresentable() > 0)
-        say(ctx_,
-            std::to_string(writer.unrepresentable()) +
-                " tekster hadde tegn som ikke finnes i tegnsettet Windows-1252. De er skrevet "
-                "som '?'.",
-            "Advarsel", Icon::Exclamation);
-    say(ctx_, "Eksporten er fullført", "Info", Icon::Information);
-    return Outcome::Completed;
+    return exchange::finishExport(ctx_, out, writer);
 }
 
 ProduktVedlikehold::Outcome ProduktVedlikehold::importFile()
