@@ -17,12 +17,8 @@ namespace {
 constexpr const char* kBelop = "@n-14.`2";
 constexpr const char* kDato = "@d06.B";
 
-struct Sortering {
-    const char* felt;
-    KeyRef key;
-};
 // Each order walks a key that begins with its field; payment terms have none (sorted in memory).
-const Sortering kSorteringer[] = {
+const report::Sortering kSorteringer[] = {
     {"KUN:KundeId", KUN::KeyKundeId},
     {"KUN:Navn", KUN::KeyNavn},
     {"KUN:Adresse", KUN::KeyAdresse},
@@ -31,15 +27,6 @@ const Sortering kSorteringer[] = {
     {"KUN:BetalingsBetingelser", KUN::KeyKundeId},
 };
 constexpr const char* kEtterBetingelser = "KUN:BetalingsBetingelser";
-
-KeyRef nokkel(const std::string& felt)
-{
-    for (const Sortering& s : kSorteringer)
-        if (felt == s.felt)
-            return s.key;
-    TAVLO_ASSERT(false && "unknown sort order");
-    return KUN::KeyKundeId;
-}
 
 std::string belop(const Decimal& d)
 {
@@ -70,9 +57,7 @@ std::vector<report::Column> kolonner()
 
 const char* kundesortering(int32_t sortering)
 {
-    if (sortering < 1 || sortering > 6)
-        sortering = 1;
-    return kSorteringer[sortering - 1].felt;
+    return report::sortering(kSorteringer, sortering).felt;
 }
 
 Kundeutvalg byggKundeutvalg(const Kundeavgrensning& a)
@@ -143,7 +128,7 @@ Kunderapport::Kunderapport(Context& ctx, std::string sortering, std::string besk
 
 bool Kunderapport::open()
 {
-    if (!view_.open(ctx_, Tbl::KUNDE, nokkel(sortering_), filter_))
+    if (!view_.open(ctx_, Tbl::KUNDE, report::sorteringFor(kSorteringer, sortering_).key, filter_))
         return false;
     if (sortering_ != kEtterBetingelser)
         return true;

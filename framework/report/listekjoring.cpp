@@ -6,10 +6,27 @@
 #include "framework/errorclass.h"
 #include "framework/filemanager.h"
 #include "framework/filterexpr.h"
+#include "framework/softassert.h"
 #include "framework/text.h"
 #include "framework/viewmanager.h"
 
 namespace tavlo::report {
+
+const Sortering& sortering(std::span<const Sortering> orders, int32_t nr)
+{
+    if (nr < 1 || nr > static_cast<int32_t>(orders.size()))
+        nr = 1;
+    return orders[nr - 1];
+}
+
+const Sortering& sorteringFor(std::span<const Sortering> orders, const std::string& felt)
+{
+    for (const Sortering& s : orders)
+        if (felt == s.felt)
+            return s;
+    TAVLO_ASSERT(false && "unknown sort order");
+    return orders.front();
+}
 
 bool filterKanBrukes(Context& ctx, Tbl tbl, const std::string& filter, std::string_view fritt)
 {

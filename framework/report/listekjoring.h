@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,17 @@ class Record;
 class ViewManager;
 
 namespace report {
+
+// A list's sort order: the field its filter and description name it by, and the key that walks
+// it (one that begins with the field).
+struct Sortering {
+    const char* felt;
+    KeyRef key;
+};
+// Order `nr` (from 1) of `orders`; another number gives the first.
+const Sortering& sortering(std::span<const Sortering> orders, int32_t nr);
+// The order whose field is `felt`; the first when none is (a broken promise of the caller's).
+const Sortering& sorteringFor(std::span<const Sortering> orders, const std::string& felt);
 
 // The filter tried once on `tbl`'s record: false, after "Filteret inneholder feil og kan ikke
 // brukes:|" and the filter, when it cannot be used. The user's free part is tried on its own too,

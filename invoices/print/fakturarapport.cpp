@@ -18,12 +18,8 @@ namespace {
 constexpr const char* kBelop = "@n-14.`2";
 constexpr const char* kDato = "@d06.B";
 
-struct Sortering {
-    const char* felt;
-    KeyRef key;
-};
 // Each order walks a key that begins with its field.
-const Sortering kSorteringer[] = {
+const report::Sortering kSorteringer[] = {
     {"FAK:FakturaId", FAK::KeyFakturaId},
     {"FAK:KundeId", FAK::KeyKundeId_FakturaDato},
     {"FAK:KundeNavn", FAK::KeyKundeNavn_FakturaDato},
@@ -32,15 +28,6 @@ const Sortering kSorteringer[] = {
     {"FAK:ForfallsDato", FAK::KeyForfallsdato},
     {"FAK:BetaltDato", FAK::KeyBetaltDato},
 };
-
-KeyRef nokkel(const std::string& felt)
-{
-    for (const Sortering& s : kSorteringer)
-        if (felt == s.felt)
-            return s.key;
-    TAVLO_ASSERT(false && "unknown sort order");
-    return FAK::KeyFakturaId;
-}
 
 std::string dato(int32_t d)
 {
@@ -83,9 +70,7 @@ std::string kundeformat(const Record& fak)
 
 const char* sorteringsfelt(int32_t sortering)
 {
-    if (sortering < 1 || sortering > 7)
-        sortering = 1;
-    return kSorteringer[sortering - 1].felt;
+    return report::sortering(kSorteringer, sortering).felt;
 }
 
 Rapportutvalg byggUtvalg(const Fakturaavgrensning& a)
@@ -162,7 +147,8 @@ Fakturarapport::~Fakturarapport() = default;
 
 bool Fakturarapport::open()
 {
-    return view_.open(ctx_, Tbl::FAKTURA, nokkel(sortering_), filter_);
+    return view_.open(ctx_, Tbl::FAKTURA, report::sorteringFor(kSorteringer, sortering_).key,
+                      filter_);
 }
 
 ProcessClass::Record Fakturarapport::next()

@@ -15,24 +15,11 @@ namespace {
 
 constexpr const char* kTall = "@n-14.`2";
 
-struct Sortering {
-    const char* felt;
-    KeyRef key;
-};
-const Sortering kSorteringer[] = {
+const report::Sortering kSorteringer[] = {
     {"PRO:ProduktId", PRO::KeyProduktId},
     {"PRO:Navn", PRO::KeyNavn},
     {"PRO:ProduktGruppe", PRO::KeyProduktGruppe},
 };
-
-KeyRef nokkel(const std::string& felt)
-{
-    for (const Sortering& s : kSorteringer)
-        if (felt == s.felt)
-            return s.key;
-    TAVLO_ASSERT(false && "unknown sort order");
-    return PRO::KeyProduktId;
-}
 
 std::string tall(const Decimal& d)
 {
@@ -54,9 +41,7 @@ std::vector<report::Column> kolonner()
 
 const char* produktsortering(int32_t sortering)
 {
-    if (sortering < 1 || sortering > 3)
-        sortering = 1;
-    return kSorteringer[sortering - 1].felt;
+    return report::sortering(kSorteringer, sortering).felt;
 }
 
 Produktutvalg byggProduktutvalg(const Produktavgrensning& a)
@@ -104,7 +89,8 @@ Produktrapport::Produktrapport(Context& ctx, std::string sortering, std::string 
 
 bool Produktrapport::open()
 {
-    return view_.open(ctx_, Tbl::PRODUKT, nokkel(sortering_), filter_);
+    return view_.open(ctx_, Tbl::PRODUKT, report::sorteringFor(kSorteringer, sortering_).key,
+                      filter_);
 }
 
 ProcessClass::Record Produktrapport::next()
