@@ -4,11 +4,13 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "data/context.h"
 #include "data/datafolder.h"
 #include "data/globals.h"
 #include "framework/answer.h"
@@ -90,6 +92,29 @@ class RunAnswers : public AnswerService {
     }
     std::vector<std::string> lines;
 };
+
+// An exchange run needs the folder's parameter record: the failure saying why when it cannot be
+// read or is not there.
+inline void requireParameters(Context& ctx, const RunAnswers& answers, const std::string& dir)
+{
+    bool found = false;
+    if (findParamRecord(ctx, found) != LEVEL_BENIGN || !found)
+        throw Failure{answers.lines.empty() ? "Datamappen " + dir + " har ingen parameterpost"
+                                            : answers.lines.front()};
+}
+
+// The end of an exchange run: the failure with its first message when it did not go through;
+// else its notices on stderr and the records handled on stdout.
+inline void reportRun(bool completed, bool import, const RunAnswers& answers, long counter)
+{
+    if (!completed)
+        throw Failure{answers.lines.empty()
+                          ? (import ? "Importen ble ikke gjort" : "Eksporten ble ikke gjort")
+                          : answers.lines.front()};
+    for (const auto& line : answers.lines)
+        std::cerr << line << '\n';
+    std::cout << "Antall poster behandlet: " << counter << '\n';
+}
 
 // A value the caller typed, cut short for a message.
 inline std::string shortened(std::string_view v)

@@ -37,22 +37,13 @@ int exchangeRun(const std::string& command, const std::vector<std::string>& args
     RunAnswers answers;
     ErrorClass errors(&answers);
     Context ctx(&errors);
-    bool found = false;
-    if (findParamRecord(ctx, found) != LEVEL_BENIGN || !found)
-        throw Failure{answers.lines.empty() ? "Datamappen " + dir + " har ingen parameterpost"
-                                            : answers.lines.front()};
+    requireParameters(ctx, answers, dir);
 
     Run run(ctx);
     run.fileName() = args[2];
     run.confirmed = true;
     auto outcome = import ? run.importFile() : run.exportFile();
-    if (outcome != exchange::Outcome::Completed)
-        throw Failure{answers.lines.empty()
-                          ? (import ? "Importen ble ikke gjort" : "Eksporten ble ikke gjort")
-                          : answers.lines.front()};
-    for (const auto& line : answers.lines)
-        std::cerr << line << '\n';
-    std::cout << "Antall poster behandlet: " << run.counter() << '\n';
+    reportRun(outcome == exchange::Outcome::Completed, import, answers, run.counter());
     return 0;
 }
 

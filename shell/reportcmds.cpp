@@ -64,6 +64,33 @@ std::string company(Context& ctx)
     return lesParametre(ctx, par) ? par.get(PAR::NAVN) : std::string();
 }
 
+// The sort order named by --sort, or the failure listing the names there are.
+int32_t sortOrFail(const std::map<std::string, int32_t>& sorts, const std::string& value,
+                   const char* names)
+{
+    const auto s = sorts.find(value);
+    if (s == sorts.end())
+        throw Failure{"Ugyldig sortering: «" + shortened(value) + "» (" + names + ")"};
+    return s->second;
+}
+
+// "only" 1, "none" 2, for an option that limits a list to or away from something.
+int32_t onlyOrNone(const std::string& option, const std::string& value)
+{
+    if (value != "only" && value != "none")
+        throw Failure{"Ugyldig verdi til " + option + ": «" + shortened(value) +
+                      "» (only eller none)"};
+    return value == "only" ? 1 : 2;
+}
+
+// The three date ranges the invoice and customer lists share, by option.
+template <class Avgrensning> std::map<std::string, int32_t*> periods(Avgrensning& a)
+{
+    return {{"--from-date", &a.fraFakturaDato}, {"--to-date", &a.tilFakturaDato},
+            {"--from-due", &a.fraForfallsDato}, {"--to-due", &a.tilForfallsDato},
+            {"--from-paid", &a.fraBetaltDato},  {"--to-paid", &a.tilBetaltDato}};
+}
+
 int invoiceReport(const std::vector<std::string>& args)
 {
     static const std::map<std::string, int32_t> sorts{
@@ -73,10 +100,7 @@ int invoiceReport(const std::vector<std::string>& args)
     std::vector<std::string> positional;
     std::string pdf;
     std::optional<std::string> name;
-    const std::map<std::string, int32_t*> dates{
-        {"--from-date", &a.fraFakturaDato}, {"--to-date", &a.tilFakturaDato},
-        {"--from-due", &a.fraForfallsDato}, {"--to-due", &a.tilForfallsDato},
-        {"--from-paid", &a.fraBetaltDato},  {"--to-paid", &a.tilBetaltDato}};
+    const std::map<std::string, int32_t*> dates = periods(a);
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& o = args[i];
         const bool value = i + 1 < args.size();
@@ -92,22 +116,15 @@ int invoiceReport(const std::vector<std::string>& args)
             *dates.at(o) = dateOrFail(o, args[++i]);
         else if (o == "--unpaid")
             a.betaltBlank = true;
-        else if (o == "--credit-notes" && value) {
-            const std::string v = args[++i];
-            if (v != "only" && v != "none")
-                throw Failure{"Ugyldig verdi til --credit-notes: «" + shortened(v) +
-                              "» (only eller none)"};
-            a.kreditnota = v == "only" ? 1 : 2;
-        } else if (o == "--filter" && value)
+        else if (o == "--credit-notes" && value)
+            a.kreditnota = onlyOrNone(o, args[++i]);
+        else if (o == "--filter" && value)
             a.filterstreng = args[++i];
-        else if (o == "--sort" && value) {
-            const auto s = sorts.find(args[++i]);
-            if (s == sorts.end())
-                throw Failure{"Ugyldig sortering: «" + shortened(args[i]) +
-                              "» (fakturanr, kundeid, kundenavn, status, fakturadato, "
-                              "forfallsdato eller betaltdato)"};
-            a.sortering = s->second;
-        } else if (o.rfind("--", 0) == 0)
+        else if (o == "--sort" && value)
+            a.sortering = sortOrFail(sorts, args[++i],
+                                     "fakturanr, kundeid, kundenavn, status, fakturadato, "
+                                     "forfallsdato eller betaltdato");
+        else if (o.rfind("--", 0) == 0)
             throw Failure{"Ukjent valg: " + o + " (se tavlo --help)"};
         else
             positional.push_back(o);
@@ -151,10 +168,7 @@ int customerReport(const std::vector<std::string>& args)
     Kundeavgrensning a;
     std::vector<std::string> positional;
     std::string pdf;
-    const std::map<std::string, int32_t*> dates{
-        {"--from-date", &a.fraFakturaDato}, {"--to-date", &a.tilFakturaDato},
-        {"--from-due", &a.fraForfallsDato}, {"--to-due", &a.tilForfallsDato},
-        {"--from-paid", &a.fraBetaltDato},  {"--to-paid", &a.tilBetaltDato}};
+    const std::map<std::string, int32_t*> dates = periods(a);
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& o = args[i];
         const bool value = i + 1 < args.size();
@@ -172,14 +186,11 @@ int customerReport(const std::vector<std::string>& args)
             a.kontaktpersoner = true;
         else if (o == "--filter" && value)
             a.filterstreng = args[++i];
-        else if (o == "--sort" && value) {
-            const auto s = sorts.find(args[++i]);
-            if (s == sorts.end())
-                throw Failure{"Ugyldig sortering: «" + shortened(args[i]) +
-                              "» (kundenr, navn, adresse, postnr, kundegruppe eller "
-                              "betalingsbetingelse)"};
-            a.sortering = s->second;
-        } else if (o.rfind("--", 0) == 0)
+        else if (o == "--sort" && value)
+            a.sortering = sortOrFail(sorts, args[++i],
+                                     "kundenr, navn, adresse, postnr, kundegruppe eller "
+                                     "betalingsbetingelse");
+        else if (o.rfind("--", 0) == 0)
             throw Failure{"Ukjent valg: " + o + " (se tavlo --help)"};
         else
             positional.push_back(o);
@@ -219,22 +230,15 @@ int productReport(const std::vector<std::string>& args)
             pdf = args[++i];
         else if (o == "--group" && value)
             a.produktgruppe = boundOrFail(o, args[++i]);
-        else if (o == "--vat" && value) {
-            const std::string v = args[++i];
-            if (v != "only" && v != "none")
-                throw Failure{"Ugyldig verdi til --vat: «" + shortened(v) + "» (only eller none)"};
-            a.mvaPliktig = v == "only" ? 1 : 2;
-        } else if (o == "--stock")
+        else if (o == "--vat" && value)
+            a.mvaPliktig = onlyOrNone(o, args[++i]);
+        else if (o == "--stock")
             a.lagerstyring = true;
         else if (o == "--filter" && value)
             a.filterstreng = args[++i];
-        else if (o == "--sort" && value) {
-            const auto s = sorts.find(args[++i]);
-            if (s == sorts.end())
-                throw Failure{"Ugyldig sortering: «" + shortened(args[i]) +
-                              "» (produktnr, navn eller produktgruppe)"};
-            a.sortering = s->second;
-        } else if (o.rfind("--", 0) == 0)
+        else if (o == "--sort" && value)
+            a.sortering = sortOrFail(sorts, args[++i], "produktnr, navn eller produktgruppe");
+        else if (o.rfind("--", 0) == 0)
             throw Failure{"Ukjent valg: " + o + " (se tavlo --help)"};
         else
             positional.push_back(o);

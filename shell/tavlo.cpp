@@ -261,10 +261,7 @@ int codes(const std::vector<std::string>& args)
     RunAnswers answers;
     ErrorClass errors(&answers);
     Context ctx(&errors);
-    bool found = false;
-    if (findParamRecord(ctx, found) != LEVEL_BENIGN || !found)
-        throw Failure{answers.lines.empty() ? "Datamappen " + dir + " har ingen parameterpost"
-                                            : answers.lines.front()};
+    requireParameters(ctx, answers, dir);
 
     ImportEksportKodeverk run(ctx);
     run.fileName() = positional[2];
@@ -275,13 +272,7 @@ int codes(const std::vector<std::string>& args)
     run.toNr = bounds["--to-nr"];
     run.confirmed = true;
     auto outcome = import ? run.importFile() : run.exportFile();
-    if (outcome != ImportEksportKodeverk::Outcome::Completed)
-        throw Failure{answers.lines.empty()
-                          ? (import ? "Importen ble ikke gjort" : "Eksporten ble ikke gjort")
-                          : answers.lines.front()};
-    for (const auto& line : answers.lines)
-        std::cerr << line << '\n';
-    std::cout << "Antall poster behandlet: " << run.counter() << '\n';
+    reportRun(outcome == ImportEksportKodeverk::Outcome::Completed, import, answers, run.counter());
     return run.leftOut() > 0 ? 2 : 0;
 }
 
