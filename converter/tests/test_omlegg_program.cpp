@@ -2,8 +2,6 @@
 // status, and runs killed halfway.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -16,8 +14,7 @@
 #include "converter/testmappe/versjon3mappe.h"
 #include "converter/versjon3.h"
 #include "data/globals.h"
-
-extern char** environ;
+#include "framework/tests/childprogram.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -40,10 +37,7 @@ long poster(const std::string& sti, Tbl t)
     return f ? static_cast<long>(f->count(err)) : -1;
 }
 
-struct Utfall {
-    int status = -1;
-    std::string out, err;
-};
+using Utfall = tavlo::testing::Outcome;
 
 class omleggProgram : public ::testing::Test {
   protected:
@@ -58,31 +52,12 @@ class omleggProgram : public ::testing::Test {
 
     pid_t start(const std::vector<std::string>& args)
     {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, (rot + "/stdout").c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, (rot + "/stderr").c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        std::vector<char*> argv{const_cast<char*>(OMLEGG_EXE)};
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        pid_t pid = 0;
-        EXPECT_EQ(posix_spawn(&pid, OMLEGG_EXE, &actions, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
-        return pid;
+        return tavlo::testing::startProgram(OMLEGG_EXE, args, rot + "/stdout", rot + "/stderr");
     }
 
     Utfall vent(pid_t pid)
     {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        Utfall u;
-        u.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        u.out = bytesOf(rot + "/stdout");
-        u.err = bytesOf(rot + "/stderr");
-        return u;
+        return tavlo::testing::waitProgram(pid, rot + "/stdout", rot + "/stderr");
     }
 
     Utfall kjor(const std::vector<std::string>& args) { return vent(start(args)); }

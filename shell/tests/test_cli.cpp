@@ -22,6 +22,7 @@
 #include "data/context.h"
 #include "data/globals.h"
 #include "framework/filemanager.h"
+#include "framework/tests/childprogram.h"
 #include "invoices/fakturastatistikk.h"
 #include "invoices/tests/statistikkdata.h"
 
@@ -30,10 +31,7 @@ extern char** environ;
 namespace {
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
+using tavlo::testing::Outcome;
 
 std::string bytesOf(const fs::path& p)
 {
@@ -73,30 +71,8 @@ class cli : public ::testing::Test {
     Outcome run(const std::vector<std::string>& args)
     {
         const std::string outPath = root + "/stdout", errPath = root + "/stderr";
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        std::vector<char*> argv{const_cast<char*>(TAVLO_EXE)};
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        Outcome r;
-        pid_t pid = 0;
-        int rc = posix_spawn(&pid, TAVLO_EXE, &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) {
-            ADD_FAILURE() << "cannot start " << TAVLO_EXE;
-            return r;
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = bytesOf(outPath);
-        r.err = bytesOf(errPath);
-        return r;
+        return tavlo::testing::waitProgram(
+            tavlo::testing::startProgram(TAVLO_EXE, args, outPath, errPath), outPath, errPath);
     }
 
     // Starts the program on args and kills it once `watched` has grown twice: the first of
