@@ -6,7 +6,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -57,17 +56,10 @@ void AVGRENSNINGERKUNDERAPPORT(Context& ctx)
     valg->addWidget(taMed);
 
     auto* sortBoks = new QGroupBox(QStringLiteral("Sortering"), w);
-    auto* sortLayout = new QVBoxLayout(sortBoks);
-    auto* sortering = new QButtonGroup(w);
-    const char* const sorteringer[] = {"&Kundenr", "&Navn",        "&Adresse",
-                                       "&Postnr",  "Kunde&gruppe", "&Betalingsbetingelse"};
-    for (int i = 0; i < 6; ++i) {
-        auto* r = new QRadioButton(QString::fromUtf8(sorteringer[i]), sortBoks);
-        r->setObjectName(QStringLiteral("sortering%1").arg(i + 1));
-        sortering->addButton(r, i + 1);
-        sortLayout->addWidget(r);
-    }
-    sortering->button(1)->setChecked(true);
+    QButtonGroup* sortering = radioer(
+        w, sortBoks,
+        {"&Kundenr", "&Navn", "&Adresse", "&Postnr", "Kunde&gruppe", "&Betalingsbetingelse"},
+        "sortering", 1, false);
     valg->addWidget(sortBoks, 1);
 
     auto* knapper = new QHBoxLayout;

@@ -1,10 +1,14 @@
 #include "framework/widgets/rapportvalg.h"
 
+#include <QButtonGroup>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QRadioButton>
+#include <QVBoxLayout>
 
 #include <memory>
 
@@ -97,6 +101,24 @@ QLineEdit* filterfelt(Context* c, QWidget* w, QFormLayout* form, int32_t tabell)
     });
     addRow(form, "&Filter:", filter);
     return filter;
+}
+
+QButtonGroup* radioer(QWidget* w, QGroupBox* boks, const std::vector<const char*>& tekster,
+                      const char* navn, int forste, bool strekk)
+{
+    auto* l = new QVBoxLayout(boks);
+    auto* g = new QButtonGroup(w);
+    for (std::size_t i = 0; i < tekster.size(); ++i) {
+        auto* r = new QRadioButton(QString::fromUtf8(tekster[i]), boks);
+        const int id = forste + static_cast<int>(i);
+        r->setObjectName(QString::fromLatin1(navn) + QString::number(id));
+        g->addButton(r, id);
+        l->addWidget(r);
+    }
+    g->button(forste)->setChecked(true);
+    if (strekk)
+        l->addStretch(1);
+    return g;
 }
 
 std::optional<int32_t> lesTall(Context& ctx, QLineEdit* e, const char* hva)

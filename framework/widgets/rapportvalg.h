@@ -8,11 +8,14 @@
 #include <functional>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "framework/process.h"
 #include "framework/report/pagelist.h"
 
+class QButtonGroup;
 class QFormLayout;
+class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QWidget;
@@ -39,6 +42,10 @@ std::pair<QLineEdit*, QLineEdit*> periodefelt(QWidget* w, QFormLayout* form, con
                                               const char* name, QWidget* ekstra = nullptr);
 // "&Filter:": a filter expression, the saved filters of table number `tabell` on its lookup key.
 QLineEdit* filterfelt(Context* c, QWidget* w, QFormLayout* form, int32_t tabell);
+// Radio buttons in a group box, named `navn` + id with ids counted from `forste`, the first
+// chosen. With `strekk` the free room goes below them, else between them.
+QButtonGroup* radioer(QWidget* w, QGroupBox* boks, const std::vector<const char*>& tekster,
+                      const char* navn, int forste, bool strekk = true);
 // The number in a field; blank is 0. nullopt, after "Ugyldig <hva>: …", when it is no number.
 std::optional<int32_t> lesTall(Context& ctx, QLineEdit* e, const char* hva);
 // The date in a field; blank is 0. nullopt, after the message, when it is no date.

@@ -127,18 +127,10 @@ void AVGRENSNINGERFAKTURARAPPORT(Context& ctx)
     valg->addWidget(kreditBoks);
 
     auto* sortBoks = new QGroupBox(QStringLiteral("Sortering"), w);
-    auto* sortLayout = new QVBoxLayout(sortBoks);
-    auto* sortering = new QButtonGroup(w);
-    const char* const sorteringer[] = {" &Fakturanr",     " &KundeId",     " Kunde&navn",
-                                       " Faktura&status", " Faktura&dato", " F&orfallsdato",
-                                       " &Betaltdato"};
-    for (int i = 0; i < 7; ++i) {
-        auto* r = new QRadioButton(QString::fromUtf8(sorteringer[i]), sortBoks);
-        r->setObjectName(QStringLiteral("sortering%1").arg(i + 1));
-        sortering->addButton(r, i + 1);
-        sortLayout->addWidget(r);
-    }
-    sortering->button(1)->setChecked(true);
+    QButtonGroup* sortering = radioer(w, sortBoks,
+                                      {" &Fakturanr", " &KundeId", " Kunde&navn", " Faktura&status",
+                                       " Faktura&dato", " F&orfallsdato", " &Betaltdato"},
+                                      "sortering", 1, false);
     valg->addWidget(sortBoks, 1);
 
     auto* knapper = new QHBoxLayout;

@@ -5,7 +5,6 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -21,28 +20,6 @@
 #include "products/view/products_view.h"
 
 namespace tavlo::desktop {
-
-namespace {
-
-// Radio buttons in a group box, ids from 0 or 1 as the choice counts them.
-QButtonGroup* radioer(QWidget* w, QGroupBox* boks, const std::vector<const char*>& tekster,
-                      const char* navn, int forste)
-{
-    auto* l = new QVBoxLayout(boks);
-    auto* g = new QButtonGroup(w);
-    for (std::size_t i = 0; i < tekster.size(); ++i) {
-        auto* r = new QRadioButton(QString::fromUtf8(tekster[i]), boks);
-        const int id = forste + static_cast<int>(i);
-        r->setObjectName(QString::fromLatin1(navn) + QString::number(id));
-        g->addButton(r, id);
-        l->addWidget(r);
-    }
-    g->button(forste)->setChecked(true);
-    l->addStretch(1);
-    return g;
-}
-
-} // namespace
 
 void AVGRENSNINGERPRODUKTRAPPORT(Context& ctx)
 {
