@@ -160,24 +160,7 @@ const deltekst::Layout& KundeVedlikehold::layout()
     return l;
 }
 
-KundeVedlikehold::KundeVedlikehold(Context& ctx) : ctx_(ctx)
-{
-    std::error_code ec;
-    fs::path here = fs::current_path(ec);
-    GLO::KUNDEIMPORTPTH = (ec ? fs::path("KUNDE.TXT") : here / "KUNDE.TXT").string();
-}
-
-std::string& KundeVedlikehold::fileName()
-{
-    return GLO::KUNDEIMPORTPTH;
-}
-
-void KundeVedlikehold::count()
-{
-    ++counter_;
-    if (progressChanged)
-        progressChanged();
-}
+KundeVedlikehold::KundeVedlikehold(Context& ctx) : Run(ctx, GLO::KUNDEIMPORTPTH, "KUNDE.TXT") {}
 
 KundeVedlikehold::Outcome KundeVedlikehold::exportFile()
 {

@@ -4,7 +4,6 @@
 // contacts. No widgets: a view binds "&Filnavn:" to fileName(), shows counter() as "Antall::"
 // whenever progressChanged is called, and calls the runs from "&Importer" and "&Eksporter".
 // Every question and notice goes through the context's answer service.
-#include <functional>
 #include <string>
 
 #include "data/exchangerun.h"
@@ -14,27 +13,13 @@ namespace tavlo {
 
 class Context;
 
-class KundeVedlikehold {
+class KundeVedlikehold : public exchange::Run {
   public:
     // Failed: stopped and said why; an import leaves both tables as they were.
     using Outcome = exchange::Outcome;
 
     // The window opens: the file name becomes KUNDE.TXT in the current directory.
     explicit KundeVedlikehold(Context& ctx);
-    KundeVedlikehold(const KundeVedlikehold&) = delete;
-    KundeVedlikehold& operator=(const KundeVedlikehold&) = delete;
-
-    // GLO::KUNDEIMPORTPTH.
-    std::string& fileName();
-    // The runs' own questions (before an import, overwriting the file) taken as Yes without
-    // being asked: for scripts.
-    bool confirmed = false;
-    // How the file is cut and in which character set it is written (read: told apart).
-    deltekst::Options options;
-    std::function<void()> progressChanged;
-
-    // Lines handled by the run going on or the last one ("Antall::").
-    long counter() const { return counter_; }
 
     Outcome exportFile();
     Outcome importFile();
@@ -42,12 +27,6 @@ class KundeVedlikehold {
     // The exchange record: 38 fields, the customer's on a line of type 1, the contact's on a
     // line of type 2.
     static const deltekst::Layout& layout();
-
-  private:
-    void count();
-
-    Context& ctx_;
-    long counter_ = 0;
 };
 
 } // namespace tavlo

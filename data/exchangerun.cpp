@@ -12,6 +12,28 @@
 namespace tavlo::exchange {
 using deltekst::Type;
 
+Run::Run(Context& ctx, std::string& fileName, const char* defaultName)
+    : ctx_(ctx), fileName_(fileName)
+{
+    std::error_code ec;
+    std::filesystem::path here = std::filesystem::current_path(ec);
+    fileName_ = (ec ? std::filesystem::path(defaultName) : here / defaultName).string();
+}
+
+void Run::count()
+{
+    ++counter_;
+    if (progressChanged)
+        progressChanged();
+}
+
+void Run::resetCount()
+{
+    counter_ = 0;
+    if (progressChanged)
+        progressChanged();
+}
+
 bool askYes(Context& ctx, const std::string& question)
 {
     return say(ctx, question, "Advarsel", Icon::Question, BUTTON_YES | BUTTON_NO, BUTTON_NO) ==

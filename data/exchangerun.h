@@ -1,8 +1,10 @@
 #pragma once
-// What the runs of the maintenance windows share (customers, products): their questions and
+// What the runs of the maintenance windows share (customers, products): the run's file name,
+// options and count, the export file made and closed, their questions and
 // error boxes, the "code - text" that follows a failure, and a record's fields as the texts of a
 // delimited exchange line and back.
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "deltekst/deltekst.h"
@@ -19,6 +21,40 @@ enum class Outcome {
     Completed, // the run went through; its notice has been shown
     Declined,  // the user answered No before anything was changed
     Failed,    // stopped and said why; an import leaves the tables as they were
+};
+
+// What the run of an exchange window holds besides its own rules: the file name (a global the
+// window shows), the confirmations, the file's options and the count of records handled.
+class Run {
+  public:
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+
+    // The global that holds the file's name.
+    std::string& fileName() { return fileName_; }
+    // The runs' own questions (before an import, overwriting the file) taken as Yes without
+    // being asked: for scripts.
+    bool confirmed = false;
+    // How the file is cut and in which character set it is written (read: told apart).
+    deltekst::Options options;
+    std::function<void()> progressChanged;
+
+    // LOC:LOOPTELLER: records handled by the run going on or the last one ("Antall::").
+    long counter() const { return counter_; }
+
+  protected:
+    // The window opens: the file name becomes `defaultName` in the current directory.
+    Run(Context& ctx, std::string& fileName, const char* defaultName);
+    // One more record handled, and the window told.
+    void count();
+    // Back to none, and the window told.
+    void resetCount();
+
+    Context& ctx_;
+    long counter_ = 0;
+
+  private:
+    std::string& fileName_;
 };
 
 // Yes/No, No preselected, caption "Advarsel".

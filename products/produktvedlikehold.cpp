@@ -110,30 +110,9 @@ const deltekst::Layout& ProduktVedlikehold::layout()
     return l;
 }
 
-ProduktVedlikehold::ProduktVedlikehold(Context& ctx) : ctx_(ctx)
+ProduktVedlikehold::ProduktVedlikehold(Context& ctx)
+    : Run(ctx, GLO::PRODUKTIMPORTPTH, "PRODUKT.TXT")
 {
-    std::error_code ec;
-    fs::path here = fs::current_path(ec);
-    GLO::PRODUKTIMPORTPTH = (ec ? fs::path("PRODUKT.TXT") : here / "PRODUKT.TXT").string();
-}
-
-std::string& ProduktVedlikehold::fileName()
-{
-    return GLO::PRODUKTIMPORTPTH;
-}
-
-void ProduktVedlikehold::count()
-{
-    ++counter_;
-    if (progressChanged)
-        progressChanged();
-}
-
-void ProduktVedlikehold::resetCount()
-{
-    counter_ = 0;
-    if (progressChanged)
-        progressChanged();
 }
 
 ProduktVedlikehold::Outcome ProduktVedlikehold::exportFile()
