@@ -1,8 +1,8 @@
 #pragma once
 // What the runs of the maintenance windows share (customers, products): the run's file name,
-// options and count, the export file made and closed, their questions and
-// error boxes, the "code - text" that follows a failure, and a record's fields as the texts of a
-// delimited exchange line and back.
+// options and count, the export file made and closed, their questions and error boxes, the
+// "code - text" that follows a failure, and a record's fields as the texts of a delimited
+// exchange line and back.
 #include <fstream>
 #include <functional>
 #include <string>
