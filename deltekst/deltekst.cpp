@@ -21,15 +21,6 @@ bool startsWith(std::string_view s, std::size_t at, std::string_view what)
     return !what.empty() && s.compare(at, what.size(), what) == 0;
 }
 
-std::string_view trimBlanks(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 std::string upperAscii(std::string_view s)
 {
     std::string out(s);
@@ -51,7 +42,7 @@ std::optional<bool> onOff(std::string_view v)
 
 std::optional<long> wholeNumber(std::string_view v, long low, long high)
 {
-    v = trimBlanks(v);
+    v = text::trim(v);
     long n = 0;
     auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
     if (ec != std::errc() || end != v.data() + v.size() || n < low || n > high)
@@ -99,7 +90,7 @@ std::string codesText(std::string_view s, bool counted)
 // "1.234" as thousands: in these files a point is always the decimal point.
 std::optional<Decimal> strictDecimal(std::string_view s)
 {
-    s = trimBlanks(s);
+    s = text::trim(s);
     bool negative = false;
     if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
         negative = s.front() == '-';
@@ -130,7 +121,7 @@ std::optional<Decimal> strictDecimal(std::string_view s)
 
 std::optional<int64_t> strictInteger(std::string_view s)
 {
-    s = trimBlanks(s);
+    s = text::trim(s);
     if (!s.empty() && s.front() == '+')
         s.remove_prefix(1);
     int64_t n = 0;
@@ -328,7 +319,7 @@ std::string checkField(const Field& f, std::string_view text)
                    " tegn";
         return {};
     case Type::Integer: {
-        if (trimBlanks(text).empty())
+        if (text::trim(text).empty())
             return {};
         auto n = strictInteger(text);
         if (!n)
@@ -338,7 +329,7 @@ std::string checkField(const Field& f, std::string_view text)
         return {};
     }
     case Type::Date: {
-        if (trimBlanks(text).empty())
+        if (text::trim(text).empty())
             return {};
         auto n = strictInteger(text);
         const int32_t first = date::fromYmd(date::kFirstYear, 1, 1);
@@ -348,11 +339,11 @@ std::string checkField(const Field& f, std::string_view text)
         return {};
     }
     case Type::Decimal: {
-        if (trimBlanks(text).empty())
+        if (text::trim(text).empty())
             return {};
         if (!strictDecimal(text))
             return "Feltet " + f.name + " er ikke et tall: " + quoted;
-        if (f.width > 0 && trimBlanks(text).size() > static_cast<std::size_t>(f.width))
+        if (f.width > 0 && text::trim(text).size() > static_cast<std::size_t>(f.width))
             return "Feltet " + f.name + " har flere enn " + std::to_string(f.width) + " tegn";
         return {};
     }
@@ -507,7 +498,7 @@ bool Reader::check(ReadResult& r) const
             return false;
         }
         if (layout_[i].type != Type::Text)
-            r.fields[i] = std::string(trimBlanks(r.fields[i]));
+            r.fields[i] = std::string(text::trim(r.fields[i]));
     }
     return true;
 }

@@ -26,29 +26,20 @@ constexpr std::string_view kSectorSection = "__Dont_Touch_Me__";
 constexpr std::string_view kSectorEntry = "Sectors";
 constexpr std::size_t kSectorPartChars = 100;
 
-std::string_view trimBlanks(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 // Section and entry names match without regard to case.
 std::string nameKey(std::string_view utf8)
 {
-    return text::upper(trimBlanks(utf8));
+    return text::upper(text::trim(utf8));
 }
 
 bool usableSector(std::string_view s)
 {
-    return !trimBlanks(s).empty() && s.find_first_of("]\r\n") == std::string_view::npos;
+    return !text::trim(s).empty() && s.find_first_of("]\r\n") == std::string_view::npos;
 }
 
 bool usableEntry(std::string_view e)
 {
-    const std::string_view t = trimBlanks(e);
+    const std::string_view t = text::trim(e);
     return !t.empty() && t.front() != ';' && t.front() != '[' &&
            e.find_first_of("=\r\n") == std::string_view::npos;
 }
@@ -64,7 +55,7 @@ std::string oneLine(std::string_view value)
 
 template <class T> bool parseInteger(std::string_view s, T& out)
 {
-    s = trimBlanks(s);
+    s = text::trim(s);
     if (!s.empty() && s.front() == '+')
         s.remove_prefix(1);
     T v{};
@@ -193,8 +184,8 @@ class Profile {
         const std::string rawValue = text::toCp1252(oneLine(value));
         const auto span = section(sector);
         if (!span) {
-            lines_.push_back("[" + text::toCp1252(trimBlanks(sector)) + "]");
-            lines_.push_back(text::toCp1252(trimBlanks(entry)) + "=" + rawValue);
+            lines_.push_back("[" + text::toCp1252(text::trim(sector)) + "]");
+            lines_.push_back(text::toCp1252(text::trim(entry)) + "=" + rawValue);
             changed_ = true;
             return;
         }
@@ -209,10 +200,10 @@ class Profile {
         }
         // After the section's last entry, before the blank lines that part it from the next.
         std::size_t at = span->end;
-        while (at > span->header + 1 && trimBlanks(lines_[at - 1]).empty())
+        while (at > span->header + 1 && text::trim(lines_[at - 1]).empty())
             --at;
         lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at),
-                      text::toCp1252(trimBlanks(entry)) + "=" + rawValue);
+                      text::toCp1252(text::trim(entry)) + "=" + rawValue);
         changed_ = true;
     }
 
@@ -234,26 +225,26 @@ class Profile {
 
     static std::optional<std::string> headerName(std::string_view raw)
     {
-        const std::string_view t = trimBlanks(raw);
+        const std::string_view t = text::trim(raw);
         if (t.empty() || t.front() != '[')
             return std::nullopt;
         const std::size_t close = t.find(']');
         const std::string_view name =
             close == std::string_view::npos ? t.substr(1) : t.substr(1, close - 1);
-        return text::fromCp1252(trimBlanks(name));
+        return text::fromCp1252(text::trim(name));
     }
 
     // Name and value of an "entry=value" line; comments and other lines have none.
     static std::optional<std::pair<std::string, std::string>> entryOf(std::string_view raw)
     {
-        const std::string_view t = trimBlanks(raw);
+        const std::string_view t = text::trim(raw);
         if (t.empty() || t.front() == ';' || t.front() == '[')
             return std::nullopt;
         const std::size_t eq = t.find('=');
         if (eq == std::string_view::npos)
             return std::nullopt;
-        return std::pair{text::fromCp1252(trimBlanks(t.substr(0, eq))),
-                         text::fromCp1252(trimBlanks(t.substr(eq + 1)))};
+        return std::pair{text::fromCp1252(text::trim(t.substr(0, eq))),
+                         text::fromCp1252(text::trim(t.substr(eq + 1)))};
     }
 
     std::optional<Span> section(std::string_view sector) const
