@@ -16,6 +16,7 @@
 #include "codesets/view/codesets_view.h"
 #include "data/context.h"
 #include "framework/widgets/contextwindows.h"
+#include "framework/widgets/formfields.h"
 
 namespace tavlo::desktop {
 
@@ -29,20 +30,8 @@ class ImportEksportWindow : public QWidget {
         setWindowTitle(QStringLiteral("Kodeverksvedlikehold"));
         setObjectName(QStringLiteral("IMPORTEKSPORTKODEVERK"));
 
-        file_ = new QLineEdit(QString::fromStdString(rules_.fileName()), this);
-        file_->setObjectName(QStringLiteral("filnavn"));
-        file_->setMinimumWidth(file_->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 24);
-        auto* fileLabel = new QLabel(QStringLiteral("&Filnavn:"), this);
-        fileLabel->setBuddy(file_);
-        auto* browse = new QPushButton(QStringLiteral("..."), this);
-        browse->setObjectName(QStringLiteral("velgFil"));
-        browse->setToolTip(QStringLiteral("Velg fil"));
-        browse->setMaximumWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("MMM")));
-        connect(browse, &QPushButton::clicked, this, [this] { chooseFile(); });
         auto* fileRow = new QHBoxLayout;
-        fileRow->addWidget(fileLabel);
-        fileRow->addWidget(file_, 1);
-        fileRow->addWidget(browse);
+        file_ = filnavnrad(ctx, this, fileRow, rules_.fileName(), "Kodeverksfiler|*.TXT");
 
         overwrite_ =
             new QCheckBox(QStringLiteral("&Overskriv eksisterende koder ved import"), this);
@@ -122,15 +111,6 @@ class ImportEksportWindow : public QWidget {
 
   private:
     using Outcome = ImportEksportKodeverk::Outcome;
-
-    void chooseFile()
-    {
-        AnswerService* answers = ctx_.errors().answers();
-        FileChoice choice{"Choose a File", "Kodeverksfiler|*.TXT", file_->text().toStdString(),
-                          FileChoice::Open};
-        if (answers && answers->pickFile(choice))
-            file_->setText(QString::fromStdString(choice.path));
-    }
 
     void start(Outcome (ImportEksportKodeverk::*run)())
     {

@@ -15,6 +15,7 @@
 
 #include "data/context.h"
 #include "framework/answer.h"
+#include "framework/widgets/formfields.h"
 
 namespace tavlo::desktop {
 
@@ -22,27 +23,15 @@ template <class Rules> class VedlikeholdsVindu : public QWidget {
   public:
     // `title` also names the window in upper case as `name`; `files` is the dialog's filter.
     VedlikeholdsVindu(Context& ctx, const char* title, const char* name, const char* files)
-        : ctx_(ctx), rules_(ctx), files_(files)
+        : ctx_(ctx), rules_(ctx)
     {
         setAttribute(Qt::WA_DeleteOnClose);
         setWindowTitle(QString::fromUtf8(title));
         setObjectName(QString::fromLatin1(name));
 
-        file_ = new QLineEdit(QString::fromStdString(rules_.fileName()), this);
-        file_->setObjectName(QStringLiteral("filnavn"));
-        // No length limit: a longer path from the dialog cut short would name another file.
-        file_->setMinimumWidth(file_->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 24);
-        auto* fileLabel = new QLabel(QStringLiteral("&Filnavn:"), this);
-        fileLabel->setBuddy(file_);
-        auto* browse = new QPushButton(QStringLiteral("..."), this);
-        browse->setObjectName(QStringLiteral("velgFil"));
-        browse->setToolTip(QStringLiteral("Velg fil"));
-        browse->setMaximumWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("MMM")));
-        connect(browse, &QPushButton::clicked, this, [this] { chooseFile(); });
         auto* fileRow = new QHBoxLayout;
-        fileRow->addWidget(fileLabel);
-        fileRow->addWidget(file_, 1);
-        fileRow->addWidget(browse);
+        QPushButton* browse = nullptr;
+        file_ = filnavnrad(ctx, this, fileRow, rules_.fileName(), files, &browse);
 
         counter_ = new QLabel(QStringLiteral("0"), this);
         counter_->setObjectName(QStringLiteral("antall"));
@@ -100,14 +89,6 @@ template <class Rules> class VedlikeholdsVindu : public QWidget {
     // line itself.
     static constexpr long kRedrawEvery = 250;
 
-    void chooseFile()
-    {
-        AnswerService* answers = ctx_.errors().answers();
-        FileChoice choice{"Choose a File", files_, file_->text().toStdString(), FileChoice::Open};
-        if (answers && answers->pickFile(choice))
-            file_->setText(QString::fromStdString(choice.path));
-    }
-
     template <class Run> void start(Run run)
     {
         if (running_)
@@ -129,7 +110,6 @@ template <class Rules> class VedlikeholdsVindu : public QWidget {
 
     Context& ctx_;
     Rules rules_;
-    std::string files_;
     QLineEdit* file_;
     QLabel* counter_;
     std::vector<QPushButton*> buttons_;

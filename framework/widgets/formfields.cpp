@@ -1,15 +1,45 @@
 #include "framework/widgets/formfields.h"
 
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
+#include "data/context.h"
 #include "framework/widgets/formwindow.h"
 #include "framework/widgets/lookupkeys.h"
 
 namespace tavlo {
+
+QLineEdit* filnavnrad(Context& ctx, QWidget* w, QHBoxLayout* row, const std::string& start,
+                      std::string filter, QPushButton** browse)
+{
+    auto* file = new QLineEdit(QString::fromStdString(start), w);
+    file->setObjectName(QStringLiteral("filnavn"));
+    file->setMinimumWidth(file->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 24);
+    auto* label = new QLabel(QStringLiteral("&Filnavn:"), w);
+    label->setBuddy(file);
+    auto* b = new QPushButton(QStringLiteral("..."), w);
+    b->setObjectName(QStringLiteral("velgFil"));
+    b->setToolTip(QStringLiteral("Velg fil"));
+    b->setMaximumWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("MMM")));
+    Context* c = &ctx;
+    QObject::connect(b, &QPushButton::clicked, w, [c, file, filter = std::move(filter)] {
+        AnswerService* answers = c->errors().answers();
+        FileChoice choice{"Choose a File", filter, file->text().toStdString(), FileChoice::Open};
+        if (answers && answers->pickFile(choice))
+            file->setText(QString::fromStdString(choice.path));
+    });
+    row->addWidget(label);
+    row->addWidget(file, 1);
+    row->addWidget(b);
+    if (browse)
+        *browse = b;
+    return file;
+}
 
 QLineEdit* entry(QWidget* parent, const char* name, int chars, int maxLength)
 {

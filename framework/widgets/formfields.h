@@ -6,15 +6,25 @@
 #include <string>
 
 class QFormLayout;
+class QHBoxLayout;
 class QLabel;
 class QLayout;
 class QLineEdit;
+class QPushButton;
 class QWidget;
 
 namespace tavlo {
 
+class Context;
 class FormWindow;
 class WindowManager;
+
+// "&Filnavn:", the file's name (named "filnavn"; no length limit, since a longer path from the
+// dialog cut short would name another file) and "..." (named "velgFil", tip "Velg fil"), which
+// opens the context's file dialog on `filter` ("Kodeverksfiler|*.TXT"), laid out in `row`.
+// The entry; `browse` receives the button when given.
+QLineEdit* filnavnrad(Context& ctx, QWidget* w, QHBoxLayout* row, const std::string& start,
+                      std::string filter, QPushButton** browse = nullptr);
 
 // A text entry about `chars` wide; maxLength 0 leaves the length to the bound picture.
 QLineEdit* entry(QWidget* parent, const char* name, int chars, int maxLength = 0);
