@@ -39,7 +39,8 @@ endfunction()
 
 # tavlo_add_library(NAME [STATIC] SOURCES a.cpp … [DEPENDS lib …] [PRIVATE_DEPENDS lib …]
 #                   [CHECK_INCLUDES])
-# A shared library (STATIC for one that only programs of this tree link). DEPENDS are linked
+# A shared library (STATIC for one that only programs of this tree link), installed with the
+# programs. DEPENDS are linked
 # publicly, PRIVATE_DEPENDS privately. Shared libraries link with --no-undefined, so that one
 # using a library it does not declare fails to link. CHECK_INCLUDES makes the build check that
 # the library's files include (in quotes) only its own headers, the x.h beside each x.cpp of
@@ -55,6 +56,9 @@ function(tavlo_add_library name)
   else()
     add_library(${name} SHARED ${L_SOURCES})
     target_link_options(${name} PRIVATE "LINKER:--no-undefined")
+    # Installed together in one private folder (packaging/), where each finds the others.
+    set_target_properties(${name} PROPERTIES INSTALL_RPATH "$ORIGIN")
+    set_property(GLOBAL APPEND PROPERTY TAVLO_SHARED_LIBRARIES ${name})
   endif()
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${L_DEPENDS} PRIVATE ${L_PRIVATE_DEPENDS})

@@ -5,6 +5,7 @@
 //                                of 1 January 2005 (no is the default, as in the window)
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include "converter/view/omleggvindu.h"
 #include "data/context.h"
 #include "data/globals.h"
+#include "framework/installation.h"
 #include "framework/widgets/widgetanswers.h"
 
 using namespace tavlo;
@@ -26,7 +28,8 @@ namespace {
 constexpr const char* kBruk =
     "Bruk: omlegg                      vinduet, på arbeidsmappen\n"
     "      omlegg MAPPE [--vat yes|no] konverterer MAPPE uten spørsmål; --vat yes gir\n"
-    "                                  MVA-satsene fra 1. januar 2005 (standard: no)\n";
+    "                                  MVA-satsene fra 1. januar 2005 (standard: no)\n"
+    "      omlegg --version            versjonen\n";
 
 // Messages as lines: notices on stdout, warnings and errors on stderr.
 class Linjer : public AnswerService {
@@ -112,6 +115,10 @@ int main(int argc, char** argv)
                 std::printf("%s", kBruk);
                 return 0;
             }
+            if (a == "--version") {
+                std::printf("omlegg (Tavlo) %s\n", programVersion());
+                return 0;
+            }
             if (a == "--vat" && i + 1 < args.size() &&
                 (args[i + 1] == "yes" || args[i + 1] == "no")) {
                 mva = args[++i] == "yes";
@@ -131,6 +138,9 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("omlegg"));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("no.tavlo.Tavlo"),
+                         QIcon(QString::fromStdString(dataFile("no.tavlo.Tavlo.png")))));
     WidgetAnswers svar;
     ErrorClass feil(&svar);
     Context ctx(&feil);

@@ -10,6 +10,7 @@
 #include "data/globals.h"
 #include "data/parameters.h"
 #include "framework/answer.h"
+#include "framework/installation.h"
 #include "framework/text.h"
 #include "framework/transaction.h"
 
@@ -258,17 +259,7 @@ bool isDataFolder(const std::string& dir, std::string& message)
 
 std::string standardCodeFile()
 {
-    constexpr const char* kName = "KODNY40.TXT";
-    std::error_code ec;
-    const fs::path program = fs::read_symlink("/proc/self/exe", ec);
-    const fs::path beside = program.parent_path() / kName;
-    if (!ec && fs::is_regular_file(beside, ec))
-        return beside.string();
-#ifdef TAVLO_STANDARD_CODE_FILE
-    return TAVLO_STANDARD_CODE_FILE;
-#else
-    return beside.string();
-#endif
+    return dataFile("KODNY40.TXT");
 }
 
 int findParamRecord(Context& ctx, bool& found)

@@ -19,8 +19,8 @@ bool createDataFolder(const std::string& dir, std::string& message,
                       std::vector<std::string>* created = nullptr);
 
 // The standard code file that ships with the program: the code groups, statuses and types the
-// system starts with and the Norwegian postal places, in the code-set exchange format. Looked for
-// beside the running program, else where the build made it.
+// system starts with and the Norwegian postal places, in the code-set exchange format. Found as
+// the program's data files are (framework/installation.h).
 std::string standardCodeFile();
 
 // Whether `dir` can be used as a data folder as it stands, found without opening any table (an

@@ -4,7 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libsqlite3-dev libsodium-dev
-          libgtest-dev fonts-dejavu-core fonts-liberation fonts-ocr-b poppler-utils)
+          libgtest-dev fonts-dejavu-core fonts-liberation fonts-ocr-b poppler-utils
+          # the icons, the manual pages, the package and its checks
+          librsvg2-bin file man-db desktop-file-utils appstream lintian bash-completion)
 # npm fetches the postal register; a node from elsewhere (nodesource, nvm) serves as well.
 command -v npm >/dev/null || packages+=(nodejs npm)
 missing=()

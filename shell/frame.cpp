@@ -2,11 +2,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDate>
 #include <QDesktopServices>
 #include <QDialog>
-#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -34,6 +32,7 @@
 #include "data/globals.h"
 #include "data/slots.h"
 #include "framework/date.h"
+#include "framework/installation.h"
 #include "framework/widgets/contextwindows.h"
 #include "framework/widgets/lookupkeys.h"
 #include "framework/widgets/navnebilde.h"
@@ -296,9 +295,7 @@ void Frame::calculator()
 
 void Frame::help(const QString& anchor)
 {
-    // The user guide is installed beside the program.
-    const QString guide = QDir(QCoreApplication::applicationDirPath())
-                              .filePath(QStringLiteral("brukerveiledning.html"));
+    const QString guide = QString::fromStdString(dataFile("brukerveiledning.html"));
     QUrl url = QUrl::fromLocalFile(guide);
     if (!anchor.isEmpty())
         url.setFragment(anchor);

@@ -153,6 +153,23 @@ bool firstStart(ErrorClass& errors, const std::string& folder)
     return false;
 }
 
+std::string menuStartFolder(AnswerService& answers, const std::string& remembered,
+                            const std::string& suggested)
+{
+    std::string why;
+    if (!remembered.empty() && isDataFolder(remembered, why))
+        return remembered;
+    // A folder that is not there yet cannot start a dialog: its parent can, and the user may
+    // make it from there.
+    std::error_code ec;
+    FileChoice choice{"Velg datamappen for Tavlo", "",
+                      std::filesystem::is_directory(suggested, ec)
+                          ? suggested
+                          : std::filesystem::path(suggested).parent_path().string(),
+                      FileChoice::Folder};
+    return answers.pickFile(choice) ? choice.path : std::string();
+}
+
 std::string weekdayAndDate(int32_t dayNumber)
 {
     static const char kDays[] = "Sunday   Monday   Tuesday  WednesdayThursday Friday   Saturday ";

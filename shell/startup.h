@@ -57,6 +57,12 @@ unsigned say(ErrorClass& errors, const std::string& text, const char* caption, I
 // codes. False when the user declines or it cannot be made (said).
 bool firstStart(ErrorClass& errors, const std::string& folder);
 
+// The data folder of a start from the desktop menu ("tlma --last-folder"), which names none and
+// runs in the home folder: the folder used last, when it still holds data; else the folder the
+// user picks, the dialog starting at `suggested` (~/Tavlo). Empty when the user cancels.
+std::string menuStartFolder(AnswerService& answers, const std::string& remembered,
+                            const std::string& suggested);
+
 // The status bar: "Sunday, 06.12.2026" and "14:05".
 std::string weekdayAndDate(int32_t dayNumber);
 std::string clock(int hour, int minute);

@@ -16,13 +16,36 @@
 #include "data/globals.h"
 #include "framework/answer.h"
 #include "framework/filemanager.h"
+#include "framework/installation.h"
 #include "shell/cli.h"
 
 namespace {
 using namespace tavlo;
 using namespace tavlo::cli;
 
-constexpr const char* kUsage = R"usage(Bruk:
+// What `tavlo --help` lists: every command with a line.
+struct Command {
+    const char* name;
+    const char* summary;
+};
+constexpr Command kCommands[] = {
+    {"init", "oppretter en ny datamappe med standardkodene"},
+    {"records", "lister, legger til, endrer og sletter poster i en tabell"},
+    {"codes", "leser kodeverk inn fra eller skriver det ut til en kodeverksfil"},
+    {"customers", "leser kunder inn fra eller skriver dem ut til en kundefil"},
+    {"products", "leser produkter inn fra eller skriver dem ut til en produktfil"},
+    {"backup", "tar sikkerhetskopi av datamappen til en annen mappe"},
+    {"copy-invoice", "kopierer en faktura til en ny faktura eller en kreditnota"},
+    {"print-invoice", "skriver fakturaer ut til en PDF-fil"},
+    {"invoices", "gir fakturaer ny fakturastatus eller betaltdato"},
+    {"generate", "lager fakturaer fra faste fakturagrunnlag"},
+    {"archive", "flytter fakturaer til arkivet eller henter dem tilbake"},
+    {"report", "skriver faktura-, kunde- eller produktrapporten til en PDF-fil"},
+    {"statistics", "fakturastatistikken for et år, per måned og produkt"},
+};
+
+// What `tavlo help KOMMANDO` shows: the paragraphs that start "  tavlo KOMMANDO".
+constexpr const char* kDetails = R"usage(
   tavlo init MAPPE
       Oppretter en ny datamappe: alle tabellfilene, arkivparet BAKTURA.TPS og BAKLINJE.TPS
       og parameterposten. Skriver ut filene som ble laget, én per linje. Nekter når mappen
@@ -203,6 +226,10 @@ constexpr const char* kUsage = R"usage(Bruk:
       json: det samme som ett objekt. --archive regner på arkivet (BAKTURA.TPS og
       BAKLINJE.TPS).
 
+)usage";
+
+// Shown after the records command's paragraphs.
+constexpr const char* kRecordsNotes = R"usage(
   Valg for records:
       --archive    arbeid på arkivet: FAKTURA og FAKLINJE leser og skriver BAKTURA.TPS og
                    BAKLINJE.TPS.
@@ -210,9 +237,48 @@ constexpr const char* kUsage = R"usage(Bruk:
   TABELL: tabellnavnet (KUNDE) eller prefikset (KUN), også aliastabeller (KUNDE_ALIAS).
   FELT: feltnavnet med eller uten prefiks (KUN:NAVN eller NAVN); store og små bokstaver
   gjelder likt. Datoer skrives 31.12.2004, desimaltall 1234,50 eller 1234.50.
-
-  Avslutningskode 0 når alt gikk bra, ellers 1 med én feilmelding på standard feil.
 )usage";
+
+constexpr const char* kExitStatus =
+    "\n  Avslutningskode 0 når alt gikk bra, ellers 1 med én feilmelding på standard feil.\n";
+
+std::string usage()
+{
+    std::string out = "Bruk: tavlo KOMMANDO [ARGUMENTER]\n\nKommandoer:\n";
+    for (const Command& c : kCommands) {
+        std::string name = c.name;
+        name.resize(16, ' ');
+        out += "  " + name + c.summary + "\n";
+    }
+    out += "\n  tavlo help KOMMANDO  alt om kommandoen: argumenter, valg og eksempler\n"
+           "  tavlo help all       alt om alle kommandoene\n"
+           "  tavlo --version      versjonen\n";
+    return out + kExitStatus;
+}
+
+// The paragraphs of kDetails about `command` ("all": every one), with the notes that go with
+// them. Empty for a command that is not there.
+std::string details(const std::string& command)
+{
+    const std::string details = kDetails + 1; // after the raw string's first line break
+    std::string out;
+    for (size_t at = 0; at < details.size();) {
+        size_t end = details.find("\n\n", at);
+        end = end == std::string::npos ? details.size() : end + 2;
+        const std::string paragraph = details.substr(at, end - at);
+        const std::string head = "  tavlo " + command;
+        if (command == "all" || (paragraph.compare(0, head.size(), head) == 0 &&
+                                 (paragraph[head.size()] == ' ' || paragraph[head.size()] == '\n')))
+            out += paragraph;
+        at = end;
+    }
+    if (out.empty())
+        return out;
+    out.pop_back(); // the blank line after the last paragraph
+    if (command == "all" || command == "records")
+        out += kRecordsNotes;
+    return "Bruk:\n" + out + kExitStatus;
+}
 
 int codes(const std::vector<std::string>& args)
 {
@@ -317,12 +383,23 @@ int backup(const std::vector<std::string>& args)
 int run(const std::vector<std::string>& args, CliAnswers& answers)
 {
     if (args.empty()) {
-        std::cerr << kUsage;
+        std::cerr << usage();
         return 1;
     }
     const std::string& cmd = args.front();
-    if (cmd == "--help" || cmd == "-h" || cmd == "help") {
-        std::cout << kUsage;
+    if (cmd == "--help" || cmd == "-h" || (cmd == "help" && args.size() == 1)) {
+        std::cout << usage();
+        return 0;
+    }
+    if (cmd == "help") {
+        const std::string text = details(args[1]);
+        if (text.empty())
+            throw Failure{"Ukjent kommando: " + args[1] + " (se tavlo --help)"};
+        std::cout << text;
+        return 0;
+    }
+    if (cmd == "--version") {
+        std::cout << "tavlo (Tavlo) " << programVersion() << '\n';
         return 0;
     }
     std::vector<std::string> rest(args.begin() + 1, args.end());

@@ -1,8 +1,12 @@
 // tlma: the desktop program. Started in (or on) a data folder; "/A" runs it on the archive.
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QScreen>
+#include <QSettings>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,6 +15,7 @@
 #include "data/datafolder.h"
 #include "data/globals.h"
 #include "framework/iniclass.h"
+#include "framework/installation.h"
 #include "framework/relationmanager.h"
 #include "framework/widgets/widgetanswers.h"
 #include "shell/frame.h"
@@ -18,23 +23,72 @@
 
 using namespace tavlo;
 
+namespace {
+
+constexpr const char* kUsage =
+    "Bruk: tlma [MAPPE] [/A] [--last-folder]\n"
+    "Tavlo, fakturasystemet, på datamappen MAPPE (standard: arbeidsmappen).\n"
+    "\n"
+    "  MAPPE          datamappen; har den ingen Tavlo-data, spør programmet om å opprette dem\n"
+    "  /A             arbeider i arkivet i stedet for de aktive fakturaene\n"
+    "  --last-folder  uten MAPPE: datamappen som ble brukt sist, ellers velges den i en dialog\n"
+    "                 (slik programmet startes fra menyen)\n"
+    "  --version      skriver ut versjonen\n"
+    "  --help         skriver ut denne teksten\n";
+
+// Where the last data folder is remembered, for the next start from the menu.
+constexpr const char* kLastFolderKey = "sisteDatamappe";
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    // Answered before any window system is asked for: these work on a console without one.
+    for (const auto& a : args) {
+        if (a == "--version") {
+            std::printf("tlma (Tavlo) %s\n", programVersion());
+            return 0;
+        }
+        if (a == "--help" || a == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavlo"));
-    std::vector<std::string> args(argv + 1, argv + argc);
+    QApplication::setOrganizationName(QStringLiteral("Tavlo"));
+    // The menu entry's name, so that a Wayland desktop ties the window to its entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("no.tavlo.Tavlo"));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("no.tavlo.Tavlo"),
+                         QIcon(QString::fromStdString(dataFile("no.tavlo.Tavlo.png")))));
+    QSettings user(QStringLiteral("Tavlo"), QStringLiteral("tlma"));
+
+    WidgetAnswers answers;
 
     // A folder named on the command line becomes the working folder: the data folder.
+    bool named = false;
     for (const auto& a : args)
         if (!a.empty() && a[0] != '/' && a[0] != '-') {
             std::filesystem::create_directories(a);
             QDir::setCurrent(QString::fromStdString(a));
+            named = true;
         } else if (!a.empty() && a[0] == '/' && a.size() > 2 && std::filesystem::is_directory(a)) {
             QDir::setCurrent(QString::fromStdString(a));
+            named = true;
         }
+    if (!named && std::find(args.begin(), args.end(), "--last-folder") != args.end()) {
+        const std::string chosen = tlma::menuStartFolder(
+            answers, user.value(QString::fromLatin1(kLastFolderKey)).toString().toStdString(),
+            QDir::home().filePath(QStringLiteral("Tavlo")).toStdString());
+        if (chosen.empty())
+            return 0;
+        QDir::setCurrent(QString::fromStdString(chosen));
+    }
     const std::string folder = QDir::currentPath().toStdString();
 
-    WidgetAnswers answers;
     ErrorClass errors(&answers);
     INIClass settings;
     settings.Init("tlma.INI");
@@ -52,6 +106,7 @@ int main(int argc, char** argv)
     GLO::OWNERNAME = GLO::kOwnerPassword;
     int rc = 0;
     if (tlma::firstStart(errors, folder)) {
+        user.setValue(QString::fromLatin1(kLastFolderKey), QString::fromStdString(folder));
         GLO::setArchiveMode(tlma::archiveSwitch(args));
         Context frameCtx(&errors);
         ProcedureScope scope(frameCtx, "MainFrame");

@@ -16,12 +16,14 @@
 #include <iterator>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "data/context.h"
 #include "data/globals.h"
 #include "framework/filemanager.h"
+#include "framework/installation.h"
 #include "framework/tests/childprogram.h"
 #include "invoices/fakturastatistikk.h"
 #include "invoices/tests/statistikkdata.h"
@@ -1097,15 +1099,42 @@ TEST_F(cli, BackupThatCannotCompleteSaysSoAndLeavesTheDataAlone)
     EXPECT_TRUE(fs::exists(target + "/KUNDE.TPS"));
 }
 
-TEST_F(cli, HelpIsNorwegian)
+TEST_F(cli, HelpListsEveryCommandAndTellsAllAboutOne)
 {
     Outcome r = run({"--help"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("Bruk:"), std::string::npos);
+    EXPECT_EQ(r.out.rfind("Bruk:", 0), 0u);
+    // One line per command, each a command the program takes.
+    std::vector<std::string> commands;
+    std::istringstream lines(r.out.substr(r.out.find("Kommandoer:\n") + 12));
+    for (std::string line; std::getline(lines, line) && !line.empty();)
+        commands.push_back(line.substr(2, line.find(' ', 2) - 2));
+    EXPECT_EQ(commands.size(), 13u) << r.out;
+    const std::string all = run({"help", "all"}).out;
+    for (const auto& c : commands) {
+        Outcome bare = run({c});
+        EXPECT_EQ(bare.status, 1) << c;
+        EXPECT_EQ(bare.err.find("Ukjent kommando"), std::string::npos) << c;
+        EXPECT_NE(all.find("\n  tavlo " + c + " "), std::string::npos) << c;
+    }
+
+    r = run({"help", "records"});
+    EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("101,5000"), std::string::npos);
+    EXPECT_NE(r.out.find("Valg for records"), std::string::npos);
+    EXPECT_EQ(r.out.find("tavlo codes"), std::string::npos);
+    r = run({"help", "codes"});
+    EXPECT_NE(r.out.find("tavlo codes export MAPPE FIL"), std::string::npos);
+    EXPECT_EQ(r.out.find("Valg for records"), std::string::npos);
+    EXPECT_NE(r.out.find("Avslutningskode"), std::string::npos);
+    EXPECT_TRUE(failsWithOneLine(run({"help", "rec"}), "Ukjent kommando: rec"));
+
+    r = run({"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, std::string("tavlo (Tavlo) ") + tavlo::programVersion() + "\n");
     r = run({});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("Bruk:"), std::string::npos);
+    EXPECT_NE(r.err.find("Kommandoer:"), std::string::npos);
 }
 
 } // namespace

@@ -125,6 +125,23 @@ TEST_F(StartupTest, FirstStartOffersANewDataFolderWithTheStandardCodes)
     EXPECT_TRUE(answers.shown.empty());
 }
 
+TEST_F(StartupTest, MenuStartTakesTheLastFolderWhileItHoldsDataElseAsks)
+{
+    const std::string data = path("data");
+    answers.answer(BUTTON_YES);
+    ASSERT_TRUE(firstStart(errors, data));
+    ScriptedDialogs dialogs;
+    EXPECT_EQ(menuStartFolder(dialogs, data, path("Tavlo")), data);
+    EXPECT_TRUE(dialogs.dialogsShown.empty());
+
+    // Gone, or never any: the user picks, from the suggestion's parent while it does not exist.
+    dialogs.files.push_back(path("valgt"));
+    EXPECT_EQ(menuStartFolder(dialogs, path("borte"), path("Tavlo")), path("valgt"));
+    ASSERT_EQ(dialogs.dialogsShown.size(), 1u);
+    EXPECT_EQ(menuStartFolder(dialogs, "", path("Tavlo")), ""); // cancelled
+    ASSERT_EQ(dialogs.dialogsShown.size(), 2u);
+}
+
 TEST(Statusbar, WeekdayInEnglishAndTheDateOnSundaysAndOtherDays)
 {
     const int32_t sunday = date::fromYmd(2026, 12, 6);
