@@ -40,12 +40,11 @@ endfunction()
 # tavlo_add_library(NAME [STATIC] SOURCES a.cpp … [DEPENDS lib …] [PRIVATE_DEPENDS lib …]
 #                   [CHECK_INCLUDES])
 # A shared library (STATIC for one that only programs of this tree link), installed with the
-# programs. DEPENDS are linked
-# publicly, PRIVATE_DEPENDS privately. Shared libraries link with --no-undefined, so that one
-# using a library it does not declare fails to link. CHECK_INCLUDES makes the build check that
-# the library's files include (in quotes) only its own headers, the x.h beside each x.cpp of
-# SOURCES, and those of the checked libraries it depends on; such a library names all its
-# sources here.
+# programs. DEPENDS are linked publicly, PRIVATE_DEPENDS privately. Shared libraries link with
+# --no-undefined, so that one using a library it does not declare fails to link. CHECK_INCLUDES
+# makes the build check that the library's files include (in quotes) only its own headers, the
+# x.h beside each x.cpp of SOURCES, and those of the checked libraries it depends on; such a
+# library names all its sources here.
 function(tavlo_add_library name)
   cmake_parse_arguments(PARSE_ARGV 1 L "STATIC;CHECK_INCLUDES" "" "SOURCES;DEPENDS;PRIVATE_DEPENDS")
   _tavlo_refuse_unparsed("tavlo_add_library(${name})" L)
