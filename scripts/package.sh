@@ -8,5 +8,6 @@ scripts/build.sh
 rm -rf build/package
 cpack -G DEB --config build/CPackConfig.cmake -B build/package
 deb=$(ls build/package/tavlo_*.deb)
+rm -rf build/package/_CPack_Packages
 lintian --fail-on error "$deb"
 echo "Pakken: $deb"

@@ -391,10 +391,12 @@ int run(const std::vector<std::string>& args, CliAnswers& answers)
         std::cout << usage();
         return 0;
     }
-    if (cmd == "help") {
-        const std::string text = details(args[1]);
+    // "tavlo help records" and "tavlo records --help" alike.
+    if (cmd == "help" || (args.size() == 2 && (args[1] == "--help" || args[1] == "-h"))) {
+        const std::string text = details(cmd == "help" ? args[1] : cmd);
         if (text.empty())
-            throw Failure{"Ukjent kommando: " + args[1] + " (se tavlo --help)"};
+            throw Failure{"Ukjent kommando: " + (cmd == "help" ? args[1] : cmd) +
+                          " (se tavlo --help)"};
         std::cout << text;
         return 0;
     }

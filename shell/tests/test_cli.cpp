@@ -1124,6 +1124,7 @@ TEST_F(cli, HelpListsEveryCommandAndTellsAllAboutOne)
     EXPECT_NE(r.out.find("Valg for records"), std::string::npos);
     EXPECT_EQ(r.out.find("tavlo codes"), std::string::npos);
     r = run({"help", "codes"});
+    EXPECT_EQ(run({"codes", "--help"}).out, r.out);
     EXPECT_NE(r.out.find("tavlo codes export MAPPE FIL"), std::string::npos);
     EXPECT_EQ(r.out.find("Valg for records"), std::string::npos);
     EXPECT_NE(r.out.find("Avslutningskode"), std::string::npos);
