@@ -19,6 +19,7 @@
 #include "data/context.h"
 #include "data/globals.h"
 #include "framework/installation.h"
+#include "framework/widgets/qttekster.h"
 #include "framework/widgets/widgetanswers.h"
 
 using namespace tavlo;
@@ -138,6 +139,7 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("omlegg"));
+    desktop::installQtTekster();
     QApplication::setWindowIcon(
         QIcon::fromTheme(QStringLiteral("no.tavlo.Tavlo"),
                          QIcon(QString::fromStdString(dataFile("no.tavlo.Tavlo.png")))));

@@ -17,6 +17,7 @@
 #include "framework/iniclass.h"
 #include "framework/installation.h"
 #include "framework/relationmanager.h"
+#include "framework/widgets/qttekster.h"
 #include "framework/widgets/widgetanswers.h"
 #include "shell/frame.h"
 #include "shell/startup.h"
@@ -59,6 +60,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavlo"));
     QApplication::setOrganizationName(QStringLiteral("Tavlo"));
+    desktop::installQtTekster();
     // The menu entry's name, so that a Wayland desktop ties the window to its entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("no.tavlo.Tavlo"));
     QApplication::setWindowIcon(
