@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,7 +16,10 @@
 #include "data/globals.h"
 #include "framework/answer.h"
 #include "framework/date.h"
+#include "framework/report/pagelist.h"
 #include "framework/text.h"
+
+class QGuiApplication;
 
 namespace tavlo::cli {
 
@@ -101,6 +105,18 @@ inline void requireParameters(Context& ctx, const RunAnswers& answers, const std
     if (findParamRecord(ctx, found) != LEVEL_BENIGN || !found)
         throw Failure{answers.lines.empty() ? "Datamappen " + dir + " har ingen parameterpost"
                                             : answers.lines.front()};
+}
+
+// The "import|export MAPPE FIL" of an exchange command ("tavlo codes"): the failure naming what
+// is missing, or the first argument too many.
+inline void requireFolderAndFile(const std::vector<std::string>& positional,
+                                 const std::string& command)
+{
+    if (positional.size() < 3)
+        throw Failure{"Mangler " + std::string(positional.size() < 2 ? "datamappe og " : "") +
+                      "filnavn: tavlo " + command + " " + positional[0] + " MAPPE FIL"};
+    if (positional.size() > 3)
+        throw Failure{"Ukjent argument: " + positional[3]};
 }
 
 // The end of an exchange run: the failure with its first message when it did not go through;
@@ -189,6 +205,13 @@ inline void useDataFolder(const std::string& dir)
         throw Failure{message};
     setDataFolder(dir);
 }
+
+// Fonts and the PDF writer want a Gui application; it is never shown (the offscreen platform,
+// unless another is set) and lives as long as the pointer.
+std::unique_ptr<QGuiApplication> pdfApplication();
+// Writes the pages to the PDF file `pdf` and prints its name, or the failure saying why.
+void writePdfOrFail(const report::PageList& pages, const std::string& pdf, const std::string& title,
+                    const std::string& author);
 
 // "tavlo records": lists, inserts, updates and deletes the records of a table.
 int records(const std::vector<std::string>& args, CliAnswers& answers);

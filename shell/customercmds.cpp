@@ -26,11 +26,7 @@ int exchangeRun(const std::string& command, const std::vector<std::string>& args
         if (arg.rfind("--", 0) == 0)
             throw Failure{"Ukjent valg: " + arg};
     const bool import = args[0] == "import";
-    if (args.size() < 3)
-        throw Failure{"Mangler " + std::string(args.size() < 2 ? "datamappe og " : "") +
-                      "filnavn: tavlo " + command + " " + args[0] + " MAPPE FIL"};
-    if (args.size() > 3)
-        throw Failure{"Ukjent argument: " + args[3]};
+    requireFolderAndFile(args, command);
     const std::string& dir = args[1];
     useDataFolder(dir);
 

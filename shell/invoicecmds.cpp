@@ -131,23 +131,14 @@ int printInvoice(const std::vector<std::string>& args)
     if (type)
         par.set(PAR::FAKTURATYPE, *type);
 
-    // Fonts and the PDF writer want a Gui application; no window is ever shown.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    int argc = 1;
-    char name[] = "tavlo";
-    char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
+    const auto app = pdfApplication();
     report::PageList pages;
     if (!byggFakturaer(ctx, par, ids, pages) || pages.empty())
         return 1; // it has said why
     const std::string title =
         ids.size() == 1 ? "Faktura " + std::to_string(ids.front()) : "Fakturaer";
     // The supplier is the invoices' author.
-    std::string message;
-    if (!report::writePdf(pdf, pages, title, par.get(PAR::NAVN), message))
-        throw Failure{message};
-    std::cout << pdf << '\n';
+    writePdfOrFail(pages, pdf, title, par.get(PAR::NAVN));
     return 0;
 }
 

@@ -1,7 +1,6 @@
 // tavlo report: the printed lists written to PDF, with the limits of their windows as options.
 #include <QGuiApplication>
 
-#include <iostream>
 #include <map>
 #include <optional>
 #include <string>
@@ -40,28 +39,24 @@ const char* const kProductUsage =
     "Bruk: tavlo report products MAPPE [--group N] [--vat only|none] [--stock] "
     "[--filter UTTRYKK] [--sort produktnr|navn|produktgruppe] --pdf FIL";
 
-// The pages as a PDF; fonts and the PDF writer want a Gui application, never shown. The pages
-// are laid out without one, so a run that prints nothing starts none.
-void writeReport(const report::PageList& pages, const std::string& pdf, const std::string& title,
-                 const std::string& author)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    int argc = 1;
-    char program[] = "tavlo";
-    char* argv[] = {program, nullptr};
-    QGuiApplication app(argc, argv);
-    std::string message;
-    if (!report::writePdf(pdf, pages, title, author, message))
-        throw Failure{message};
-    std::cout << pdf << '\n';
-}
-
 // The company, the lists' author, when its parameters can be read.
 std::string company(Context& ctx)
 {
     Record par(table(Tbl::PARAM));
     return lesParametre(ctx, par) ? par.get(PAR::NAVN) : std::string();
+}
+
+// The list's pages as the PDF file, with the company as its author; 1 when there are none
+// ("Ingen poster", or what stopped the run, has been said). The pages are laid out without a Gui
+// application, so a run that prints nothing starts none.
+int writeReport(Context& ctx, const report::PageList& pages, const std::string& pdf,
+                const std::string& title)
+{
+    if (pages.empty())
+        return 1;
+    const auto app = pdfApplication();
+    writePdfOrFail(pages, pdf, title, company(ctx));
+    return 0;
 }
 
 // The sort order named by --sort, or the failure listing the names there are.
@@ -91,46 +86,66 @@ template <class Avgrensning> std::map<std::string, int32_t*> periods(Avgrensning
             {"--from-paid", &a.fraBetaltDato},  {"--to-paid", &a.tilBetaltDato}};
 }
 
-int invoiceReport(const std::vector<std::string>& args)
+// What every list takes besides its own options: the data folder, --pdf FIL, and --filter and
+// --sort into the limits. `own` takes the list's own option `o` (its value, when it has one, is
+// args[++i]) and says whether it was one. Returns the folder; the failure `usage` when the
+// folder or the file is missing.
+template <class Avgrensning, class Own>
+std::string listOptions(const std::vector<std::string>& args, Avgrensning& a,
+                        const std::map<std::string, int32_t>& sorts, const char* sortNames,
+                        const char* usage, std::string& pdf, Own own)
 {
-    static const std::map<std::string, int32_t> sorts{
-        {"fakturanr", 1},   {"kundeid", 2},      {"kundenavn", 3}, {"status", 4},
-        {"fakturadato", 5}, {"forfallsdato", 6}, {"betaltdato", 7}};
-    Fakturaavgrensning a;
     std::vector<std::string> positional;
-    std::string pdf;
-    std::optional<std::string> name;
-    const std::map<std::string, int32_t*> dates = periods(a);
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& o = args[i];
         const bool value = i + 1 < args.size();
         if (o == "--pdf" && value)
             pdf = args[++i];
-        else if (o == "--customer" && value)
-            a.kundeId = boundOrFail(o, args[++i]);
-        else if (o == "--name" && value)
-            name = args[++i];
-        else if (o == "--status" && value)
-            a.fakturaStatus = boundOrFail(o, args[++i]);
-        else if (dates.count(o) && value)
-            *dates.at(o) = dateOrFail(o, args[++i]);
-        else if (o == "--unpaid")
-            a.betaltBlank = true;
-        else if (o == "--credit-notes" && value)
-            a.kreditnota = onlyOrNone(o, args[++i]);
         else if (o == "--filter" && value)
             a.filterstreng = args[++i];
         else if (o == "--sort" && value)
-            a.sortering = sortOrFail(sorts, args[++i],
-                                     "fakturanr, kundeid, kundenavn, status, fakturadato, "
-                                     "forfallsdato eller betaltdato");
+            a.sortering = sortOrFail(sorts, args[++i], sortNames);
+        else if (own(o, value, i))
+            continue;
         else if (o.rfind("--", 0) == 0)
             throw Failure{"Ukjent valg: " + o + " (se tavlo --help)"};
         else
             positional.push_back(o);
     }
     if (positional.size() != 1 || pdf.empty())
-        throw Failure{kInvoiceUsage};
+        throw Failure{usage};
+    return positional[0];
+}
+
+int invoiceReport(const std::vector<std::string>& args)
+{
+    static const std::map<std::string, int32_t> sorts{
+        {"fakturanr", 1},   {"kundeid", 2},      {"kundenavn", 3}, {"status", 4},
+        {"fakturadato", 5}, {"forfallsdato", 6}, {"betaltdato", 7}};
+    Fakturaavgrensning a;
+    std::string pdf;
+    std::optional<std::string> name;
+    const std::map<std::string, int32_t*> dates = periods(a);
+    const std::string folder = listOptions(
+        args, a, sorts,
+        "fakturanr, kundeid, kundenavn, status, fakturadato, forfallsdato eller betaltdato",
+        kInvoiceUsage, pdf, [&](const std::string& o, bool value, std::size_t& i) {
+            if (o == "--customer" && value)
+                a.kundeId = boundOrFail(o, args[++i]);
+            else if (o == "--name" && value)
+                name = args[++i];
+            else if (o == "--status" && value)
+                a.fakturaStatus = boundOrFail(o, args[++i]);
+            else if (dates.count(o) && value)
+                *dates.at(o) = dateOrFail(o, args[++i]);
+            else if (o == "--unpaid")
+                a.betaltBlank = true;
+            else if (o == "--credit-notes" && value)
+                a.kreditnota = onlyOrNone(o, args[++i]);
+            else
+                return false;
+            return true;
+        });
     if (name && a.kundeId != 0)
         throw Failure{"Oppgi enten --customer eller --name"};
     if (name) {
@@ -141,7 +156,7 @@ int invoiceReport(const std::vector<std::string>& args)
     }
     if (a.kundeId < 0 || a.fakturaStatus < 0)
         throw Failure{kInvoiceUsage};
-    useDataFolder(positional[0]);
+    useDataFolder(folder);
 
     Context ctx;
     if (a.kundeId != 0 && !SETKUNA(ctx, a.kundeId))
@@ -154,10 +169,7 @@ int invoiceReport(const std::vector<std::string>& args)
         return 1; // said
 
     const report::PageList pages = FAKTURARAPPORT(ctx, u.sortering, u.filter, u.beskrivelse);
-    if (pages.empty())
-        return 1; // "Ingen poster", or what stopped the run, has been said
-    writeReport(pages, pdf, "Fakturarapport", company(ctx));
-    return 0;
+    return writeReport(ctx, pages, pdf, "Fakturarapport");
 }
 
 int customerReport(const std::vector<std::string>& args)
@@ -166,38 +178,28 @@ int customerReport(const std::vector<std::string>& args)
         {"kundenr", 1}, {"navn", 2},        {"adresse", 3},
         {"postnr", 4},  {"kundegruppe", 5}, {"betalingsbetingelse", 6}};
     Kundeavgrensning a;
-    std::vector<std::string> positional;
     std::string pdf;
     const std::map<std::string, int32_t*> dates = periods(a);
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& o = args[i];
-        const bool value = i + 1 < args.size();
-        if (o == "--pdf" && value)
-            pdf = args[++i];
-        else if (o == "--group" && value)
-            a.kundeGruppe = boundOrFail(o, args[++i]);
-        else if (o == "--postnr" && value)
-            a.postNr = boundOrFail(o, args[++i]);
-        else if (dates.count(o) && value)
-            *dates.at(o) = dateOrFail(o, args[++i]);
-        else if (o == "--unpaid")
-            a.betaltBlank = true;
-        else if (o == "--contacts")
-            a.kontaktpersoner = true;
-        else if (o == "--filter" && value)
-            a.filterstreng = args[++i];
-        else if (o == "--sort" && value)
-            a.sortering = sortOrFail(sorts, args[++i],
-                                     "kundenr, navn, adresse, postnr, kundegruppe eller "
-                                     "betalingsbetingelse");
-        else if (o.rfind("--", 0) == 0)
-            throw Failure{"Ukjent valg: " + o + " (se tavlo --help)"};
-        else
-            positional.push_back(o);
-    }
-    if (positional.size() != 1 || pdf.empty() || a.kundeGruppe < 0 || a.postNr < 0)
+    const std::string folder = listOptions(
+        args, a, sorts, "kundenr, navn, adresse, postnr, kundegruppe eller betalingsbetingelse",
+        kCustomerUsage, pdf, [&](const std::string& o, bool value, std::size_t& i) {
+            if (o == "--group" && value)
+                a.kundeGruppe = boundOrFail(o, args[++i]);
+            else if (o == "--postnr" && value)
+                a.postNr = boundOrFail(o, args[++i]);
+            else if (dates.count(o) && value)
+                *dates.at(o) = dateOrFail(o, args[++i]);
+            else if (o == "--unpaid")
+                a.betaltBlank = true;
+            else if (o == "--contacts")
+                a.kontaktpersoner = true;
+            else
+                return false;
+            return true;
+        });
+    if (a.kundeGruppe < 0 || a.postNr < 0)
         throw Failure{kCustomerUsage};
-    useDataFolder(positional[0]);
+    useDataFolder(folder);
 
     Context ctx;
     if (a.kundeGruppe != 0 && !SETKODA(ctx, 103, a.kundeGruppe))
@@ -210,10 +212,7 @@ int customerReport(const std::vector<std::string>& args)
         return 1; // said
     const report::PageList pages = KUNDERAPPORT(ctx, u.sortering, u.beskrivelse,
                                                 u.fakturabetingelse, u.filter, a.kontaktpersoner);
-    if (pages.empty())
-        return 1; // "Ingen poster", or what stopped the run, has been said
-    writeReport(pages, pdf, "Kunderapport", company(ctx));
-    return 0;
+    return writeReport(ctx, pages, pdf, "Kunderapport");
 }
 
 int productReport(const std::vector<std::string>& args)
@@ -221,31 +220,23 @@ int productReport(const std::vector<std::string>& args)
     static const std::map<std::string, int32_t> sorts{
         {"produktnr", 1}, {"navn", 2}, {"produktgruppe", 3}};
     Produktavgrensning a;
-    std::vector<std::string> positional;
     std::string pdf;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& o = args[i];
-        const bool value = i + 1 < args.size();
-        if (o == "--pdf" && value)
-            pdf = args[++i];
-        else if (o == "--group" && value)
-            a.produktgruppe = boundOrFail(o, args[++i]);
-        else if (o == "--vat" && value)
-            a.mvaPliktig = onlyOrNone(o, args[++i]);
-        else if (o == "--stock")
-            a.lagerstyring = true;
-        else if (o == "--filter" && value)
-            a.filterstreng = args[++i];
-        else if (o == "--sort" && value)
-            a.sortering = sortOrFail(sorts, args[++i], "produktnr, navn eller produktgruppe");
-        else if (o.rfind("--", 0) == 0)
-            throw Failure{"Ukjent valg: " + o + " (se tavlo --help)"};
-        else
-            positional.push_back(o);
-    }
-    if (positional.size() != 1 || pdf.empty() || a.produktgruppe < 0)
+    const std::string folder =
+        listOptions(args, a, sorts, "produktnr, navn eller produktgruppe", kProductUsage, pdf,
+                    [&](const std::string& o, bool value, std::size_t& i) {
+                        if (o == "--group" && value)
+                            a.produktgruppe = boundOrFail(o, args[++i]);
+                        else if (o == "--vat" && value)
+                            a.mvaPliktig = onlyOrNone(o, args[++i]);
+                        else if (o == "--stock")
+                            a.lagerstyring = true;
+                        else
+                            return false;
+                        return true;
+                    });
+    if (a.produktgruppe < 0)
         throw Failure{kProductUsage};
-    useDataFolder(positional[0]);
+    useDataFolder(folder);
 
     Context ctx;
     if (a.produktgruppe != 0 && !SETKODA(ctx, 102, a.produktgruppe))
@@ -255,10 +246,7 @@ int productReport(const std::vector<std::string>& args)
     if (!produktfilterKanBrukes(ctx, u, a))
         return 1; // said
     const report::PageList pages = PRODUKTRAPPORT(ctx, u.sortering, u.beskrivelse, u.filter);
-    if (pages.empty())
-        return 1; // "Ingen poster", or what stopped the run, has been said
-    writeReport(pages, pdf, "Produktrapport", company(ctx));
-    return 0;
+    return writeReport(ctx, pages, pdf, "Produktrapport");
 }
 
 } // namespace

@@ -313,11 +313,7 @@ int codes(const std::vector<std::string>& args)
         throw Failure{"Bruk: tavlo codes import|export MAPPE FIL [--overwrite] "
                       "[--from-group N --to-group N --from-nr N --to-nr N]"};
     const bool import = positional[0] == "import";
-    if (positional.size() < 3)
-        throw Failure{"Mangler " + std::string(positional.size() < 2 ? "datamappe og " : "") +
-                      "filnavn: tavlo codes " + positional[0] + " MAPPE FIL"};
-    if (positional.size() > 3)
-        throw Failure{"Ukjent argument: " + positional[3]};
+    requireFolderAndFile(positional, "codes");
     if (overwrite && !import)
         throw Failure{"--overwrite gjelder bare import"};
 
@@ -428,7 +424,7 @@ int run(const std::vector<std::string>& args, CliAnswers& answers)
     if (cmd == "archive")
         return archive(rest);
     if (cmd == "report")
-        return report(rest);
+        return cli::report(rest);
     if (cmd == "statistics")
         return statistics(rest);
     throw Failure{"Ukjent kommando: " + cmd + " (se tavlo --help)"};
