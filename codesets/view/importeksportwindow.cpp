@@ -75,14 +75,8 @@ class ImportEksportWindow : public QWidget {
         progress_ = new QProgressBar(this);
         progress_->setRange(0, 100);
         progress_->setValue(0);
-        counter_ = new QLabel(QStringLiteral("0"), this);
-        counter_->setObjectName(QStringLiteral("antall"));
-        counter_->setMinimumWidth(
-            counter_->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
         auto* countRow = new QHBoxLayout;
-        countRow->addWidget(new QLabel(QStringLiteral("Antall poster behandlet:"), this));
-        countRow->addWidget(counter_);
-        countRow->addStretch(1);
+        counter_ = antallrad(this, countRow, "Antall poster behandlet:");
 
         auto* layout = new QVBoxLayout(this);
         layout->addLayout(fileRow);

@@ -33,14 +33,8 @@ template <class Rules> class VedlikeholdsVindu : public QWidget {
         QPushButton* browse = nullptr;
         file_ = filnavnrad(ctx, this, fileRow, rules_.fileName(), files, &browse);
 
-        counter_ = new QLabel(QStringLiteral("0"), this);
-        counter_->setObjectName(QStringLiteral("antall"));
-        counter_->setMinimumWidth(
-            counter_->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
         auto* countRow = new QHBoxLayout;
-        countRow->addWidget(new QLabel(QStringLiteral("Antall::"), this));
-        countRow->addWidget(counter_);
-        countRow->addStretch(1);
+        counter_ = antallrad(this, countRow, "Antall::");
 
         auto* buttons = new QHBoxLayout;
         using Run = decltype(&Rules::importFile);

@@ -41,6 +41,17 @@ QLineEdit* filnavnrad(Context& ctx, QWidget* w, QHBoxLayout* row, const std::str
     return file;
 }
 
+QLabel* antallrad(QWidget* w, QHBoxLayout* row, const char* caption)
+{
+    auto* counter = new QLabel(QStringLiteral("0"), w);
+    counter->setObjectName(QStringLiteral("antall"));
+    counter->setMinimumWidth(counter->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
+    row->addWidget(new QLabel(QString::fromUtf8(caption), w));
+    row->addWidget(counter);
+    row->addStretch(1);
+    return counter;
+}
+
 QLineEdit* entry(QWidget* parent, const char* name, int chars, int maxLength)
 {
     auto* e = new QLineEdit(parent);

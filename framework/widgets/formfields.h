@@ -26,6 +26,10 @@ class WindowManager;
 QLineEdit* filnavnrad(Context& ctx, QWidget* w, QHBoxLayout* row, const std::string& start,
                       std::string filter, QPushButton** browse = nullptr);
 
+// `caption` and the count of a run (named "antall", "0" to begin with, room for seven
+// digits), laid out in a row of their own. The count's label.
+QLabel* antallrad(QWidget* w, QHBoxLayout* row, const char* caption);
+
 // A text entry about `chars` wide; maxLength 0 leaves the length to the bound picture.
 QLineEdit* entry(QWidget* parent, const char* name, int chars, int maxLength = 0);
 // A right-aligned entry of exactly `chars` width, for numbers and dates.
