@@ -61,19 +61,8 @@ void benchArchive(const std::string& dir, int n)
     double ours = 0;
     {
         Hold h(dir + "/archive", {Tbl::FAKTURA, Tbl::FAKLINJE});
-        StoreError err;
-        for (Tbl t : {Tbl::FAKTURA, Tbl::FAKLINJE}) {
-            const std::vector<Record>& rows = t == Tbl::FAKTURA ? fakturaer : linjer;
-            TableFile* f = h.ctx.access(t).file();
-            RowRef ref;
-            if (!f->begin(err))
-                die("begin: " + err.text);
-            for (const Record& r : rows)
-                if (!f->insert(r, ref, err))
-                    die("insert: " + err.text);
-            if (!f->commit(err))
-                die("commit: " + err.text);
-        }
+        h.storeAll(Tbl::FAKTURA, fakturaer);
+        h.storeAll(Tbl::FAKLINJE, linjer);
         FakturaVedlikehold v(h.ctx);
         const auto t0 = Clock::now();
         if (v.eksporter(ids) != FakturaVedlikehold::Utfall::Ferdig ||

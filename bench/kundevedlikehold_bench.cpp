@@ -51,20 +51,6 @@ void makeRows(int n, std::vector<Record>& kunder, std::vector<Record>& kontakter
     }
 }
 
-void storeAll(Hold& h, Tbl t, const std::vector<Record>& rows)
-{
-    TableFile* f = h.ctx.access(t).file();
-    StoreError err;
-    RowRef ref;
-    if (!f->begin(err))
-        die("begin: " + err.text);
-    for (const Record& r : rows)
-        if (!f->insert(r, ref, err))
-            die("insert: " + err.text);
-    if (!f->commit(err))
-        die("commit: " + err.text);
-}
-
 std::string bytesOf(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -410,8 +396,8 @@ void benchCustomerExchange(const std::string& dir, int n, bool exportRun, bool i
     double oursExport = 0, oursExportCpu = 0;
     {
         Hold h(dir + "/exchange", {Tbl::KUNDE, Tbl::KONTAKT});
-        storeAll(h, Tbl::KUNDE, kunder);
-        storeAll(h, Tbl::KONTAKT, kontakter);
+        h.storeAll(Tbl::KUNDE, kunder);
+        h.storeAll(Tbl::KONTAKT, kontakter);
         KundeVedlikehold v(h.ctx);
         v.confirmed = true;
         v.fileName() = oursFile;
