@@ -39,28 +39,14 @@ long poster(const std::string& sti, Tbl t)
 
 using Utfall = tavlo::testing::Outcome;
 
-class omleggProgram : public ::testing::Test {
+class omleggProgram : public tavlo::testing::ProgramTest {
   protected:
+    omleggProgram() : ProgramTest(OMLEGG_EXE) {}
     void SetUp() override
     {
-        char pattern[] = "/tmp/tavlo-omlegg-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        rot = pattern;
-        mappe = rot + "/data";
+        ProgramTest::SetUp();
+        mappe = root + "/data";
     }
-    void TearDown() override { fs::remove_all(rot); }
-
-    pid_t start(const std::vector<std::string>& args)
-    {
-        return tavlo::testing::startProgram(OMLEGG_EXE, args, rot + "/stdout", rot + "/stderr");
-    }
-
-    Utfall vent(pid_t pid)
-    {
-        return tavlo::testing::waitProgram(pid, rot + "/stdout", rot + "/stderr");
-    }
-
-    Utfall kjor(const std::vector<std::string>& args) { return vent(start(args)); }
 
     // Every original is readable, whole, under one of its two names.
     void originaleneErHele()
@@ -72,14 +58,14 @@ class omleggProgram : public ::testing::Test {
         }
     }
 
-    std::string rot, mappe;
+    std::string mappe;
     std::map<std::string, std::string> originaler;
 };
 
 TEST_F(omleggProgram, ConvertsAFolderWithoutQuestionsAndRefusesItTheSecondTime)
 {
     omlegg::testmappe::lag(mappe);
-    Utfall u = kjor({mappe, "--vat", "yes"});
+    Utfall u = run({mappe, "--vat", "yes"});
     ASSERT_EQ(u.status, 0) << u.err;
     EXPECT_EQ(u.err, "");
     EXPECT_NE(u.out.find("Konverteringen er ferdig\n"), std::string::npos) << u.out;
@@ -96,14 +82,14 @@ TEST_F(omleggProgram, ConvertsAFolderWithoutQuestionsAndRefusesItTheSecondTime)
         EXPECT_EQ(rader[0].rec.get(PAR::STDMVASATS), 25);
     }
 
-    u = kjor({mappe});
+    u = run({mappe});
     EXPECT_EQ(u.status, 1);
     EXPECT_EQ(u.err, "Feil: Datamappen " + fs::absolute(mappe).string() +
                          " er allerede konvertert til versjon 4.\n");
 
-    EXPECT_EQ(kjor({mappe, "--vat", "kanskje"}).status, 2);
-    EXPECT_EQ(kjor({rot + "/finnes-ikke"}).status, 1);
-    u = kjor({"--help"});
+    EXPECT_EQ(run({mappe, "--vat", "kanskje"}).status, 2);
+    EXPECT_EQ(run({root + "/finnes-ikke"}).status, 1);
+    u = run({"--help"});
     EXPECT_EQ(u.status, 0);
     EXPECT_NE(u.out.find("--vat yes|no"), std::string::npos);
 }
@@ -127,11 +113,11 @@ TEST_F(omleggProgram, RunsKilledAnywhereLeaveEveryOriginalAndTheNextRunFinishes)
         while (!fs::exists(mappe + "/" + underveis) && std::chrono::steady_clock::now() < frist)
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         kill(pid, SIGKILL);
-        vent(pid);
+        wait(pid);
         originaleneErHele();
     }
 
-    Utfall u = kjor({mappe});
+    Utfall u = run({mappe});
     ASSERT_EQ(u.status, 0) << u.err;
     EXPECT_NE(u.out.find("PARAM     konvertert av en tidligere kjøring"), std::string::npos)
         << u.out;

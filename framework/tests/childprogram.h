@@ -7,6 +7,8 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -63,5 +65,31 @@ inline Outcome waitProgram(pid_t pid, const std::string& outPath, const std::str
     r.err = bytes(errPath);
     return r;
 }
+
+// A test that runs `exe` as a separate process: a fresh folder `root` under /tmp (removed after
+// the test), where the program's output goes.
+class ProgramTest : public ::testing::Test {
+  protected:
+    explicit ProgramTest(const char* exe) : exe_(exe) {}
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/tavlo-program-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(root); }
+
+    pid_t start(const std::vector<std::string>& args)
+    {
+        return startProgram(exe_, args, root + "/stdout", root + "/stderr");
+    }
+    Outcome wait(pid_t pid) { return waitProgram(pid, root + "/stdout", root + "/stderr"); }
+    Outcome run(const std::vector<std::string>& args) { return wait(start(args)); }
+
+    std::string root;
+
+  private:
+    const char* exe_;
+};
 
 } // namespace tavlo::testing

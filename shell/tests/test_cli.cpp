@@ -2,8 +2,6 @@
 // stderr and the files it leaves behind.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
 
@@ -27,8 +25,6 @@
 #include "framework/tests/childprogram.h"
 #include "invoices/fakturastatistikk.h"
 #include "invoices/tests/statistikkdata.h"
-
-extern char** environ;
 
 namespace {
 namespace fs = std::filesystem;
@@ -58,39 +54,21 @@ std::map<std::string, std::string> folderBytes(const fs::path& dir)
     return files;
 }
 
-class cli : public ::testing::Test {
+class cli : public tavlo::testing::ProgramTest {
   protected:
+    cli() : ProgramTest(TAVLO_EXE) {}
     void SetUp() override
     {
-        char pattern[] = "/tmp/tavlo-cli-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
+        ProgramTest::SetUp();
         dir = root + "/data";
-    }
-    void TearDown() override { fs::remove_all(root); }
-
-    // Output goes to files beside the data folder, so a full pipe can never hold the program up.
-    Outcome run(const std::vector<std::string>& args)
-    {
-        const std::string outPath = root + "/stdout", errPath = root + "/stderr";
-        return tavlo::testing::waitProgram(
-            tavlo::testing::startProgram(TAVLO_EXE, args, outPath, errPath), outPath, errPath);
     }
 
     // Starts the program on args and kills it once `watched` has grown twice: the first of
     // those writes is through, and the run is well before its end.
     void killWhileItWrites(std::vector<std::string> args, const std::string& watched)
     {
-        std::vector<char*> argv{const_cast<char*>(TAVLO_EXE)};
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        pid_t pid = 0;
-        ASSERT_EQ(posix_spawn(&pid, TAVLO_EXE, &actions, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
+        const pid_t pid = start(args);
+        ASSERT_NE(pid, 0);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         std::error_code ec;
         uintmax_t seen = 0;
@@ -105,8 +83,7 @@ class cli : public ::testing::Test {
             }
         }
         kill(pid, SIGKILL);
-        int status = 0;
-        waitpid(pid, &status, 0);
+        wait(pid);
     }
 
     Outcome records(std::vector<std::string> args)
@@ -133,7 +110,7 @@ class cli : public ::testing::Test {
 
     std::string file(const std::string& name) const { return dir + "/" + name; }
 
-    std::string root, dir;
+    std::string dir;
 };
 
 // A failure is one line on stderr and nothing on stdout.
