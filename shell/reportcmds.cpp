@@ -79,7 +79,7 @@ int32_t onlyOrNone(const std::string& option, const std::string& value)
 }
 
 // The three date ranges the invoice and customer lists share, by option.
-template <class Avgrensning> std::map<std::string, int32_t*> periods(Avgrensning& a)
+std::map<std::string, int32_t*> periods(report::Fakturaperioder& a)
 {
     return {{"--from-date", &a.fraFakturaDato}, {"--to-date", &a.tilFakturaDato},
             {"--from-due", &a.fraForfallsDato}, {"--to-due", &a.tilForfallsDato},

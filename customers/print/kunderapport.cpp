@@ -15,7 +15,6 @@ using report::Align;
 namespace {
 
 constexpr const char* kBelop = "@n-14.`2";
-constexpr const char* kDato = "@d06.B";
 
 // Each order walks a key that begins with its field; payment terms have none (sorted in memory).
 const report::Sortering kSorteringer[] = {
@@ -74,25 +73,10 @@ Kundeutvalg byggKundeutvalg(const Kundeavgrensning& a)
         linje("Postnr = " + std::string(text::trim(a.poststed)));
         u.filter += " AND (KUN:PostNr = " + std::to_string(a.postNr) + ")";
     }
-    const struct {
-        int32_t d;
-        const char* tekst;
-        const char* felt;
-        const char* op;
-    } datoer[] = {
-        {a.fraFakturaDato, "Fakturadato", "FAK:FakturaDato", ">="},
-        {a.tilFakturaDato, "Fakturadato", "FAK:FakturaDato", "<="},
-        {a.fraForfallsDato, "Forfallsdato", "FAK:ForfallsDato", ">="},
-        {a.tilForfallsDato, "Forfallsdato", "FAK:ForfallsDato", "<="},
-        {a.fraBetaltDato, "Betaltdato", "FAK:BetaltDato", ">="},
-        {a.tilBetaltDato, "Betaltdato", "FAK:BetaltDato", "<="},
-    };
-    for (const auto& d : datoer)
-        if (d.d != 0) {
-            linje(std::string(d.tekst) + " " + d.op + " " + picture::formatDate(kDato, d.d));
-            u.fakturabetingelse +=
-                std::string(" AND (") + d.felt + " " + d.op + " " + std::to_string(d.d) + ")";
-        }
+    report::fakturaperioder(a, [&](const std::string& l, const std::string& ledd) {
+        linje(l);
+        u.fakturabetingelse += ledd;
+    });
     if (a.betaltBlank) {
         linje("Betaltdato = blank");
         u.fakturabetingelse += " AND (NOT FAK:BetaltDato)";

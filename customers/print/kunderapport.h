@@ -16,15 +16,12 @@ namespace tavlo {
 
 class Context;
 
-// What the user chose; 0 and blank mean no limit.
-struct Kundeavgrensning {
+// What the user chose; 0 and blank mean no limit. The periods limit the invoices summed.
+struct Kundeavgrensning : report::Fakturaperioder {
     int32_t kundeGruppe = 0;
     std::string gruppeTekst;
     int32_t postNr = 0;
     std::string poststed;
-    int32_t fraFakturaDato = 0, tilFakturaDato = 0;
-    int32_t fraForfallsDato = 0, tilForfallsDato = 0;
-    int32_t fraBetaltDato = 0, tilBetaltDato = 0;
     bool betaltBlank = false;
     std::string filterstreng;
     bool kontaktpersoner = false;

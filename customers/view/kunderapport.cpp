@@ -80,16 +80,8 @@ void AVGRENSNINGERKUNDERAPPORT(Context& ctx)
             return;
         a.kundeGruppe = *g;
         a.postNr = *p;
-        const std::pair<QLineEdit*, int32_t*> datoer[] = {
-            {faktura.first, &a.fraFakturaDato},  {faktura.second, &a.tilFakturaDato},
-            {forfall.first, &a.fraForfallsDato}, {forfall.second, &a.tilForfallsDato},
-            {betalt.first, &a.fraBetaltDato},    {betalt.second, &a.tilBetaltDato}};
-        for (const auto& [e, d] : datoer) {
-            const auto v = lesDato(*c, e);
-            if (!v)
-                return;
-            *d = *v;
-        }
+        if (!lesPerioder(*c, faktura, forfall, betalt, a))
+            return;
         a.betaltBlank = blank->isChecked();
         a.filterstreng = filter->text().toStdString();
         a.kontaktpersoner = kontakter->isChecked();

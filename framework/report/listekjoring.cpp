@@ -6,6 +6,7 @@
 #include "framework/errorclass.h"
 #include "framework/filemanager.h"
 #include "framework/filterexpr.h"
+#include "framework/picture.h"
 #include "framework/softassert.h"
 #include "framework/text.h"
 #include "framework/viewmanager.h"
@@ -26,6 +27,29 @@ const Sortering& sorteringFor(std::span<const Sortering> orders, const std::stri
             return s;
     TAVLO_ASSERT(false && "unknown sort order");
     return orders.front();
+}
+
+void fakturaperioder(
+    const Fakturaperioder& p,
+    const std::function<void(const std::string& linje, const std::string& ledd)>& grense)
+{
+    const struct {
+        int32_t d;
+        const char* tekst;
+        const char* felt;
+        const char* op;
+    } datoer[] = {
+        {p.fraFakturaDato, "Fakturadato", "FAK:FakturaDato", ">="},
+        {p.tilFakturaDato, "Fakturadato", "FAK:FakturaDato", "<="},
+        {p.fraForfallsDato, "Forfallsdato", "FAK:ForfallsDato", ">="},
+        {p.tilForfallsDato, "Forfallsdato", "FAK:ForfallsDato", "<="},
+        {p.fraBetaltDato, "Betaltdato", "FAK:BetaltDato", ">="},
+        {p.tilBetaltDato, "Betaltdato", "FAK:BetaltDato", "<="},
+    };
+    for (const auto& d : datoer)
+        if (d.d != 0)
+            grense(std::string(d.tekst) + " " + d.op + " " + picture::formatDate("@d06.B", d.d),
+                   std::string(" AND (") + d.felt + " " + d.op + " " + std::to_string(d.d) + ")");
 }
 
 bool filterKanBrukes(Context& ctx, Tbl tbl, const std::string& filter, std::string_view fritt)

@@ -31,6 +31,18 @@ const Sortering& sortering(std::span<const Sortering> orders, int32_t nr);
 // The order whose field is `felt`; the first when none is (a broken promise of the caller's).
 const Sortering& sorteringFor(std::span<const Sortering> orders, const std::string& felt);
 
+// The invoice periods the invoice and customer lists are limited by; 0 is no limit.
+struct Fakturaperioder {
+    int32_t fraFakturaDato = 0, tilFakturaDato = 0;
+    int32_t fraForfallsDato = 0, tilForfallsDato = 0;
+    int32_t fraBetaltDato = 0, tilBetaltDato = 0;
+};
+// Each date given, in the order above, as its description line ("Fakturadato >= 01.03.2026")
+// and its clause over FAKTURA (" AND (FAK:FakturaDato >= 82500)"), handed to `grense`.
+void fakturaperioder(
+    const Fakturaperioder& p,
+    const std::function<void(const std::string& linje, const std::string& ledd)>& grense);
+
 // The filter tried once on `tbl`'s record: false, after "Filteret inneholder feil og kan ikke
 // brukes:|" and the filter, when it cannot be used. The user's free part is tried on its own too,
 // so that it cannot close the limits' parentheses and undo them.

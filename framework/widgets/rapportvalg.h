@@ -51,6 +51,26 @@ std::optional<int32_t> lesTall(Context& ctx, QLineEdit* e, const char* hva);
 // The date in a field; blank is 0. nullopt, after the message, when it is no date.
 std::optional<int32_t> lesDato(Context& ctx, QLineEdit* e);
 
+// The invoice, due and paid periods' fields read into the limits `a` (fraFakturaDato …
+// tilBetaltDato); false, after the message, at the first that is no date.
+template <class Avgrensning>
+bool lesPerioder(Context& ctx, const std::pair<QLineEdit*, QLineEdit*>& faktura,
+                 const std::pair<QLineEdit*, QLineEdit*>& forfall,
+                 const std::pair<QLineEdit*, QLineEdit*>& betalt, Avgrensning& a)
+{
+    const std::pair<QLineEdit*, int32_t*> datoer[] = {
+        {faktura.first, &a.fraFakturaDato},  {faktura.second, &a.tilFakturaDato},
+        {forfall.first, &a.fraForfallsDato}, {forfall.second, &a.tilForfallsDato},
+        {betalt.first, &a.fraBetaltDato},    {betalt.second, &a.tilBetaltDato}};
+    for (const auto& [e, d] : datoer) {
+        const auto v = lesDato(ctx, e);
+        if (!v)
+            return false;
+        *d = *v;
+    }
+    return true;
+}
+
 // One list's run, as its print procedure offers it.
 struct Listekjoring {
     QString tittel;                             // what the progress window says is going on

@@ -93,23 +93,7 @@ Rapportutvalg byggUtvalg(const Fakturaavgrensning& a)
     if (a.fakturaStatus != 0)
         grense("Fakturastatus = " + std::string(text::trim(a.statusTekst)),
                " AND (FAK:FakturaStatus = " + std::to_string(a.fakturaStatus) + ")");
-    const struct {
-        int32_t d;
-        const char* tekst;
-        const char* felt;
-        const char* op;
-    } datoer[] = {
-        {a.fraFakturaDato, "Fakturadato", "FAK:FakturaDato", ">="},
-        {a.tilFakturaDato, "Fakturadato", "FAK:FakturaDato", "<="},
-        {a.fraForfallsDato, "Forfallsdato", "FAK:ForfallsDato", ">="},
-        {a.tilForfallsDato, "Forfallsdato", "FAK:ForfallsDato", "<="},
-        {a.fraBetaltDato, "Betaltdato", "FAK:BetaltDato", ">="},
-        {a.tilBetaltDato, "Betaltdato", "FAK:BetaltDato", "<="},
-    };
-    for (const auto& d : datoer)
-        if (d.d != 0)
-            grense(std::string(d.tekst) + " " + d.op + " " + dato(d.d),
-                   std::string(" AND (") + d.felt + " " + d.op + " " + std::to_string(d.d) + ")");
+    report::fakturaperioder(a, grense);
     if (a.betaltBlank)
         grense("Betaltdato = Blank", " AND (NOT FAK:BetaltDato)");
     if (a.kreditnota == 1)

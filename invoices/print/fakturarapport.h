@@ -17,14 +17,11 @@ namespace tavlo {
 class Context;
 
 // What the user chose; 0 and blank mean no limit.
-struct Fakturaavgrensning {
+struct Fakturaavgrensning : report::Fakturaperioder {
     int32_t kundeId = 0;
     std::string kundeNavn; // beside a number its name; without one, a part of the names
     int32_t fakturaStatus = 0;
     std::string statusTekst;
-    int32_t fraFakturaDato = 0, tilFakturaDato = 0;
-    int32_t fraForfallsDato = 0, tilForfallsDato = 0;
-    int32_t fraBetaltDato = 0, tilBetaltDato = 0;
     bool betaltBlank = false;
     int32_t kreditnota = 0; // 1 only credit notes, 2 no credit notes
     std::string filterstreng;

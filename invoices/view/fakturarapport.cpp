@@ -152,16 +152,8 @@ void AVGRENSNINGERFAKTURARAPPORT(Context& ctx)
         a.kundeId = *id;
         a.kundeNavn = kundeNavn->text().toStdString();
         a.fakturaStatus = *st;
-        const std::pair<QLineEdit*, int32_t*> datoer[] = {
-            {faktura.first, &a.fraFakturaDato},  {faktura.second, &a.tilFakturaDato},
-            {forfall.first, &a.fraForfallsDato}, {forfall.second, &a.tilForfallsDato},
-            {betalt.first, &a.fraBetaltDato},    {betalt.second, &a.tilBetaltDato}};
-        for (const auto& [e, d] : datoer) {
-            const auto v = lesDato(*c, e);
-            if (!v)
-                return;
-            *d = *v;
-        }
+        if (!lesPerioder(*c, faktura, forfall, betalt, a))
+            return;
         a.betaltBlank = blank->isChecked();
         a.kreditnota = std::max(0, kredit->checkedId());
         a.filterstreng = filter->text().toStdString();
