@@ -5,7 +5,6 @@
 //                                of 1 January 2005 (no is the default, as in the window)
 #include <QApplication>
 #include <QDir>
-#include <QIcon>
 
 #include <unistd.h>
 
@@ -139,10 +138,7 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("omlegg"));
-    desktop::installQtTekster();
-    QApplication::setWindowIcon(
-        QIcon::fromTheme(QStringLiteral("no.tavlo.Tavlo"),
-                         QIcon(QString::fromStdString(dataFile("no.tavlo.Tavlo.png")))));
+    desktop::skrivebordsprogram();
     WidgetAnswers svar;
     ErrorClass feil(&svar);
     Context ctx(&feil);

@@ -1,7 +1,6 @@
 // tlma: the desktop program. Started in (or on) a data folder; "/A" runs it on the archive.
 #include <QApplication>
 #include <QDir>
-#include <QIcon>
 #include <QScreen>
 #include <QSettings>
 
@@ -60,12 +59,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavlo"));
     QApplication::setOrganizationName(QStringLiteral("Tavlo"));
-    desktop::installQtTekster();
+    desktop::skrivebordsprogram();
     // The menu entry's name, so that a Wayland desktop ties the window to its entry and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("no.tavlo.Tavlo"));
-    QApplication::setWindowIcon(
-        QIcon::fromTheme(QStringLiteral("no.tavlo.Tavlo"),
-                         QIcon(QString::fromStdString(dataFile("no.tavlo.Tavlo.png")))));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(desktop::kProgramId));
     QSettings user(QStringLiteral("Tavlo"), QStringLiteral("tlma"));
 
     WidgetAnswers answers;

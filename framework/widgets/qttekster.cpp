@@ -1,8 +1,13 @@
 #include "framework/widgets/qttekster.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QIcon>
 
 #include <cstring>
+#include <string>
+
+#include "framework/installation.h"
 
 namespace tavlo::desktop {
 namespace {
@@ -261,6 +266,14 @@ QString QtTekster::translate(const char* context, const char* sourceText,
 void installQtTekster()
 {
     QCoreApplication::installTranslator(new QtTekster(QCoreApplication::instance()));
+}
+
+void skrivebordsprogram()
+{
+    installQtTekster();
+    const QString id = QString::fromLatin1(kProgramId);
+    QGuiApplication::setWindowIcon(QIcon::fromTheme(
+        id, QIcon(QString::fromStdString(dataFile(std::string(kProgramId) + ".png")))));
 }
 
 } // namespace tavlo::desktop

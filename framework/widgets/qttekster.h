@@ -1,7 +1,8 @@
 #pragma once
 // Qt's own dialogs and menus (the file, font, colour and print dialogs, a text field's context
 // menu, the standard buttons) in Norwegian bokmål. Debian ships Qt's catalogue in nynorsk only,
-// and the program speaks bokmål everywhere else.
+// and the program speaks bokmål everywhere else. With them, the rest of what every program with
+// windows sets up: its icon.
 #include <QTranslator>
 
 namespace tavlo::desktop {
@@ -16,5 +17,13 @@ class QtTekster : public QTranslator {
 
 // Installs the texts on the application, for the life of the application.
 void installQtTekster();
+
+// The name of the program's menu entry and icon.
+inline constexpr const char* kProgramId = "no.tavlo.Tavlo";
+
+// What each program with windows sets up once its application exists: the texts above, and
+// the program's icon, from the icon theme or, where no theme has it (the build tree), from the
+// data files.
+void skrivebordsprogram();
 
 } // namespace tavlo::desktop
