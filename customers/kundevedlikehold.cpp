@@ -8,6 +8,7 @@
 #include "data/context.h"
 #include "data/exchange.h"
 #include "data/globals.h"
+#include "framework/openmanagers.h"
 #include "framework/transaction.h"
 
 namespace tavlo {
@@ -123,27 +124,6 @@ bool fill(Record& r, const std::vector<std::string>& fields, std::string& proble
     return true;
 }
 
-// The managers of both tables, open for as long as a run holds them.
-class Opened {
-  public:
-    explicit Opened(Context& ctx) : kun_(ctx.access(Tbl::KUNDE)), kon_(ctx.access(Tbl::KONTAKT))
-    {
-        kun_.OPEN();
-        kon_.OPEN();
-    }
-    ~Opened()
-    {
-        kon_.CLOSE();
-        kun_.CLOSE();
-    }
-    Opened(const Opened&) = delete;
-    Opened& operator=(const Opened&) = delete;
-
-  private:
-    FileManager& kun_;
-    FileManager& kon_;
-};
-
 } // namespace
 
 const deltekst::Layout& KundeVedlikehold::layout()
@@ -170,7 +150,7 @@ KundeVedlikehold::Outcome KundeVedlikehold::exportFile()
     std::ofstream out;
     if (Outcome o = exchange::createExportFile(ctx_, file, confirmed, out); o != Outcome::Completed)
         return o;
-    Opened opened(ctx_);
+    OpenManagers opened{&ctx_.access(Tbl::KUNDE), &ctx_.access(Tbl::KONTAKT)};
     FileManager& kun = ctx_.access(Tbl::KUNDE);
     FileManager& kon = ctx_.access(Tbl::KONTAKT);
     if (kun.USEFILE() != LEVEL_BENIGN || kon.USEFILE() != LEVEL_BENIGN)
@@ -243,7 +223,7 @@ KundeVedlikehold::Outcome KundeVedlikehold::importFile()
         exchange::sayError(ctx_, "Finner ikke filen " + file);
         return Outcome::Failed;
     }
-    Opened opened(ctx_);
+    OpenManagers opened{&ctx_.access(Tbl::KUNDE), &ctx_.access(Tbl::KONTAKT)};
     FileManager& kun = ctx_.access(Tbl::KUNDE);
     FileManager& kon = ctx_.access(Tbl::KONTAKT);
     // A contact line before the first customer line goes with the customer stored last.

@@ -6,6 +6,7 @@
 #include "data/context.h"
 #include "data/hooks.h"
 #include "framework/answer.h"
+#include "framework/openmanagers.h"
 
 namespace tavlo {
 namespace {
@@ -52,17 +53,6 @@ Written addToStock(FileManager& pro, int32_t productId, const Decimal& quantity)
     return result;
 }
 
-class OpenProducts {
-  public:
-    explicit OpenProducts(FileManager& pro) : pro_(pro) { pro_.OPEN(); }
-    ~OpenProducts() { pro_.CLOSE(); }
-    OpenProducts(const OpenProducts&) = delete;
-    OpenProducts& operator=(const OpenProducts&) = delete;
-
-  private:
-    FileManager& pro_;
-};
-
 } // namespace
 
 int OPPDATERLAGERBEHOLDNING(Context& ctx, int32_t productId, const Decimal& quantity,
@@ -76,7 +66,7 @@ int OPPDATERLAGERBEHOLDNING(Context& ctx, int32_t productId, const Decimal& quan
     // context gets its position and record back when the table is closed below.
     ProcedureScope scope(ctx, "OPPDATERLAGERBEHOLDNING");
     FileManager& pro = ctx.access(Tbl::PRODUKT);
-    OpenProducts open(pro);
+    OpenManagers open{&pro};
     const std::string id = std::to_string(productId);
 
     if (!readProduct(pro, productId)) {

@@ -6,6 +6,7 @@
 
 #include "data/context.h"
 #include "data/globals.h"
+#include "framework/openmanagers.h"
 #include "framework/transaction.h"
 
 namespace tavlo {
@@ -81,18 +82,6 @@ bool fill(Record& r, const std::vector<std::string>& fields, std::string& proble
     return true;
 }
 
-// PRODUKT's manager, open for as long as a run holds it.
-class Opened {
-  public:
-    explicit Opened(FileManager& m) : m_(m) { m_.OPEN(); }
-    ~Opened() { m_.CLOSE(); }
-    Opened(const Opened&) = delete;
-    Opened& operator=(const Opened&) = delete;
-
-  private:
-    FileManager& m_;
-};
-
 } // namespace
 
 const deltekst::Layout& ProduktVedlikehold::layout()
@@ -124,7 +113,7 @@ ProduktVedlikehold::Outcome ProduktVedlikehold::exportFile()
     if (Outcome o = exchange::createExportFile(ctx_, file, confirmed, out); o != Outcome::Completed)
         return o;
     FileManager& pro = ctx_.access(Tbl::PRODUKT);
-    Opened opened(pro);
+    OpenManagers opened{&pro};
     if (pro.USEFILE() != LEVEL_BENIGN)
         return Outcome::Failed; // the record store has said why
     deltekst::Writer writer(options);
@@ -166,7 +155,7 @@ ProduktVedlikehold::Outcome ProduktVedlikehold::importFile()
         return Outcome::Failed;
     }
     FileManager& pro = ctx_.access(Tbl::PRODUKT);
-    Opened opened(pro);
+    OpenManagers opened{&pro};
     const char* notReady = "Det oppsto feil under klargjøring av PRODUKT for import";
     pro.rec().clear();
     if (pro.USEFILE() != LEVEL_BENIGN) {
