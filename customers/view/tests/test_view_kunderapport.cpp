@@ -14,47 +14,21 @@
 #include "data/tests/fixture.h"
 #include "framework/widgets/contextwindows.h"
 #include "framework/widgets/printpreview.h"
-#include "framework/widgets/tests/windowfixture.h"
+#include "framework/widgets/tests/listevindu.h"
 
 using namespace tavlo;
 
 namespace {
 
-class KunderapportVindu : public tavlo::testing::WithWindows<tavlo::testing::DataFolderTest> {
+class KunderapportVindu : public tavlo::testing::ListevinduTest {
   protected:
     void SetUp() override
     {
-        WithWindows::SetUp();
+        ListevinduTest::SetUp();
         addCode(*ctx, 103, 2, "Storkunder");
         addCustomer(*ctx, "Kari Ødegård", 1, 1);
-        GLO::PREVIEW = 1;
-        desktop::AVGRENSNINGERKUNDERAPPORT(*ctx);
-        w = contextwindows::windows(*ctx).back();
+        apne(desktop::AVGRENSNINGERKUNDERAPPORT);
     }
-    template <class T = QLineEdit> T* child(const char* name)
-    {
-        auto* c = w->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_TRUE(c) << name;
-        return c;
-    }
-    static void type(QLineEdit* e, const QString& text)
-    {
-        e->setFocus();
-        e->clear();
-        QTest::keyClicks(e, text);
-        QTest::keyClick(e, Qt::Key_Return);
-    }
-    PrintPreviewClass* preview()
-    {
-        for (int i = 0; i < 200; ++i) {
-            for (QWidget* x : contextwindows::windows(*ctx))
-                if (auto* p = dynamic_cast<PrintPreviewClass*>(x))
-                    return p;
-            QTest::qWait(5);
-        }
-        return nullptr;
-    }
-    QWidget* w = nullptr;
 };
 
 } // namespace

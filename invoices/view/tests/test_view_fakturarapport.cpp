@@ -15,7 +15,7 @@
 #include "data/tests/fixture.h"
 #include "framework/widgets/contextwindows.h"
 #include "framework/widgets/printpreview.h"
-#include "framework/widgets/tests/windowfixture.h"
+#include "framework/widgets/tests/listevindu.h"
 #include "invoices/tests/statuses.h"
 #include "invoices/view/invoices_view.h"
 
@@ -23,44 +23,18 @@ using namespace tavlo;
 
 namespace {
 
-class RapportVindu : public tavlo::testing::WithWindows<tavlo::testing::DataFolderTest> {
+class RapportVindu : public tavlo::testing::ListevinduTest {
   protected:
     void SetUp() override
     {
-        WithWindows::SetUp();
+        ListevinduTest::SetUp();
         tavlo::testing::addInvoiceStatuses(*ctx);
         kunde = addCustomer(*ctx, "Kari Nordmann", 0, 2);
         addCustomer(*ctx, "Ola Hansen", 0, 1);
-        GLO::PREVIEW = 1;
-        desktop::AVGRENSNINGERFAKTURARAPPORT(*ctx);
-        w = contextwindows::windows(*ctx).back();
-    }
-    template <class T = QLineEdit> T* child(const char* name)
-    {
-        auto* c = w->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_TRUE(c) << name;
-        return c;
-    }
-    static void type(QLineEdit* e, const QString& text)
-    {
-        e->setFocus();
-        e->clear();
-        QTest::keyClicks(e, text);
-        QTest::keyClick(e, Qt::Key_Return);
-    }
-    PrintPreviewClass* preview()
-    {
-        for (int i = 0; i < 200; ++i) {
-            for (QWidget* x : contextwindows::windows(*ctx))
-                if (auto* p = dynamic_cast<PrintPreviewClass*>(x))
-                    return p;
-            QTest::qWait(5);
-        }
-        return nullptr;
+        apne(desktop::AVGRENSNINGERFAKTURARAPPORT);
     }
 
     int kunde = 0;
-    QWidget* w = nullptr;
 };
 
 } // namespace

@@ -13,51 +13,25 @@
 #include "data/tests/fixture.h"
 #include "framework/widgets/contextwindows.h"
 #include "framework/widgets/printpreview.h"
-#include "framework/widgets/tests/windowfixture.h"
+#include "framework/widgets/tests/listevindu.h"
 #include "products/view/products_view.h"
 
 using namespace tavlo;
 
 namespace {
 
-class ProduktrapportVindu : public tavlo::testing::WithWindows<tavlo::testing::DataFolderTest> {
+class ProduktrapportVindu : public tavlo::testing::ListevinduTest {
   protected:
     void SetUp() override
     {
-        WithWindows::SetUp();
+        ListevinduTest::SetUp();
         addCode(*ctx, 102, 3, "Jernvare");
         addProduct(*ctx, "Øks", [](Record& r) {
             r.set(PRO::PRODUKTGRUPPE, 3);
             r.set(PRO::MVAPLIKTIG, 1);
         });
-        GLO::PREVIEW = 1;
-        desktop::AVGRENSNINGERPRODUKTRAPPORT(*ctx);
-        w = contextwindows::windows(*ctx).back();
+        apne(desktop::AVGRENSNINGERPRODUKTRAPPORT);
     }
-    template <class T = QLineEdit> T* child(const char* name)
-    {
-        auto* c = w->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_TRUE(c) << name;
-        return c;
-    }
-    static void type(QLineEdit* e, const QString& text)
-    {
-        e->setFocus();
-        e->clear();
-        QTest::keyClicks(e, text);
-        QTest::keyClick(e, Qt::Key_Return);
-    }
-    PrintPreviewClass* preview()
-    {
-        for (int i = 0; i < 200; ++i) {
-            for (QWidget* x : contextwindows::windows(*ctx))
-                if (auto* p = dynamic_cast<PrintPreviewClass*>(x))
-                    return p;
-            QTest::qWait(5);
-        }
-        return nullptr;
-    }
-    QWidget* w = nullptr;
 };
 
 } // namespace
