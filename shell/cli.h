@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -16,6 +17,7 @@
 #include "data/globals.h"
 #include "framework/answer.h"
 #include "framework/date.h"
+#include "framework/errorclass.h"
 #include "framework/report/pagelist.h"
 #include "framework/text.h"
 
@@ -204,6 +206,34 @@ inline void useDataFolder(const std::string& dir)
     if (!isDataFolder(dir, message))
         throw Failure{message};
     setDataFolder(dir);
+}
+
+// One run of an exchange window's import or export ("import|export MAPPE FIL" in
+// `positional`), without its questions: `set` gives the run its further options. Prints what
+// the run did; the exit status is `exitStatus` of the finished run, else 0.
+template <class Run>
+int exchangeRun(const std::vector<std::string>& positional, const std::string& command,
+                const std::function<void(Run&)>& set = {},
+                const std::function<int(const Run&)>& exitStatus = {})
+{
+    requireFolderAndFile(positional, command);
+    const bool import = positional[0] == "import";
+    const std::string& dir = positional[1];
+    useDataFolder(dir);
+
+    RunAnswers answers;
+    ErrorClass errors(&answers);
+    Context ctx(&errors);
+    requireParameters(ctx, answers, dir);
+
+    Run run(ctx);
+    run.fileName() = positional[2];
+    run.confirmed = true;
+    if (set)
+        set(run);
+    const auto outcome = import ? run.importFile() : run.exportFile();
+    reportRun(outcome == Run::Outcome::Completed, import, answers, run.counter());
+    return exitStatus ? exitStatus(run) : 0;
 }
 
 // Fonts and the PDF writer want a Gui application; it is never shown (the offscreen platform,

@@ -317,25 +317,16 @@ int codes(const std::vector<std::string>& args)
     if (overwrite && !import)
         throw Failure{"--overwrite gjelder bare import"};
 
-    const std::string& dir = positional[1];
-    useDataFolder(dir);
-
-    RunAnswers answers;
-    ErrorClass errors(&answers);
-    Context ctx(&errors);
-    requireParameters(ctx, answers, dir);
-
-    ImportEksportKodeverk run(ctx);
-    run.fileName() = positional[2];
-    run.overwrite = overwrite;
-    run.fromGroup = bounds["--from-group"];
-    run.toGroup = bounds["--to-group"];
-    run.fromNr = bounds["--from-nr"];
-    run.toNr = bounds["--to-nr"];
-    run.confirmed = true;
-    auto outcome = import ? run.importFile() : run.exportFile();
-    reportRun(outcome == ImportEksportKodeverk::Outcome::Completed, import, answers, run.counter());
-    return run.leftOut() > 0 ? 2 : 0;
+    return exchangeRun<ImportEksportKodeverk>(
+        positional, "codes",
+        [&](ImportEksportKodeverk& run) {
+            run.overwrite = overwrite;
+            run.fromGroup = bounds["--from-group"];
+            run.toGroup = bounds["--to-group"];
+            run.fromNr = bounds["--from-nr"];
+            run.toNr = bounds["--to-nr"];
+        },
+        [](const ImportEksportKodeverk& run) { return run.leftOut() > 0 ? 2 : 0; });
 }
 
 int init(const std::vector<std::string>& args)
