@@ -1,5 +1,7 @@
 #include "data/parameters.h"
 
+#include "data/ehfoppsett.h"
+
 #include <algorithm>
 #include <fstream>
 
@@ -298,6 +300,12 @@ bool ParameterForm::loadLayout()
     }
     say(context(), "Fakturalayout " + choice.path + " er importert", "Info", Icon::Information);
     return true;
+}
+
+void ParameterForm::afterWrite(bool written)
+{
+    if (written)
+        ehf::sikreOrgnrFelt(context(), ehf::lesOppsett(record()).kundeOrgnrFelt);
 }
 
 void ParameterForm::windowClosed()

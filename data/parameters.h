@@ -84,6 +84,8 @@ class ParameterForm : public WindowManager {
 
   protected:
     int fetchRecord() override;
+    // A chosen field for the customers' organisation number shows on the customer form.
+    void afterWrite(bool written) override;
 
   private:
     std::array<std::string, 5> filterNames_;

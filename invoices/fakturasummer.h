@@ -32,6 +32,8 @@ class FakturaSummering {
     // The total from what was added: rounded to a multiple of `avrunding` (0: not rounded),
     // then turned for a credit note.
     FakturaSummer result(const Decimal& avrunding, bool kreditnota) const;
+    // The sums of the lines added so far, before the total is made.
+    const FakturaSummer& lopende() const { return s_; }
 
   private:
     int32_t mvaType_;

@@ -6,7 +6,9 @@ cd "$(dirname "$0")/.."
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libsqlite3-dev libsodium-dev
           libgtest-dev fonts-dejavu-core fonts-liberation fonts-ocr-b poppler-utils
           # the icons, the manual pages, the package and its checks
-          librsvg2-bin file man-db desktop-file-utils appstream lintian bash-completion)
+          librsvg2-bin file man-db desktop-file-utils appstream lintian bash-completion
+          # the electronic invoices are checked against the schema and the Peppol rules
+          libxml2-utils libsaxonhe-java default-jre-headless)
 # npm fetches the postal register; a node from elsewhere (nodesource, nvm) serves as well.
 command -v npm >/dev/null || packages+=(nodejs npm)
 missing=()

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "data/context.h"
+#include "data/ehfoppsett.h"
 #include "framework/fieldtext.h"
 #include "framework/widgets/lookupkeys.h"
 
@@ -67,6 +68,7 @@ ParameterWindow::ParameterWindow(Context& ctx)
     tabs_->addTab(fakturatopp(), QStringLiteral("Fakturatopp"));
     tabs_->addTab(giro(), QStringLiteral("Giro"));
     tabs_->addTab(ocr(), QStringLiteral("OCR"));
+    tabs_->addTab(ehfSide(), QStringLiteral("EHF"));
     connect(this, &FormWindow::fieldsShown, this, [this] {
         rules().refreshFilterNames();
         followRecord();
@@ -414,6 +416,49 @@ QWidget* ParameterWindow::ocr()
         connect(other, &QLineEdit::editingFinished, konto,
                 [other, konto] { konto->setText(other->text()); });
     }
+    return page;
+}
+
+QWidget* ParameterWindow::ehfSide()
+{
+    auto* page = new QWidget;
+    auto* v = new QVBoxLayout(page);
+    auto* note = new QLabel(QStringLiteral(
+        "Elektronisk faktura (EHF) sendes til offentlige og private mottakere i Peppol-nettet. "
+        "Selger og kjøper identifiseres med organisasjonsnummeret."));
+    note->setWordWrap(true);
+    v->addWidget(note);
+    auto* f = new QFormLayout;
+    QLineEdit* orgnr = entry(ehf::ORGNR.no, "", 16);
+    orgnr->setPlaceholderText(QStringLiteral("987 654 321"));
+    f->addRow(prompt("&Organisasjonsnummer:", orgnr), orgnr);
+    auto* mva = new QCheckBox(QStringLiteral("Registrert i &Merverdiavgiftsregisteret"));
+    mva->setObjectName(fieldName(ehf::MVAREGISTRERT.no));
+    bind(mva, ehf::MVAREGISTRERT.no);
+    f->addRow(mva);
+    auto* foretak = new QCheckBox(QStringLiteral("Registrert i &Foretaksregisteret"));
+    foretak->setObjectName(fieldName(ehf::FORETAKSREGISTERET.no));
+    foretak->setToolTip(QStringLiteral("Aksjeselskaper og andre foretak som er registrert der"));
+    bind(foretak, ehf::FORETAKSREGISTERET.no);
+    f->addRow(foretak);
+    auto* kundefelt = new QGroupBox(QStringLiteral("Kundens organisasjonsnummer står i"));
+    auto* kv = new QVBoxLayout(kundefelt);
+    auto* felter = new QButtonGroup(kundefelt);
+    felter->setObjectName(fieldName(ehf::KUNDEORGNRFELT.no));
+    kv->addWidget(radio(felter, "Ikke valgt", 0));
+    for (int i = 1; i <= 5; ++i) {
+        const std::string text = "Egendefinert tekst &" + std::to_string(i);
+        kv->addWidget(radio(felter, text.c_str(), i));
+    }
+    bind(felter, ehf::KUNDEORGNRFELT.no);
+    auto* hint = new QLabel(QStringLiteral(
+        "Feltet vises som «Organisasjonsnr.» på kundebildets «Ekstra»-fane når parameterne "
+        "lagres, om det ikke alt er definert."));
+    hint->setWordWrap(true);
+    kv->addWidget(hint);
+    v->addLayout(f);
+    v->addWidget(kundefelt);
+    v->addStretch(1);
     return page;
 }
 

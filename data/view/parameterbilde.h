@@ -29,6 +29,7 @@ class ParameterWindow : public FormWindow {
     QWidget* fakturatopp();
     QWidget* giro();
     QWidget* ocr();
+    QWidget* ehfSide();
 
     QLineEdit* entry(int field, const char* picture = "", int chars = 0);
     QLabel* prompt(const char* text, QWidget* buddy);
