@@ -252,6 +252,7 @@ int products(const std::vector<std::string>& args);
 // commands.
 int copyInvoice(const std::vector<std::string>& args);
 int printInvoice(const std::vector<std::string>& args);
+int ehf(const std::vector<std::string>& args);
 int invoices(const std::vector<std::string>& args);
 // "tavlo archive": marked invoices into the archive pair, or archived ones back.
 int archive(const std::vector<std::string>& args);

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -19,6 +20,7 @@
 #include "framework/filemanager.h"
 #include "framework/filterexpr.h"
 #include "framework/viewmanager.h"
+#include "invoices/ehf.h"
 #include "invoices/fakturaform.h"
 #include "invoices/fakturaoppdatering.h"
 #include "invoices/fakturavedlikehold.h"
@@ -94,6 +96,40 @@ int copyInvoice(const std::vector<std::string>& args)
         return 1; // it has said why
     std::cout << ny << '\n';
     return 0;
+}
+
+// Invoices and credit notes as EHF documents, one file each into a folder.
+int ehf(const std::vector<std::string>& args)
+{
+    std::vector<std::string> positional;
+    std::string out;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--out" && i + 1 < args.size())
+            out = args[++i];
+        else if (a.rfind("--", 0) == 0)
+            throw Failure{"Ukjent valg: " + a + " (se tavlo --help)"};
+        else
+            positional.push_back(a);
+    }
+    if (positional.size() < 2 || out.empty())
+        throw Failure{"Bruk: tavlo ehf MAPPE FAKTURANR... --out MAPPE"};
+    std::vector<int32_t> ids;
+    for (std::size_t i = 1; i < positional.size(); ++i)
+        ids.push_back(boundOrFail("FAKTURANR", positional[i]));
+    std::error_code ec;
+    std::filesystem::create_directories(out, ec);
+    if (!std::filesystem::is_directory(out))
+        throw Failure{"Mappen " + out + " kan ikke lages"};
+    useDataFolder(positional[0]);
+
+    Context ctx;
+    const EhfKjoring k = sendSomEhf(ctx, ids, out);
+    for (const EhfUtfall& u : k.utfall)
+        if (u.grunn.empty())
+            std::cout << (std::filesystem::path(out) / u.fil).string() << '\n';
+    std::cerr << ehfAvvisninger(k);
+    return k.avvist == 0 ? 0 : 1;
 }
 
 // The invoice printout's pages written to one PDF.

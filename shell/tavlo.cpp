@@ -37,6 +37,7 @@ constexpr Command kCommands[] = {
     {"backup", "tar sikkerhetskopi av datamappen til en annen mappe"},
     {"copy-invoice", "kopierer en faktura til en ny faktura eller en kreditnota"},
     {"print-invoice", "skriver fakturaer ut til en PDF-fil"},
+    {"ehf", "skriver fakturaer og kreditnotaer som elektronisk faktura (EHF)"},
     {"invoices", "gir fakturaer ny fakturastatus eller betaltdato"},
     {"generate", "lager fakturaer fra faste fakturagrunnlag"},
     {"archive", "flytter fakturaer til arkivet eller henter dem tilbake"},
@@ -137,6 +138,16 @@ constexpr const char* kDetails = R"usage(
       fakturatype: 1 med girodel, 2 uten girodel, 3 girodel med «Faktura i følge
       vedlegg...» og så hele fakturaen som vedlegg. Filen skrives under et midlertidig navn
       og får sitt navn først når den er ferdig. Utskriftstatusen endres ikke.
+
+  tavlo ehf MAPPE FAKTURANR... --out MAPPE
+      Skriver hver faktura og kreditnota som et EHF-dokument (Peppol BIS Billing 3.0) i
+      mappen etter --out, som lages når den mangler: faktura-NR.xml eller kreditnota-NR.xml.
+      Skriver ut filene som ble skrevet, én per linje. Selgerens organisasjonsnummer og
+      registreringer og hvilket felt hos kunden som holder kundens organisasjonsnummer,
+      står i systemparametrene (fanen EHF). En faktura som ikke kan sendes (et ugyldig
+      organisasjonsnummer, tom «Deres referanse», ingen linjer …), skrives ikke, og
+      grunnen kommer på standard feil som «Faktura NR: …»; da er avslutningskoden 1, men
+      de andre fakturaene er skrevet. Hver fil skrives hel eller ikke i det hele tatt.
 
   tavlo invoices set-status MAPPE STATUS [--redate] (--ids N,... | --filter UTTRYKK)
       Gir fakturaene ny fakturastatus, som Oppdater fakturastatus i fakturakartoteket, og
@@ -408,6 +419,8 @@ int run(const std::vector<std::string>& args, CliAnswers& answers)
         return copyInvoice(rest);
     if (cmd == "print-invoice")
         return printInvoice(rest);
+    if (cmd == "ehf")
+        return ehf(rest);
     if (cmd == "invoices")
         return invoices(rest);
     if (cmd == "generate")

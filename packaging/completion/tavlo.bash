@@ -1,7 +1,7 @@
 # bash completion for Tavlo's programs: tavlo, tlma and omlegg. Installed under each program's
 # name; whichever is completed first defines all three.
 
-_tavlo_commands="init records codes customers products backup copy-invoice print-invoice invoices generate archive report statistics"
+_tavlo_commands="init records codes customers products backup copy-invoice print-invoice ehf invoices generate archive report statistics"
 
 # The tables of the data folder FOLDER: its table files, less the archive pair (--archive).
 _tavlo_tables()
@@ -23,6 +23,7 @@ _tavlo_options()
         "codes "*) echo "--overwrite --from-group --to-group --from-nr --to-nr" ;;
         "copy-invoice "*) echo "--credit --status --no-dates --no-lines" ;;
         "print-invoice "*) echo "--type --pdf" ;;
+        "ehf "*) echo "--out" ;;
         "invoices set-status") echo "--redate --ids --filter" ;;
         "invoices set-paid") echo "--date --due-date --overwrite --ids --filter" ;;
         "generate "*) echo "--basis --customers --bases --date" ;;
@@ -66,6 +67,7 @@ _tavlo()
 
     case $prev in
         --pdf) _filedir pdf; return ;;
+        --out) _filedir -d; return ;;
         --format) COMPREPLY=($(compgen -W "csv json" -- "$cur")); return ;;
         --credit-notes | --vat) COMPREPLY=($(compgen -W "only none" -- "$cur")); return ;;
         --type) COMPREPLY=($(compgen -W "1 2 3" -- "$cur")); return ;;

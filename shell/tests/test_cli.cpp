@@ -691,6 +691,38 @@ TEST_F(cli, PrintInvoiceWritesOnePdfAPdfReaderReads)
     EXPECT_EQ(folderBytes(dir), before);
 }
 
+TEST_F(cli, EhfWritesOneDocumentPerInvoiceAndNamesThoseItCannotSend)
+{
+    init();
+    records({"PARAM", "update", "1", "PAR:NAVN=Snekker Hansen AS", "PAR:KONTONUMMER=12345678903",
+             "PAR:CSTRING1=987 654 325", "PAR:LONG1=1", "PAR:LONG3=1"});
+    insert("KUNDE", {"KUN:NAVN=Bergen kommune", "KUN:TEKST1=123456785"});
+    insert("KUNDE", {"KUN:NAVN=Feil AS", "KUN:TEKST1=123456789"});
+    insert("FAKTURA", {"FAK:KUNDEID=1", "FAK:KUNDENAVN=Bergen kommune", "FAK:MVATYPE=1",
+                       "FAK:FAKTURADATO=01.12.2026", "FAK:DERESREFERANSE=Ola", "FAK:SUM=900",
+                       "FAK:MVA=225", "FAK:TOTALSUM=1125"});
+    insert("FAKTURA", {"FAK:KUNDEID=2", "FAK:KUNDENAVN=Feil AS", "FAK:MVATYPE=1",
+                       "FAK:FAKTURADATO=01.12.2026", "FAK:DERESREFERANSE=Kari"});
+    for (const char* id : {"1", "2"})
+        insert("FAKLINJE", {std::string("FLI:FAKTURAID=") + id, "FLI:LINJENR=1",
+                            "FLI:PRODUKTNAVN=Eikeplate", "FLI:ANTALL=1", "FLI:ENHETSPRIS=900",
+                            "FLI:SUM=900", "FLI:MVAPLIKTIG=1", "FLI:MVASATS=25"});
+    const std::string out = root + "/ehf/ut";
+    Outcome r = run({"ehf", dir, "1", "2", "--out", out});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, out + "/faktura-1.xml\n");
+    EXPECT_EQ(r.err, "Faktura 2: kundens organisasjonsnummer «123456789» er ikke et gyldig "
+                     "organisasjonsnummer\n");
+    const std::string xml = bytesOf(out + "/faktura-1.xml");
+    EXPECT_NE(xml.find("<cbc:PayableAmount currencyID=\"NOK\">1125.00</cbc:PayableAmount>"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(out + "/faktura-2.xml"));
+    r = run({"ehf", dir, "1", "--out", out});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(failsWithOneLine(run({"ehf", dir, "1"}), "--out"));
+    EXPECT_TRUE(failsWithOneLine(run({"ehf", dir, "x", "--out", out}), "FAKTURANR"));
+}
+
 TEST_F(cli, ReportInvoicesWritesTheListWithTheLimitsAsOptions)
 {
     if (std::system("command -v pdftotext >/dev/null 2>&1") != 0)
@@ -1086,7 +1118,7 @@ TEST_F(cli, HelpListsEveryCommandAndTellsAllAboutOne)
     std::istringstream lines(r.out.substr(r.out.find("Kommandoer:\n") + 12));
     for (std::string line; std::getline(lines, line) && !line.empty();)
         commands.push_back(line.substr(2, line.find(' ', 2) - 2));
-    EXPECT_EQ(commands.size(), 13u) << r.out;
+    EXPECT_EQ(commands.size(), 14u) << r.out;
     const std::string all = run({"help", "all"}).out;
     for (const auto& c : commands) {
         Outcome bare = run({c});
