@@ -39,6 +39,7 @@
 #include "bench/common.h"
 #include "bench/convert_bench.h"
 #include "bench/customers_bench.h"
+#include "bench/ehf_bench.h"
 #include "bench/generate_bench.h"
 #include "bench/invoices_bench.h"
 #include "bench/kundevedlikehold_bench.h"
@@ -1141,6 +1142,8 @@ int main(int argc, char** argv)
                               wanted("customers_import"));
     if (wanted("archive_1000"))
         benchArchive(dir, 1000);
+    if (wanted("ehf_1000"))
+        benchEhf(dir, 1000);
     if (wanted("convert_100k"))
         benchConvert(dir, quick ? 10000 : 100000, quick ? 10000 : 100000);
     if (wanted("print_1000"))

@@ -1,10 +1,14 @@
 #include "invoices/ehf.h"
 
 #include <QDir>
-#include <QSaveFile>
+#include <QFile>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <map>
 #include <utility>
 
@@ -15,6 +19,7 @@
 #include "framework/text.h"
 #include "invoices/dokument.h"
 #include "invoices/dokumentform.h"
+#include "invoices/fakturaoppdatering.h"
 #include "invoices/fakturasummer.h"
 #include "invoices/giro.h"
 
@@ -621,9 +626,13 @@ bool EhfSkriver::lag(int32_t fakturaId, EhfDokument& ut, std::string& grunn)
 EhfKjoring sendSomEhf(Context& ctx, const std::vector<int32_t>& fakturaer, const std::string& mappe,
                       const std::function<void(long, long)>& fremdrift)
 {
+    // Every file is written under a temporary name first, the lot flushed to disk with one
+    // sync of the file system, and only then given its name: a file that shows is whole, even
+    // after a crash, without paying a disk flush per file.
     EhfKjoring k;
     EhfSkriver skriver(ctx);
     const QDir dir(QString::fromStdString(mappe));
+    std::vector<std::pair<QString, QString>> navngis; // temporary, final
     long ferdig = 0;
     for (int32_t id : fakturaer) {
         EhfUtfall u;
@@ -631,24 +640,50 @@ EhfKjoring sendSomEhf(Context& ctx, const std::vector<int32_t>& fakturaer, const
         EhfDokument d;
         if (skriver.lag(id, d, u.grunn)) {
             u.fil = ehfFilnavn(id, d.kreditnota);
-            QSaveFile fil(dir.filePath(QString::fromStdString(u.fil)));
-            if (!fil.open(QIODevice::WriteOnly) ||
-                fil.write(d.xml.data(), static_cast<qint64>(d.xml.size())) !=
-                    static_cast<qint64>(d.xml.size()) ||
-                !fil.commit()) {
-                u.grunn = "filen " + fil.fileName().toStdString() + " kan ikke skrives (" +
+            const QString endelig = dir.filePath(QString::fromStdString(u.fil));
+            const QString tmp = dir.filePath(QStringLiteral(".") + QString::fromStdString(u.fil) +
+                                             QStringLiteral(".tmp"));
+            QFile fil(tmp);
+            if (fil.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                fil.write(d.xml.data(), static_cast<qint64>(d.xml.size())) ==
+                    static_cast<qint64>(d.xml.size()) &&
+                fil.flush()) {
+                navngis.emplace_back(tmp, endelig);
+            } else {
+                u.grunn = "filen " + endelig.toStdString() + " kan ikke skrives (" +
                           fil.errorString().toStdString() + ")";
                 u.fil.clear();
+                fil.remove();
             }
         }
-        if (u.grunn.empty())
-            ++k.skrevet;
-        else
-            ++k.avvist;
         k.utfall.push_back(std::move(u));
         if (fremdrift)
             fremdrift(++ferdig, static_cast<long>(fakturaer.size()));
     }
+    if (!navngis.empty()) {
+        const int fd =
+            ::open(QFile::encodeName(dir.absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
+        if (fd >= 0)
+            ::syncfs(fd);
+        size_t i = 0;
+        for (EhfUtfall& u : k.utfall) {
+            if (u.fil.empty())
+                continue;
+            const auto& [tmp, endelig] = navngis[i++];
+            if (std::rename(QFile::encodeName(tmp).constData(),
+                            QFile::encodeName(endelig).constData()) != 0) {
+                u.grunn = "filen " + endelig.toStdString() + " kan ikke skrives";
+                u.fil.clear();
+                QFile::remove(tmp);
+            }
+        }
+        if (fd >= 0) {
+            ::fsync(fd); // the names
+            ::close(fd);
+        }
+    }
+    for (const EhfUtfall& u : k.utfall)
+        ++(u.grunn.empty() ? k.skrevet : k.avvist);
     return k;
 }
 
@@ -659,6 +694,49 @@ std::string ehfAvvisninger(const EhfKjoring& k)
         if (!u.grunn.empty())
             s += "Faktura " + std::to_string(u.fakturaId) + ": " + u.grunn + "\n";
     return s;
+}
+
+bool sendSomEhfFraKartotek(Context& ctx, int32_t markert, std::string& mappe,
+                           const std::function<void(long, long)>& fremdrift)
+{
+    std::vector<int32_t> fakturaer = FakturaOppdatering::merkede();
+    if (fakturaer.empty() && markert != 0)
+        fakturaer.push_back(markert);
+    if (fakturaer.empty())
+        return false;
+    AnswerService* answers = ctx.errors().answers();
+    FileChoice valg{"Velg mappe for EHF-filene", "", mappe, FileChoice::Folder};
+    if (!answers || !answers->pickFile(valg))
+        return false;
+    mappe = valg.path;
+    const EhfKjoring k = sendSomEhf(ctx, fakturaer, mappe, fremdrift);
+
+    std::string tekst;
+    if (k.skrevet > 0)
+        tekst =
+            (k.skrevet == 1 ? std::string("1 EHF-fil") : std::to_string(k.skrevet) + " EHF-filer") +
+            " skrevet til " + mappe + ".";
+    if (k.avvist > 0) {
+        tekst += std::string(tekst.empty() ? "" : "||") +
+                 (k.avvist == 1 ? std::string("Denne fakturaen kan ikke sendes som EHF:")
+                                : "Disse " + std::to_string(k.avvist) +
+                                      " fakturaene kan ikke sendes som EHF:");
+        // A long list is cut, so the box still fits the screen.
+        constexpr int kMaks = 15;
+        int vist = 0;
+        for (const EhfUtfall& u : k.utfall) {
+            if (u.grunn.empty())
+                continue;
+            if (vist++ == kMaks) {
+                tekst += "|… og " + std::to_string(k.avvist - kMaks) + " til";
+                break;
+            }
+            tekst += "|Faktura " + std::to_string(u.fakturaId) + ": " + u.grunn;
+        }
+    }
+    say(ctx, tekst, k.avvist > 0 ? "Advarsel" : "Info",
+        k.avvist > 0 ? Icon::Exclamation : Icon::Information);
+    return true;
 }
 
 } // namespace tavlo

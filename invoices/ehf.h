@@ -66,4 +66,11 @@ EhfKjoring sendSomEhf(Context& ctx, const std::vector<int32_t>& fakturaer, const
 // One line per invoice not written, for a message or the terminal: "Faktura 12: …".
 std::string ehfAvvisninger(const EhfKjoring& k);
 
+// "Send som EHF..." in the invoice register: the marked invoices, or `markert` (the highlighted
+// one) when none is marked; asks for the folder, writes a file for each, and says what was
+// written and which invoices were not, and why. The folder chosen is kept in `mappe` and offered
+// the next time. False when there was nothing to send or the user left the folder dialog.
+bool sendSomEhfFraKartotek(Context& ctx, int32_t markert, std::string& mappe,
+                           const std::function<void(long, long)>& fremdrift = {});
+
 } // namespace tavlo

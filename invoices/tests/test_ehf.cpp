@@ -407,3 +407,41 @@ TEST_F(EhfTest, OrgnrFeltetFaarLedetekstEnGang)
     EXPECT_TRUE(ehf::sikreOrgnrFelt(*ctx, 0)); // none chosen: nothing to make
     EXPECT_EQ(antall(), 1);
 }
+
+// "Send som EHF...": the marked invoices (else the highlighted one) into the folder chosen,
+// then one message with what was written and what was not, and why.
+TEST_F(EhfTest, FraKartoteketMerkedeEllerDenMarkerte)
+{
+    const int32_t a = faktura(1, kBlandet);
+    const int32_t b = faktura(1, kBlandet, false, -1, "");
+    const std::string ut = path("ut");
+    std::filesystem::create_directory(ut);
+    std::string mappe = "/start";
+
+    GLQ::TAG_FAKTURA.clear();
+    EXPECT_FALSE(sendSomEhfFraKartotek(*ctx, a, mappe)); // the folder dialog was left
+    EXPECT_EQ(answers.dialogsShown.back(), "Velg mappe for EHF-filene");
+    EXPECT_EQ(mappe, "/start");
+    EXPECT_TRUE(answers.shown.empty());
+
+    answers.files.push_back(ut);
+    EXPECT_TRUE(sendSomEhfFraKartotek(*ctx, a, mappe));
+    EXPECT_EQ(mappe, ut);
+    ASSERT_EQ(answers.shown.size(), 1u);
+    EXPECT_EQ(answers.shown[0].caption, "Info");
+    EXPECT_EQ(answers.shown[0].text, "1 EHF-fil skrevet til " + ut + ".");
+
+    GLQ::TAG_FAKTURA.push_back({b, 1});
+    GLQ::TAG_FAKTURA.push_back({a, 2});
+    answers.files.push_back(ut);
+    EXPECT_TRUE(sendSomEhfFraKartotek(*ctx, a, mappe));
+    ASSERT_EQ(answers.shown.size(), 2u);
+    EXPECT_EQ(answers.shown[1].caption, "Advarsel");
+    EXPECT_EQ(answers.shown[1].text, "1 EHF-fil skrevet til " + ut +
+                                         ".||Denne fakturaen kan ikke sendes som EHF:|Faktura " +
+                                         std::to_string(b) +
+                                         ": «Deres referanse» er tom; mottakeren trenger den for "
+                                         "å finne bestilleren");
+    GLQ::TAG_FAKTURA.clear();
+    EXPECT_FALSE(sendSomEhfFraKartotek(*ctx, 0, mappe)); // nothing marked or highlighted
+}

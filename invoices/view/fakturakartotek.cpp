@@ -1,12 +1,14 @@
 // The invoice register "Fakturakartotek", bound to its rules.
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -20,6 +22,7 @@
 #include "data/view/registerwindow.h"
 #include "framework/widgets/browsewidget.h"
 #include "framework/widgets/contextwindows.h"
+#include "invoices/ehf.h"
 #include "invoices/fakturakartotek.h"
 #include "invoices/view/invoices_view.h"
 
@@ -165,6 +168,8 @@ class FakturakartotekWindow : public RegisterWindow {
         separator();
         item("Oppdater faktura&status", [this] { OPPDATERFAKTURASTATUS(context(), afterRun()); });
         item("Oppdater &betaltdato", [this] { OPPDATERBETALTDATO(context(), afterRun()); });
+        separator();
+        item("Send som &EHF...", [this] { sendEhf(); });
         finish("Velg faktura", 1000, 560);
     }
 
@@ -213,6 +218,18 @@ class FakturakartotekWindow : public RegisterWindow {
         GIRO(context(), highlighted(), std::move(valg));
         refresh();
     }
+    void sendEhf()
+    {
+        QProgressDialog fremdrift(QStringLiteral("Skriver EHF-filer ..."), QStringLiteral("Avbryt"),
+                                  0, 100, this);
+        fremdrift.setWindowTitle(QStringLiteral("Send som EHF"));
+        fremdrift.setCancelButton(nullptr); // each file is whole; a run is short
+        fremdrift.setMinimumDuration(500);
+        sendSomEhfFraKartotek(context(), highlighted(), ehfMappe_, [&](long n, long av) {
+            fremdrift.setMaximum(static_cast<int>(av));
+            fremdrift.setValue(static_cast<int>(n));
+        });
+    }
     void followTab()
     {
         const bool kunde = list()->browse().tab() == FakturaKartotek::TabKunde;
@@ -224,6 +241,8 @@ class FakturakartotekWindow : public RegisterWindow {
     std::unique_ptr<FakturaKartotek> rules_;
     QLineEdit* kunde_;
     QLabel* kundeLabel_;
+    // The folder the last EHF files went to, offered again.
+    std::string ehfMappe_ = QDir::homePath().toStdString();
 };
 
 } // namespace
