@@ -461,22 +461,18 @@ bool EhfSkriver::lag(int32_t fakturaId, EhfDokument& ut, std::string& grunn)
     x.el("cbc:IdentificationCode", "NO");
     x.close("cac:Country");
     x.close("cac:PostalAddress");
-    if (oppsett_.mvaRegistrert) {
+    const auto registrert = [&x](const std::string& id, const char* register_) {
         x.open("cac:PartyTaxScheme");
-        x.el("cbc:CompanyID", "NO" + oppsett_.orgnr + "MVA");
+        x.el("cbc:CompanyID", id);
         x.open("cac:TaxScheme");
-        x.el("cbc:ID", "VAT");
+        x.el("cbc:ID", register_);
         x.close("cac:TaxScheme");
         x.close("cac:PartyTaxScheme");
-    }
-    if (oppsett_.foretaksregisteret) {
-        x.open("cac:PartyTaxScheme");
-        x.el("cbc:CompanyID", "Foretaksregisteret");
-        x.open("cac:TaxScheme");
-        x.el("cbc:ID", "TAX");
-        x.close("cac:TaxScheme");
-        x.close("cac:PartyTaxScheme");
-    }
+    };
+    if (oppsett_.mvaRegistrert)
+        registrert("NO" + oppsett_.orgnr + "MVA", "VAT");
+    if (oppsett_.foretaksregisteret)
+        registrert("Foretaksregisteret", "TAX");
     x.open("cac:PartyLegalEntity");
     x.el("cbc:RegistrationName", trimmed(par_.get(PAR::NAVN)));
     x.el("cbc:CompanyID", oppsett_.orgnr, " schemeID=\"0192\"");
