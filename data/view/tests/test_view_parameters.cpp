@@ -115,6 +115,35 @@ TEST_F(ParameterWindowTest, TheRateFollowsTheVatTypeAndTheLogoSizeThePercentage)
     EXPECT_FALSE(control("PAR:STDMVASATS")->isEnabled());
 }
 
+// The EHF tab: the company's number and registrations are stored in the record's spare fields,
+// and the customers' field chosen gets its labelled control on the customer form.
+TEST_F(ParameterWindowTest, TheEhfTabStoresTheNumbersAndGivesCustomersTheirField)
+{
+    ASSERT_TRUE(open());
+    QLineEdit* orgnr = control("PAR:CSTRING1");
+    auto* mva = control<QCheckBox>("PAR:LONG1");
+    auto* felt = control<QButtonGroup>("PAR:LONG3");
+    ASSERT_TRUE(orgnr && mva && felt);
+    QTest::keyClicks(orgnr, "987 654 325");
+    mva->click();
+    felt->button(3)->click();
+    window->okButton()->click();
+    QApplication::processEvents();
+    const Record r = stored();
+    EXPECT_EQ(r.get(PAR::CSTRING1), "987 654 325");
+    EXPECT_EQ(r.get(PAR::LONG1), 1);
+    EXPECT_EQ(r.get(PAR::LONG2), 0);
+    EXPECT_EQ(r.get(PAR::LONG3), 3);
+    auto& egn = ctx->access(Tbl::EGENDEF);
+    egn.OPEN();
+    egn.SET(EGN::KeyEgenDefId);
+    ASSERT_EQ(egn.NEXT(), LEVEL_BENIGN);
+    EXPECT_EQ(egn.rec().get(EGN::TABELLNR), 1);
+    EXPECT_EQ(egn.rec().get(EGN::FELTNAVN), "Tekst 3");
+    EXPECT_EQ(egn.rec().get(EGN::LEDETEKST), "Organisasjonsnr.:");
+    egn.CLOSE();
+}
+
 TEST_F(ParameterWindowTest, FilterNamesFollowTheNumbersAsTheyAreTypedOrPicked)
 {
     addFilter(*ctx, 1, 4, "Kunder i Bergen", "(KUN:PostNr >= 5000)", "");
@@ -206,7 +235,7 @@ TEST_F(ParameterWindowTest, EveryTextFitsOnEveryTab)
     window->adjustSize();
     const QString screens = qEnvironmentVariable("TAVLO_SCREENS");
     QTabWidget* tabs = window->tabs();
-    ASSERT_EQ(tabs->count(), 5);
+    ASSERT_EQ(tabs->count(), 6);
     for (int t = 0; t < tabs->count(); ++t) {
         tabs->setCurrentIndex(t);
         QApplication::processEvents();
