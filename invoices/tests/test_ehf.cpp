@@ -201,6 +201,7 @@ const std::vector<L> kBlandet = {
     {"Matvarer til dugnaden", "2", "49.90", 15},
     {"Gebyr", "1", "120.00", -1, "0", "stk"},
     {"Fratrekk for materialer", "1", "-50.00", 25},
+    {"Retur av skruer", "-2", "100.00", 25, "10", "pk"},
 };
 
 } // namespace
@@ -234,9 +235,9 @@ TEST_F(EhfTest, DokumenterPriserUtenMvaAddererSomFakturaen)
     EXPECT_EQ(element(xml, "cbc:TaxInclusiveAmount"), uavrundet.toString(2));
     EXPECT_EQ(element(xml, "cbc:PayableRoundingAmount"),
               (f.get(FAK::TOTALSUM) - uavrundet).toString(2));
-    // Five lines: the heading is no line, but the note of those under it.
-    EXPECT_EQ(count(xml, "<cac:InvoiceLine>"), 5);
-    EXPECT_EQ(count(xml, "<cbc:Note>Arbeid på stedet</cbc:Note>"), 5);
+    // Six lines: the heading is no line, but the note of those under it.
+    EXPECT_EQ(count(xml, "<cac:InvoiceLine>"), 6);
+    EXPECT_EQ(count(xml, "<cbc:Note>Arbeid på stedet</cbc:Note>"), 6);
     EXPECT_EQ(count(xml, "<cac:TaxSubtotal>"), 3); // S 25, S 15, E
     EXPECT_NE(xml.find("unitCode=\"HUR\">7.5<"), std::string::npos);
     EXPECT_NE(xml.find("<cbc:Amount currencyID=\"NOK\">30.00</cbc:Amount>"), std::string::npos);
@@ -298,7 +299,7 @@ TEST_F(EhfTest, DokumenterKreditnotaViserTilFakturaen)
         tett.find("<cac:InvoiceDocumentReference><cbc:ID>" + std::to_string(id) + "</cbc:ID>"),
         std::string::npos);
     EXPECT_EQ(element(xml, "cbc:PayableAmount"), (-f.get(FAK::TOTALSUM)).toString(2));
-    EXPECT_EQ(count(xml, "<cac:CreditNoteLine>"), 5);
+    EXPECT_EQ(count(xml, "<cac:CreditNoteLine>"), 6);
     EXPECT_EQ(xml.find("PaymentMeans"), std::string::npos);
     EXPECT_EQ(xml.find("DueDate"), std::string::npos);
 }
@@ -323,6 +324,10 @@ TEST_F(EhfTest, MangelSiesPerFakturaFoerReglene)
         avvist(faktura(1, {{"Bare overskrift", "", "", 25, "0", "", true}})).find("ingen linjer"),
         std::string::npos);
     EXPECT_EQ(avvist(9999), "fakturaen finnes ikke");
+    // VAT rounded line by line may drift from the VAT of the base by more than the rules
+    // allow: 200 lines of 0,02 at 25 % make 2,00 of VAT on a base of 4,00.
+    const int32_t drift = faktura(1, std::vector<L>(200, L{"Småvare", "1", "0.02"}));
+    EXPECT_EQ(avvist(drift), "MVA per linje avviker med 1.00 kr fra MVA av grunnlaget for 25 %");
 
     const int32_t god = faktura(1, en);
     setPar([](Record& p) { p.set(PAR::KONTONUMMER, ""); });
