@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -507,6 +508,9 @@ OcrInnlesing::Utfall OcrInnlesing::lesInn()
                       "og les filen inn der.");
     if (text::trim(filnavn).empty())
         return avvist("Velg OCR-filen fra banken først");
+    std::error_code ec;
+    if (std::filesystem::is_directory(filnavn, ec))
+        return avvist("Kan ikke åpne filen " + filnavn + ": " + exchange::fileError(EISDIR));
     std::ifstream in(filnavn, std::ios::binary);
     if (!in)
         return avvist("Kan ikke åpne filen " + filnavn + ": " + exchange::fileError(errno));
@@ -521,7 +525,12 @@ OcrInnlesing::Utfall OcrInnlesing::lesInn()
     if (konto.size() != 11)
         konto.clear();
 
-    const OcrFil fil = lesOcrFil(in, konto, idag);
+    OcrFil fil;
+    try {
+        fil = lesOcrFil(in, konto, idag);
+    } catch (const std::exception&) { // the stream's buffer reports a failed read so
+        in.setstate(std::ios::badbit);
+    }
     if (in.bad())
         return avvist("Det oppsto feil under lesing av filen " + filnavn + ": " +
                       exchange::fileError(errno));

@@ -485,8 +485,11 @@ TEST_F(OcrInnlesingTest, ARefusedFileWritesNothingAndSaysWhy)
     EXPECT_TRUE(registrert().empty());
     EXPECT_EQ(betaltdato(7), 0);
 
-    // A file that is not there, and one for another account than the parameters'.
+    // A file that is not there, a folder, and a file for another account than the parameters'.
     o.filnavn = path("FINNES.IKKE");
+    EXPECT_EQ(o.lesInn(), OcrInnlesing::Utfall::Avvist);
+    EXPECT_NE(answers.shown.back().text.find("Kan ikke åpne filen"), std::string::npos);
+    o.filnavn = dir; // a folder
     EXPECT_EQ(o.lesInn(), OcrInnlesing::Utfall::Avvist);
     EXPECT_NE(answers.shown.back().text.find("Kan ikke åpne filen"), std::string::npos);
     parameterKonto("1234.56.78903");
