@@ -643,9 +643,11 @@ OcrInnlesing::Utfall OcrInnlesing::bokfor(const std::vector<OcrBetaling>& betali
             ventende.clear();
             return stopp(ved);
         }
-        // This payment's savepoint is taken back; the group before it is kept.
-        const auto angre = [&]() {
-            fil->rollback();
+        // This payment's savepoint is taken back (a release that failed has done so itself);
+        // the group before it is kept.
+        const auto angre = [&](bool apen = true) {
+            if (apen)
+                fil->rollback();
             const StoreError feilen = err;
             const bool ok = fullfor();
             if (ok)
@@ -722,8 +724,8 @@ OcrInnlesing::Utfall OcrInnlesing::bokfor(const std::vector<OcrBetaling>& betali
                     return angre();
                 }
             }
-            if (!fil->commit(err)) // a release that fails takes the savepoint back itself
-                return angre();
+            if (!fil->commit(err))
+                return angre(false);
             ventende.push_back(std::move(l));
         }
         if (Clock::now() - start > std::chrono::milliseconds(200) && !fullfor())
