@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "data/globals.h"
+#include "data/hooks.h"
 #include "data/tests/fixture.h"
 #include "framework/date.h"
 #include "framework/filemanager.h"
@@ -534,4 +535,45 @@ TEST_F(OcrInnlesingTest, ADeletedInvoiceLetsGoOfItsPaymentsButTheyStayRead)
     // The first file is still read.
     ASSERT_EQ(lesInn(o, tekst, "OCR3.TXT"), OcrInnlesing::Utfall::Lest);
     EXPECT_EQ(o.resultat().alleredeLest, 1);
+}
+
+TEST_F(OcrInnlesingTest, APaymentThatCannotBeBookedStopsTheRunAndReadingAgainTakesUpTheRest)
+{
+    for (int32_t id : {7, 8, 9})
+        faktura(id, "100.00");
+    const std::string tekst =
+        fil(poster({{10000, vaarKid(7)}, {10000, vaarKid(8)}, {10000, vaarKid(9)}}));
+    // Invoice 8 cannot be written (another rule refuses it).
+    struct Nekt {
+        WriteHooks::Id id = writeHooks().add(
+            {Tbl::FAKTURA_ALIAS, opBit(WriteOp::UPDATE), {},
+             [](const WriteEvent& e) {
+                 return e.written->get(FAKA::FAKTURAID) == 8 ? int(LEVEL_NOTIFY)
+                                                              : int(LEVEL_BENIGN);
+             },
+             nullptr});
+        ~Nekt() { writeHooks().remove(id); }
+    };
+    OcrInnlesing o(*ctx);
+    {
+        Nekt nekt;
+        EXPECT_EQ(lesInn(o, tekst), OcrInnlesing::Utfall::FerdigMedFeil);
+    }
+    ASSERT_FALSE(answers.shown.empty());
+    EXPECT_EQ(answers.shown.back().caption, "Feil");
+    EXPECT_NE(answers.shown.back().text.find("innbetalingen på linje 5"), std::string::npos)
+        << answers.shown.back().text;
+    // The payment before it is booked with its invoice; it and the one after are not.
+    ASSERT_EQ(o.resultat().linjer.size(), 1u);
+    EXPECT_EQ(o.resultat().betalt, 1);
+    EXPECT_EQ(betaltdato(7), k20jan1992);
+    EXPECT_EQ(betaltdato(8), 0);
+    EXPECT_EQ(betaltdato(9), 0);
+    EXPECT_EQ(registrert().size(), 1u);
+
+    ASSERT_EQ(lesInn(o, tekst, "OCR2.TXT"), OcrInnlesing::Utfall::Lest);
+    EXPECT_EQ(o.resultat().alleredeLest, 1);
+    EXPECT_EQ(o.resultat().betalt, 2);
+    EXPECT_EQ(betaltdato(8), k20jan1992);
+    EXPECT_EQ(betaltdato(9), k20jan1992);
 }
