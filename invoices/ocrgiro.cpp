@@ -162,8 +162,15 @@ class Kontroll {
 
     std::string konto_;
     int32_t idag_;
-    enum class Steg { Start, Forsendelse, Oppdrag, Belop1, Belop2, Belop3, Ferdig } steg_ =
-        Steg::Start;
+    enum class Steg {
+        Start,
+        Forsendelse,
+        Oppdrag,
+        Belop1,
+        Belop2,
+        Belop3,
+        Ferdig
+    } steg_ = Steg::Start;
     std::string avtale_, oppdragsnr_, transaksjon_;
     // Totals of the amounts as written, and with their signs.
     long oppdragTransaksjoner_ = 0, oppdragPoster_ = 0;
@@ -184,8 +191,8 @@ bool Kontroll::post(int nr, const std::string& p, std::size_t lengde)
         return galt(nr, "posten har " + std::to_string(lengde) + " tegn, skal ha 80");
     if (p.compare(0, 2, "NY") != 0)
         return galt(nr, "posten begynner ikke med NY");
-    if (!sifferfelt(nr, p, {{3, 4, "tjenestekoden"}, {5, 6, "transaksjonstypen"},
-                            {7, 8, "posttypen"}}))
+    if (!sifferfelt(nr, p,
+                    {{3, 4, "tjenestekoden"}, {5, 6, "transaksjonstypen"}, {7, 8, "posttypen"}}))
         return false;
     ++poster_;
     const std::string_view type = del(p, {7, 8, ""});
@@ -230,8 +237,9 @@ bool Kontroll::dato(int nr, std::string_view ddmmaa, int32_t& ut)
 
 bool Kontroll::start(int nr, const std::string& p)
 {
-    if (!sifferfelt(nr, p, {{9, 16, "dataavsender"}, {17, 23, "forsendelsesnummeret"},
-                            {24, 31, "datamottaker"}}))
+    if (!sifferfelt(
+            nr, p,
+            {{9, 16, "dataavsender"}, {17, 23, "forsendelsesnummeret"}, {24, 31, "datamottaker"}}))
         return false;
     steg_ = Steg::Forsendelse;
     return true;
@@ -242,10 +250,11 @@ bool Kontroll::oppdrag(int nr, const std::string& p)
     if (steg_ != Steg::Forsendelse)
         return galt(nr, "startposten for et oppdrag (20) før forrige oppdrag er avsluttet (88)");
     if (del(p, {3, 4, ""}) != "09")
-        return galt(nr, "tjenestekode " + std::string(del(p, {3, 4, ""})) +
-                            " er ikke OCR giro (09)");
-    if (!sifferfelt(nr, p, {{9, 17, "avtale-ID"}, {18, 24, "oppdragsnummeret"},
-                            {25, 35, "oppdragskontoen"}}))
+        return galt(nr,
+                    "tjenestekode " + std::string(del(p, {3, 4, ""})) + " er ikke OCR giro (09)");
+    if (!sifferfelt(
+            nr, p,
+            {{9, 17, "avtale-ID"}, {18, 24, "oppdragsnummeret"}, {25, 35, "oppdragskontoen"}}))
         return false;
     const std::string_view konto = del(p, {25, 35, ""});
     if (!konto_.empty() && konto != konto_)
@@ -266,12 +275,16 @@ bool Kontroll::belop1(int nr, const std::string& p)
     if (steg_ == Steg::Forsendelse)
         return galt(nr, "beløpspost 1 (30) utenfor et oppdrag");
     if (del(p, {3, 4, ""}) != "09")
-        return galt(nr, "tjenestekode " + std::string(del(p, {3, 4, ""})) +
-                            " er ikke OCR giro (09)");
-    if (!sifferfelt(nr, p, {{9, 15, "transaksjonsnummeret"}, {16, 21, "oppgjørsdatoen"},
-                            {22, 23, "sentral-ID"}, {24, 25, "dagkoden"},
-                            {26, 26, "delavregningsnummeret"}, {27, 31, "løpenummeret"},
-                            {33, 49, "beløpet"}}))
+        return galt(nr,
+                    "tjenestekode " + std::string(del(p, {3, 4, ""})) + " er ikke OCR giro (09)");
+    if (!sifferfelt(nr, p,
+                    {{9, 15, "transaksjonsnummeret"},
+                     {16, 21, "oppgjørsdatoen"},
+                     {22, 23, "sentral-ID"},
+                     {24, 25, "dagkoden"},
+                     {26, 26, "delavregningsnummeret"},
+                     {27, 31, "løpenummeret"},
+                     {33, 49, "beløpet"}}))
         return false;
     const int type = static_cast<int>(tall(del(p, {5, 6, ""})));
     if (!kjentType(type))
@@ -335,8 +348,9 @@ bool Kontroll::belop3(int nr, const std::string& p)
 bool Kontroll::summer(int nr, const std::string& p, const char* post, long transaksjoner,
                       long poster, int64_t brutto, int64_t netto)
 {
-    if (!sifferfelt(nr, p, {{9, 16, "antall transaksjoner"}, {17, 24, "antall poster"},
-                            {25, 41, "totalbeløpet"}}))
+    if (!sifferfelt(
+            nr, p,
+            {{9, 16, "antall transaksjoner"}, {17, 24, "antall poster"}, {25, 41, "totalbeløpet"}}))
         return false;
     const auto sier = [&](const std::string& hva, const std::string& fil) {
         return galt(nr, std::string(post) + " sier " + hva + ", men " + fil);
@@ -364,8 +378,8 @@ bool Kontroll::sluttOppdrag(int nr, const std::string& p)
     if (steg_ == Steg::Forsendelse)
         return galt(nr, "sluttposten for et oppdrag (88) uten oppdrag");
     if (del(p, {3, 4, ""}) != "09")
-        return galt(nr, "tjenestekode " + std::string(del(p, {3, 4, ""})) +
-                            " er ikke OCR giro (09)");
+        return galt(nr,
+                    "tjenestekode " + std::string(del(p, {3, 4, ""})) + " er ikke OCR giro (09)");
     ++oppdragPoster_;
     if (!summer(nr, p, "sluttposten for oppdraget", oppdragTransaksjoner_, oppdragPoster_,
                 oppdragBrutto_, oppdragNetto_))
@@ -465,14 +479,10 @@ std::string utfallTekst(const OcrLinje& l)
 std::vector<std::pair<std::string, std::string>> oppsummering(const OcrResultat& r)
 {
     const auto n = [](long v) { return std::to_string(v); };
-    return {{"Innbetalinger lest", n(r.lest)},
-            {"Koblet til faktura", n(r.koblet)},
-            {"Betalt fullt ut", n(r.betalt)},
-            {"Delvis betalt", n(r.delvis)},
-            {"Overbetalt", n(r.overbetalt)},
-            {"Ukjent KID", n(r.ukjentKid)},
-            {"Tilbakeføringer", n(r.tilbakeforinger)},
-            {"Allerede lest", n(r.alleredeLest)},
+    return {{"Innbetalinger lest", n(r.lest)},         {"Koblet til faktura", n(r.koblet)},
+            {"Betalt fullt ut", n(r.betalt)},          {"Delvis betalt", n(r.delvis)},
+            {"Overbetalt", n(r.overbetalt)},           {"Ukjent KID", n(r.ukjentKid)},
+            {"Tilbakeføringer", n(r.tilbakeforinger)}, {"Allerede lest", n(r.alleredeLest)},
             {"Totalt beløp", ocrBelop(r.totalt)}};
 }
 
@@ -627,8 +637,8 @@ OcrInnlesing::Utfall OcrInnlesing::bokfor(const std::vector<OcrBetaling>& betali
     const TableDecl& ocrDecl = table(Tbl::OCRBETALING);
     Record rad(ocrDecl);
     for (const OcrBetaling& b : betalinger) {
-        const std::string ved = "Det oppsto feil under lagring av innbetalingen på linje " +
-                                std::to_string(b.linje);
+        const std::string ved =
+            "Det oppsto feil under lagring av innbetalingen på linje " + std::to_string(b.linje);
         if (!tx) {
             tx = std::make_unique<Transaction>(ctx_);
             start = Clock::now();

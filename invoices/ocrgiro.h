@@ -21,12 +21,12 @@ class Context;
 
 // One payment of the file.
 struct OcrBetaling {
-    int linje = 0;               // the line of its record 30, from 1
-    std::string referanse;       // agreement, assignment, transaction, settlement date, serial
-    std::string kid;             // trimmed, as UTF-8 (blank-free; may hold what is no digit)
-    int transaksjonstype = 0;    // 10-21
-    bool tilbakeforing = false;  // types 18 and 20
-    Decimal belop;               // as the file signs it
+    int linje = 0;              // the line of its record 30, from 1
+    std::string referanse;      // agreement, assignment, transaction, settlement date, serial
+    std::string kid;            // trimmed, as UTF-8 (blank-free; may hold what is no digit)
+    int transaksjonstype = 0;   // 10-21
+    bool tilbakeforing = false; // types 18 and 20
+    Decimal belop;              // as the file signs it
     int32_t oppgjorsdato = 0;
 };
 
@@ -71,15 +71,15 @@ struct OcrLinje {
 };
 
 struct OcrResultat {
-    long lest = 0;        // payments and reversals in the file
-    long koblet = 0;      // booked on an invoice of ours
-    long betalt = 0;      // invoices paid in full by this file
-    long delvis = 0;      // partly paid
+    long lest = 0;   // payments and reversals in the file
+    long koblet = 0; // booked on an invoice of ours
+    long betalt = 0; // invoices paid in full by this file
+    long delvis = 0; // partly paid
     long overbetalt = 0;
     long ukjentKid = 0;
     long tilbakeforinger = 0;
     long alleredeLest = 0;
-    Decimal totalt; // the file's payments less its reversals
+    Decimal totalt;               // the file's payments less its reversals
     std::vector<OcrLinje> linjer; // every payment, in the file's order
 };
 

@@ -38,8 +38,8 @@ int ocrImport(const std::vector<std::string>& args)
         std::cout << "Linje " << l.linje << ": KID " << (l.kid.empty() ? "(tom)" : l.kid);
         if (l.fakturaId)
             std::cout << ", faktura " << l.fakturaId;
-        std::cout << ", " << ocrBelop(l.belop) << ", oppgjørsdato "
-                  << date::format(l.oppgjorsdato) << ": " << utfallTekst(l) << '\n';
+        std::cout << ", " << ocrBelop(l.belop) << ", oppgjørsdato " << date::format(l.oppgjorsdato)
+                  << ": " << utfallTekst(l) << '\n';
     }
     for (const auto& [hva, verdi] : oppsummering(run.resultat()))
         std::cout << hva << ": " << verdi << '\n';

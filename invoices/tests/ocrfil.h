@@ -33,8 +33,7 @@ struct OcrBet {
 // The records of a whole file with one assignment for `konto`; its totals are the amounts as
 // written.
 inline std::vector<std::string> ocrPoster(const std::vector<OcrBet>& bet,
-                                          const std::string& konto = "99991042764",
-                                          int oppdrag = 2)
+                                          const std::string& konto = "99991042764", int oppdrag = 2)
 {
     std::vector<std::string> p{ocrPost("NY00001000008080017003100010200")};
     p.push_back(ocrPost("NY090020001008566" + ocrTall(oppdrag, 7) + konto));
@@ -45,8 +44,8 @@ inline std::vector<std::string> ocrPoster(const std::vector<OcrBet>& bet,
         const std::string t = ocrTall(b.type, 2);
         std::string kid(25 - std::min<std::size_t>(25, b.kid.size()), ' ');
         kid += b.kid;
-        p.push_back(ocrPost("NY09" + t + "30" + ocrTall(tx, 7) + b.dato + "13201" +
-                            ocrTall(tx, 5) + b.fortegn + ocrTall(b.ore, 17) + kid));
+        p.push_back(ocrPost("NY09" + t + "30" + ocrTall(tx, 7) + b.dato + "13201" + ocrTall(tx, 5) +
+                            b.fortegn + ocrTall(b.ore, 17) + kid));
         p.push_back(ocrPost("NY09" + t + "31" + ocrTall(tx, 7) +
                             "96368271940990385620000000160192999905123410"));
         totalt += b.ore;

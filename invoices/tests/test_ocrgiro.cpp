@@ -175,8 +175,7 @@ TEST(OcrFilLesing, CountsAndTotalsThatDoNotAddUpRefuseTheFile)
          "(460,00 med fortegn)"},
         {7, 9, 8, "00000001",
          "Linje 8: sluttposten for forsendelsen sier 1 transaksjoner, men det er 2"},
-        {7, 17, 8, "00000006",
-         "Linje 8: sluttposten for forsendelsen sier 6 poster, men det er 8"},
+        {7, 17, 8, "00000006", "Linje 8: sluttposten for forsendelsen sier 6 poster, men det er 8"},
         {7, 25, 17, "00000000000046001",
          "Linje 8: sluttposten for forsendelsen sier totalbeløp 460,01, men beløpene blir "
          "1.580,00 (460,00 med fortegn)"},
@@ -545,13 +544,15 @@ TEST_F(OcrInnlesingTest, APaymentThatCannotBeBookedStopsTheRunAndReadingAgainTak
         fil(poster({{10000, vaarKid(7)}, {10000, vaarKid(8)}, {10000, vaarKid(9)}}));
     // Invoice 8 cannot be written (another rule refuses it).
     struct Nekt {
-        WriteHooks::Id id = writeHooks().add(
-            {Tbl::FAKTURA_ALIAS, opBit(WriteOp::UPDATE), {},
-             [](const WriteEvent& e) {
-                 return e.written->get(FAKA::FAKTURAID) == 8 ? int(LEVEL_NOTIFY)
-                                                              : int(LEVEL_BENIGN);
-             },
-             nullptr});
+        WriteHooks::Id id = writeHooks().add({Tbl::FAKTURA_ALIAS,
+                                              opBit(WriteOp::UPDATE),
+                                              {},
+                                              [](const WriteEvent& e) {
+                                                  return e.written->get(FAKA::FAKTURAID) == 8
+                                                             ? int(LEVEL_NOTIFY)
+                                                             : int(LEVEL_BENIGN);
+                                              },
+                                              nullptr});
         ~Nekt() { writeHooks().remove(id); }
     };
     OcrInnlesing o(*ctx);

@@ -135,9 +135,9 @@ TEST_F(cli, InitMakesEveryTableFileAndTheParameterRecordOnce)
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     const std::set<std::string> expected{
-        "KUNDE.TPS",   "KONTAKT.TPS",  "PRODUKT.TPS",  "PROSJEKT.TPS", "PRJLINJE.TPS",
-        "FAKTURA.TPS", "FAKLINJE.TPS", "GRUNNLAG.TPS", "GRULINJE.TPS", "KODEVERK.TPS",
-        "EGENDEF.TPS", "FILTER.TPS",   "PARAM.TPS",    "WINPOS.TPS",   "DUMMY.TPS",
+        "KUNDE.TPS",   "KONTAKT.TPS",  "PRODUKT.TPS",   "PROSJEKT.TPS",   "PRJLINJE.TPS",
+        "FAKTURA.TPS", "FAKLINJE.TPS", "GRUNNLAG.TPS",  "GRULINJE.TPS",   "KODEVERK.TPS",
+        "EGENDEF.TPS", "FILTER.TPS",   "PARAM.TPS",     "WINPOS.TPS",     "DUMMY.TPS",
         "BAKTURA.TPS", "BAKLINJE.TPS", "KREDITERT.TPS", "OCRBETALING.TPS"};
     std::set<std::string> listed;
     std::size_t lines = 0;
@@ -1220,8 +1220,8 @@ TEST_F(cli, OcrImportBooksTheBanksPaymentsOnceAndRefusesAFileThatDoesNotAddUp)
     std::ofstream(ocr, std::ios::binary) << ocrFil(skadet);
     EXPECT_TRUE(failsWithOneLine(run({"ocr-import", dir, ocr}),
                                  "Linje 5: sluttposten for oppdraget sier 9 poster, men det er 4"));
-    EXPECT_TRUE(failsWithOneLine(run({"ocr-import", dir, root + "/INGEN.TXT"}),
-                                 "Kan ikke åpne filen"));
+    EXPECT_TRUE(
+        failsWithOneLine(run({"ocr-import", dir, root + "/INGEN.TXT"}), "Kan ikke åpne filen"));
     EXPECT_TRUE(failsWithOneLine(run({"ocr-import", dir}), "Bruk: tavlo ocr-import MAPPE FIL"));
     EXPECT_EQ(folderBytes(dir), before);
 }
