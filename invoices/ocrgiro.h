@@ -73,13 +73,14 @@ struct OcrLinje {
 struct OcrResultat {
     long lest = 0;   // payments and reversals in the file
     long koblet = 0; // booked on an invoice of ours
-    long betalt = 0; // invoices paid in full by this file
+    long betalt = 0; // paid in full (or exactly again); the overpaid are paid too
     long delvis = 0; // partly paid
     long overbetalt = 0;
     long ukjentKid = 0;
     long tilbakeforinger = 0;
     long alleredeLest = 0;
-    Decimal totalt;               // the file's payments less its reversals
+    // Booked by this read: the payments less the reversals, those read before left out.
+    Decimal totalt;
     std::vector<OcrLinje> linjer; // every payment, in the file's order
 };
 
