@@ -8,7 +8,8 @@
 // the customer register over 100,000 customers: opening it, the name search, marking them all;
 // the invoice statistics of a year of 100,000 invoices of five lines; and the customer exchange
 // file written and read for 100,000 customers with two contacts each; and a data version 3
-// folder of 100,000 customers and 100,000 invoices of five lines converted.
+// folder of 100,000 customers and 100,000 invoices of five lines converted; and a bank's OCR giro
+// file of 10,000 payments booked on 10,000 invoices.
 //
 //   tavlo-bench [--quick] [--dir FOLDER] [--keep] [--only NAME]
 //
@@ -43,6 +44,7 @@
 #include "bench/generate_bench.h"
 #include "bench/invoices_bench.h"
 #include "bench/kundevedlikehold_bench.h"
+#include "bench/ocr_bench.h"
 #include "bench/print_bench.h"
 #include "bench/statistics_bench.h"
 #include "data/context.h"
@@ -1152,6 +1154,8 @@ int main(int argc, char** argv)
         benchInvoices(dir, wanted("invoice_totals"), wanted("invoice_open"));
     if (wanted("statistics_year"))
         benchStatistics(dir);
+    if (wanted("ocr_10000"))
+        benchOcr(dir, quick ? 1000 : 10000);
     if (wanted("register_open") || wanted("register_page") || wanted("register_locate"))
         benchRegister(dir, wanted("register_open"), wanted("register_page"),
                       wanted("register_locate"));

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "data/kreditnota.h"
+#include "data/ocrbetaling.h"
 #include "data/stock.h"
 #include "framework/errorclass.h"
 
@@ -63,6 +64,7 @@ WriteHooks& writeHooks()
         WriteHooks h;
         addStockRules(h);
         addKreditnotaRules(h);
+        addOcrBetalingRules(h);
         return h;
     }();
     return hooks;

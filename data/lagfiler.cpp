@@ -106,7 +106,7 @@ LagfilerOutcome LAGFILER::start()
     if (choice.grunnlag)
         empty({Tbl::GRULINJE, Tbl::GRUNNLAG});
     if (choice.fakturaer) {
-        empty({Tbl::FAKLINJE, Tbl::FAKTURA, Tbl::KREDITERT});
+        empty({Tbl::FAKLINJE, Tbl::FAKTURA, Tbl::KREDITERT, Tbl::OCRBETALING});
         emptyArchive();
     }
     if (choice.prosjekter)

@@ -65,6 +65,7 @@ ProcedureSlot<void(Context&)> IMPORTEKSPORTKODEVERK("IMPORTEKSPORTKODEVERK");
 ProcedureSlot<void(Context&)> KUNDEVEDLIKEHOLD("KUNDEVEDLIKEHOLD");
 ProcedureSlot<void(Context&)> PRODUKTVEDLIKEHOLD("PRODUKTVEDLIKEHOLD");
 ProcedureSlot<void(Context&)> LAGFILER("LAGFILER");
+ProcedureSlot<void(Context&)> OCRINNBETALINGER("OCRINNBETALINGER");
 
 } // namespace procedures
 

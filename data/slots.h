@@ -134,6 +134,8 @@ extern ProcedureSlot<void(Context&)> IMPORTEKSPORTKODEVERK;
 extern ProcedureSlot<void(Context&)> KUNDEVEDLIKEHOLD;
 extern ProcedureSlot<void(Context&)> PRODUKTVEDLIKEHOLD;
 extern ProcedureSlot<void(Context&)> LAGFILER;
+// The bank's OCR file of KID payments read in.
+extern ProcedureSlot<void(Context&)> OCRINNBETALINGER;
 
 } // namespace procedures
 

@@ -262,5 +262,7 @@ int generate(const std::vector<std::string>& args);
 int report(const std::vector<std::string>& args);
 // "tavlo statistics": the invoice statistics of one year.
 int statistics(const std::vector<std::string>& args);
+// "tavlo ocr-import": the bank's OCR giro file of KID payments.
+int ocrImport(const std::vector<std::string>& args);
 
 } // namespace tavlo::cli

@@ -235,6 +235,10 @@ void Frame::buildMenus()
            "Import og eksport av produkter",
            {},
            starts(e, PRODUKTVEDLIKEHOLD)},
+          {"&Innbetalinger fra bank (OCR)...",
+           "Les OCR-fil med KID-innbetalinger",
+           {},
+           starts(e, OCRINNBETALINGER)},
           {"&Slett data...", "Tøm tabeller før drift", {}, starts(e, LAGFILER)}});
     menu("&Help", "Windows Help",
          {{"&Om Tavlo",

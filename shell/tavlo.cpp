@@ -43,6 +43,7 @@ constexpr Command kCommands[] = {
     {"archive", "flytter fakturaer til arkivet eller henter dem tilbake"},
     {"report", "skriver faktura-, kunde- eller produktrapporten til en PDF-fil"},
     {"statistics", "fakturastatistikken for et år, per måned og produkt"},
+    {"ocr-import", "leser KID-innbetalinger fra bankens OCR-fil og merker betalte fakturaer"},
 };
 
 // What `tavlo help KOMMANDO` shows: the paragraphs that start "  tavlo KOMMANDO".
@@ -236,6 +237,23 @@ constexpr const char* kDetails = R"usage(
       (linjenes sum uten MVA, negativ for kreditnotaer). Produkt 0 heter «Uspesifisert ***».
       json: det samme som ett objekt. --archive regner på arkivet (BAKTURA.TPS og
       BAKLINJE.TPS).
+
+  tavlo ocr-import MAPPE FIL
+      Leser en OCR-fil fra banken (KID-innbetalinger, poster på 80 tegn) inn, som
+      Innbetalinger fra bank (OCR) i menyen Drift, uten å spørre. Hele filen kontrolleres
+      først: hver post, antall transaksjoner og poster og totalbeløpet i slutten av hvert
+      oppdrag og av forsendelsen, og at oppdragskontoen er kontonummeret i parameterne (når
+      det er fylt ut). En fil som ikke stemmer, avvises med linjenummeret og hva som er galt;
+      da er ingenting lest inn. KID-en er fakturanummeret med kontrollsiffer (MOD10); en KID
+      med feil kontrollsiffer eller uten faktura er ukjent. En faktura er betalt når alle
+      innbetalingene på den til nå, minus tilbakeføringer, dekker totalsummen: den får
+      oppgjørsdatoen til innbetalingen som gjorde den betalt som betaltdato. En tilbakeføring
+      som gjør at den ikke lenger er betalt, fjerner betaltdatoen. Hver innbetaling leses bare
+      én gang: leses filen på nytt, er innbetalingene «allerede lest». Skriver ut én linje per
+      innbetaling som må følges opp (delvis betalt, overbetalt, ukjent KID, tilbakeføring), så
+      antallene og totalbeløpet. Avslutningskode 1 når filen avvises eller en innbetaling ikke
+      kunne lagres; de foran er da lest inn, og resten kommer med når filen leses inn igjen.
+      Kan ikke brukes i arkivmodus.
 
 )usage";
 
@@ -431,6 +449,8 @@ int run(const std::vector<std::string>& args, CliAnswers& answers)
         return cli::report(rest);
     if (cmd == "statistics")
         return statistics(rest);
+    if (cmd == "ocr-import")
+        return ocrImport(rest);
     throw Failure{"Ukjent kommando: " + cmd + " (se tavlo --help)"};
 }
 

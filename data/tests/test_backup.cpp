@@ -181,7 +181,7 @@ TEST_F(BackupTest, EveryTableFileIsCopiedAndTheCopiesHoldTheData)
     expected.insert(expected.end(), files.begin(), files.end());
     expected.push_back("close");
     EXPECT_EQ(events, expected);
-    EXPECT_EQ(files.size(), 18u);
+    EXPECT_EQ(files.size(), 19u);
     EXPECT_EQ(files[0], "PARAM.TPS");
 
     std::set<std::string> names, wanted(files.begin(), files.end());

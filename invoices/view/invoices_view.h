@@ -48,10 +48,14 @@ void GETPRJLINKINFO(Context& ctx, PrjLinkInfo info,
                     std::function<void(bool ok, const PrjLinkInfo& info)> done);
 // "Fakturastatistikk" on the current year.
 void FAKTURASTATISTIKK(Context& ctx);
+// "Innbetalinger fra bank (OCR)": the bank's OCR file of KID payments read in, and what it did;
+// `done` hears when the window has closed.
+void OCRINNBETALINGER(Context& ctx, std::function<void()> done = {});
 
 } // namespace desktop
 } // namespace tavlo
 
 // The invoices' desktop half: TLFA::INIT, then FAKTURAKARTOTEK, FAKTURAFORM and
-// VELGFAKTURARAPPORT into their slots, and FAKTURASTATISTIKK. KILL clears them and ends the module.
+// VELGFAKTURARAPPORT into their slots, and FAKTURASTATISTIKK and OCRINNBETALINGER. KILL clears
+// them and ends the module.
 TAVLO_DESKTOP_FACE(TLFA_VIEW)

@@ -10,6 +10,8 @@ TAVLO_DESKTOP_MODULE(
     tavlo::fills(tavlo::procedures::VELGFAKTURARAPPORT, tavlo::desktop::VELGFAKTURARAPPORT),
     tavlo::fills(tavlo::procedures::AVGRENSNINGERFAKTURARAPPORT,
                  tavlo::desktop::AVGRENSNINGERFAKTURARAPPORT),
-    tavlo::fills(tavlo::procedures::FAKTURASTATISTIKK, tavlo::desktop::FAKTURASTATISTIKK))
+    tavlo::fills(tavlo::procedures::FAKTURASTATISTIKK, tavlo::desktop::FAKTURASTATISTIKK),
+    tavlo::fills(tavlo::procedures::OCRINNBETALINGER,
+                 [](tavlo::Context& ctx) { tavlo::desktop::OCRINNBETALINGER(ctx); }))
 
 } // namespace TLFA_VIEW

@@ -1,7 +1,7 @@
 # bash completion for Tavlo's programs: tavlo, tlma and omlegg. Installed under each program's
 # name; whichever is completed first defines all three.
 
-_tavlo_commands="init records codes customers products backup copy-invoice print-invoice ehf invoices generate archive report statistics"
+_tavlo_commands="init records codes customers products backup copy-invoice print-invoice ehf invoices generate archive report statistics ocr-import"
 
 # The tables of the data folder FOLDER: its table files, less the archive pair (--archive).
 _tavlo_tables()

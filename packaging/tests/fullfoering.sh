@@ -73,6 +73,7 @@ exactly "tavlo report products data --sort " "navn produktgruppe produktnr"
 exactly "tavlo statistics data --format " "csv json"
 exactly "tavlo print-invoice data 12 --type " "1 2 3"
 expect "tavlo backup data " annet
+exactly "tavlo ocr-import d" "data"
 expect "tlma --" --last-folder --version --help
 exactly "omlegg --vat " "no yes"
 echo "ok"

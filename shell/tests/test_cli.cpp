@@ -24,6 +24,8 @@
 #include "framework/installation.h"
 #include "framework/tests/childprogram.h"
 #include "invoices/fakturastatistikk.h"
+#include "invoices/giro.h"
+#include "invoices/tests/ocrfil.h"
 #include "invoices/tests/statistikkdata.h"
 
 namespace {
@@ -133,10 +135,10 @@ TEST_F(cli, InitMakesEveryTableFileAndTheParameterRecordOnce)
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     const std::set<std::string> expected{
-        "KUNDE.TPS",   "KONTAKT.TPS",  "PRODUKT.TPS",  "PROSJEKT.TPS", "PRJLINJE.TPS",
-        "FAKTURA.TPS", "FAKLINJE.TPS", "GRUNNLAG.TPS", "GRULINJE.TPS", "KODEVERK.TPS",
-        "EGENDEF.TPS", "FILTER.TPS",   "PARAM.TPS",    "WINPOS.TPS",   "DUMMY.TPS",
-        "BAKTURA.TPS", "BAKLINJE.TPS", "KREDITERT.TPS"};
+        "KUNDE.TPS",   "KONTAKT.TPS",  "PRODUKT.TPS",   "PROSJEKT.TPS",   "PRJLINJE.TPS",
+        "FAKTURA.TPS", "FAKLINJE.TPS", "GRUNNLAG.TPS",  "GRULINJE.TPS",   "KODEVERK.TPS",
+        "EGENDEF.TPS", "FILTER.TPS",   "PARAM.TPS",     "WINPOS.TPS",     "DUMMY.TPS",
+        "BAKTURA.TPS", "BAKLINJE.TPS", "KREDITERT.TPS", "OCRBETALING.TPS"};
     std::set<std::string> listed;
     std::size_t lines = 0;
     for (std::size_t from = 0, nl; (nl = r.out.find('\n', from)) != std::string::npos;
@@ -1072,7 +1074,7 @@ TEST_F(cli, BackupCopiesEveryTableFileIntoAFolderTavloCanRead)
     Outcome r = run({"backup", dir, target});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "Info: Sikkerhetskopieringen er fullført\n");
-    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 18); // the copies, one a line
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 19); // the copies, one a line
     EXPECT_EQ(r.out.rfind(target + "/PARAM.TPS\n", 0), 0u);
     std::set<std::string> copies = filesIn(dir);
     copies.insert("BACKUP.INI");
@@ -1118,7 +1120,7 @@ TEST_F(cli, HelpListsEveryCommandAndTellsAllAboutOne)
     std::istringstream lines(r.out.substr(r.out.find("Kommandoer:\n") + 12));
     for (std::string line; std::getline(lines, line) && !line.empty();)
         commands.push_back(line.substr(2, line.find(' ', 2) - 2));
-    EXPECT_EQ(commands.size(), 14u) << r.out;
+    EXPECT_EQ(commands.size(), 15u) << r.out;
     const std::string all = run({"help", "all"}).out;
     for (const auto& c : commands) {
         Outcome bare = run({c});
@@ -1207,6 +1209,52 @@ TEST_F(cli, InvoicesSetStatusAndSetPaidActOnTheInvoicesGivenOrFiltered)
                                  "Filteret kan ikke brukes"));
     EXPECT_TRUE(failsWithOneLine(
         run({"invoices", "set-status", dir, "3", "--due-date", "--ids", "1"}), "--due-date"));
+    EXPECT_EQ(folderBytes(dir), before);
+}
+
+TEST_F(cli, OcrImportBooksTheBanksPaymentsOnceAndRefusesAFileThatDoesNotAddUp)
+{
+    using namespace tavlo::testing;
+    init();
+    for (const char* sum : {"1000", "500"})
+        insert("FAKTURA", {std::string("FAK:TOTALSUM=") + sum});
+    const std::string ocr = root + "/OCR.TXT";
+    const auto poster =
+        ocrPoster({{100000, tavlo::kid(1, true)}, {20000, tavlo::kid(2, true)}, {5000, "0000531"}});
+    std::ofstream(ocr, std::ios::binary) << ocrFil(poster);
+
+    Outcome r = run({"ocr-import", dir, ocr});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "Linje 5: KID " + tavlo::kid(2, true) +
+                         ", faktura 2, 200,00, oppgjørsdato 20.01.1992: Delvis betalt, gjenstår "
+                         "300,00\n"
+                         "Linje 7: KID 0000531, 50,00, oppgjørsdato 20.01.1992: Ukjent KID\n"
+                         "Innbetalinger lest: 3\nKoblet til faktura: 2\nBetalt fullt ut: 1\n"
+                         "Delvis betalt: 1\nOverbetalt: 0\nUkjent KID: 1\nTilbakeføringer: 0\n"
+                         "Allerede lest: 0\nTotalt beløp: 1.250,00\n");
+    EXPECT_EQ(records({"FAKTURA", "list", "--fields", "FAK:BETALTDATO"}).out,
+              "FAK:BETALTDATO\n20.01.1992\n\n");
+    EXPECT_EQ(records({"OCRBETALING", "list", "--fields", "OCR:FAKTURAID,OCR:BELOP"}).out,
+              "OCR:FAKTURAID,OCR:BELOP\n1,1000.00\n2,200.00\n0,50.00\n");
+
+    // Read again: every payment is read already, and nothing is written.
+    const auto before = folderBytes(dir);
+    r = run({"ocr-import", dir, ocr});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.find("Linje"), std::string::npos);
+    EXPECT_NE(r.out.find("Allerede lest: 3\nTotalt beløp: 0,00\n"), std::string::npos) << r.out;
+    EXPECT_EQ(folderBytes(dir), before);
+
+    // A file that does not add up is one line naming the line, and changes nothing.
+    auto skadet = ocrPoster({{30000, tavlo::kid(2, true)}}, "99991042764", 3);
+    skadet[4].replace(16, 8, "00000009");
+    std::ofstream(ocr, std::ios::binary) << ocrFil(skadet);
+    EXPECT_TRUE(failsWithOneLine(run({"ocr-import", dir, ocr}),
+                                 "Linje 5: sluttposten for oppdraget sier 9 poster, men det er 4"));
+    EXPECT_TRUE(
+        failsWithOneLine(run({"ocr-import", dir, root + "/INGEN.TXT"}), "Kan ikke åpne filen"));
+    EXPECT_TRUE(failsWithOneLine(run({"ocr-import", dir}), "Bruk: tavlo ocr-import MAPPE FIL"));
     EXPECT_EQ(folderBytes(dir), before);
 }
 

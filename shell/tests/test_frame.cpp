@@ -57,6 +57,9 @@ TEST_F(FrameTest, CaptionMenusShortcutsAndStatusBar)
     EXPECT_EQ(normal.findAction("K&odeverk")->shortcut(), QKeySequence("Ctrl+O"));
     EXPECT_EQ(normal.findAction("Faktura&statistikk")->shortcut(), QKeySequence("Ctrl+S"));
     EXPECT_EQ(normal.findAction("E&xit")->statusTip(), "Exit this application");
+    ASSERT_TRUE(normal.findAction("&Innbetalinger fra bank (OCR)..."));
+    EXPECT_EQ(normal.findAction("&Innbetalinger fra bank (OCR)...")->statusTip(),
+              "Les OCR-fil med KID-innbetalinger");
     EXPECT_TRUE(normal.dateZone().endsWith(QDate::currentDate().toString("dd.MM.yyyy")));
     EXPECT_EQ(normal.timeZone().size(), 5);
 
