@@ -63,11 +63,13 @@ bool gyldigOrgnr(std::string_view d)
     return kontroll != 10 && kontroll == d[8] - '0';
 }
 
-int kundeOrgnrFelt(int tekstNr)
+std::optional<TextField> kundeOrgnrFelt(int tekstNr)
 {
     static constexpr TextField kFelt[5] = {KUN::TEKST1, KUN::TEKST2, KUN::TEKST3, KUN::TEKST4,
                                            KUN::TEKST5};
-    return tekstNr >= 1 && tekstNr <= 5 ? kFelt[tekstNr - 1].no : -1;
+    if (tekstNr < 1 || tekstNr > 5)
+        return std::nullopt;
+    return kFelt[tekstNr - 1];
 }
 
 bool sikreOrgnrFelt(Context& ctx, int tekstNr)

@@ -4,6 +4,7 @@
 // organisation number. They live in spare fields of the parameter record, so the record's
 // layout stays as other programs read it.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,8 +37,8 @@ std::string orgnrSifre(std::string_view typed);
 // 4 3 2), as the register of legal entities gives them.
 bool gyldigOrgnr(std::string_view digits);
 
-// The customer's field that holds the organisation number: TEKST1…5, or nullopt-like -1.
-int kundeOrgnrFelt(int tekstNr);
+// The customer's field that holds the organisation number: TEKST1…5; nullopt for any other.
+std::optional<TextField> kundeOrgnrFelt(int tekstNr);
 
 // Gives the customer form a labelled "Organisasjonsnr." control on that field when no custom
 // field is defined on it yet, below the ones there are. False when it could not be written.

@@ -273,9 +273,9 @@ bool EhfSkriver::lag(int32_t fakturaId, EhfDokument& ut, std::string& grunn)
             kun.rec().clear();
             kun.rec().set(KUNA::KUNDEID, f.get(FAK::KUNDEID));
             if (kun.TRYFETCH(KUNA::KeyKundeId) == LEVEL_BENIGN) {
-                const int felt = ehf::kundeOrgnrFelt(oppsett_.kundeOrgnrFelt);
+                // The setup has a field chosen, or no invoice would get this far.
                 kjoperOrgnr =
-                    ehf::orgnrSifre(kun.rec().get(TextField{static_cast<uint16_t>(felt), 51}));
+                    ehf::orgnrSifre(kun.rec().get(*ehf::kundeOrgnrFelt(oppsett_.kundeOrgnrFelt)));
                 epost = trimmed(kun.rec().get(KUNA::EMAIL));
                 telefon = trimmed(kun.rec().get(KUNA::TELEFON));
             } else {
@@ -283,6 +283,8 @@ bool EhfSkriver::lag(int32_t fakturaId, EhfDokument& ut, std::string& grunn)
                         " finnes ikke i kundekartoteket";
             }
             kun.CLOSE();
+        } else {
+            grunn = "kundetabellen kan ikke åpnes";
         }
     } else {
         grunn = "fakturaen har ingen kunde fra kundekartoteket, der organisasjonsnummeret står";
