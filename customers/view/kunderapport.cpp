@@ -62,13 +62,8 @@ void AVGRENSNINGERKUNDERAPPORT(Context& ctx)
         "sortering", 1, false);
     valg->addWidget(sortBoks, 1);
 
-    auto* knapper = new QHBoxLayout;
-    knapper->addStretch(1);
-    QPushButton* avbryt = addButton(w, knapper, "Avbryt", "avbryt");
-    QPushButton* skrivUt = addButton(w, knapper, "Skriv ut", "PRINTBUTTON");
-    skrivUt->setDefault(true);
-    layout->addLayout(knapper);
-    QObject::connect(avbryt, &QPushButton::clicked, w, &QWidget::close);
+    QPushButton* skrivUt =
+        handlingsrad(w, layout, "Skriv ut", "PRINTBUTTON", "Avbryt", "avbryt", true);
 
     QObject::connect(skrivUt, &QPushButton::clicked, w, [=] {
         if (w->busy)

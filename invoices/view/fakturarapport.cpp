@@ -133,13 +133,7 @@ void AVGRENSNINGERFAKTURARAPPORT(Context& ctx)
                                       "sortering", 1, false);
     valg->addWidget(sortBoks, 1);
 
-    auto* knapper = new QHBoxLayout;
-    knapper->addStretch(1);
-    QPushButton* skrivUt = addButton(w, knapper, "Skriv ut", "PRINTBUTTON");
-    skrivUt->setDefault(true);
-    QPushButton* avbryt = addButton(w, knapper, "Avbryt", "avbryt");
-    layout->addLayout(knapper);
-    QObject::connect(avbryt, &QPushButton::clicked, w, &QWidget::close);
+    QPushButton* skrivUt = handlingsrad(w, layout, "Skriv ut", "PRINTBUTTON", "Avbryt", "avbryt");
 
     QObject::connect(skrivUt, &QPushButton::clicked, w, [=] {
         if (w->busy)

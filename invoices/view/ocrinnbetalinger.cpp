@@ -101,13 +101,7 @@ void OCRINNBETALINGER(Context& ctx, std::function<void()> done)
     liste->setMinimumWidth(liste->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 50);
     layout->addWidget(liste, 1);
 
-    auto* knapper = new QHBoxLayout;
-    knapper->addStretch(1);
-    QPushButton* lesInn = addButton(w, knapper, "&Les inn", "lesinn");
-    lesInn->setDefault(true);
-    QPushButton* lukk = addButton(w, knapper, "&Lukk", "lukk");
-    layout->addLayout(knapper);
-    QObject::connect(lukk, &QPushButton::clicked, w, &QWidget::close);
+    QPushButton* lesInn = handlingsrad(w, layout, "&Les inn", "lesinn", "&Lukk", "lukk");
 
     OcrInnlesing* r = rules.get();
     r->progressChanged = [bar, r] {

@@ -52,13 +52,7 @@ void AVGRENSNINGERPRODUKTRAPPORT(Context& ctx)
         "mva", 0);
     avgLayout->addWidget(mvaBoks);
 
-    auto* knapper = new QHBoxLayout;
-    knapper->addStretch(1);
-    QPushButton* skrivUt = addButton(w, knapper, "Skriv ut", "PRINTBUTTON");
-    skrivUt->setDefault(true);
-    QPushButton* avbryt = addButton(w, knapper, "Avbryt", "avbryt");
-    hoyre->addLayout(knapper);
-    QObject::connect(avbryt, &QPushButton::clicked, w, &QWidget::close);
+    QPushButton* skrivUt = handlingsrad(w, hoyre, "Skriv ut", "PRINTBUTTON", "Avbryt", "avbryt");
 
     QObject::connect(skrivUt, &QPushButton::clicked, w, [=] {
         if (w->busy)
