@@ -355,11 +355,14 @@ bool Kontroll::summer(int nr, const std::string& p, const char* post, long trans
     const auto sier = [&](const std::string& hva, const std::string& fil) {
         return galt(nr, std::string(post) + " sier " + hva + ", men " + fil);
     };
+    const auto antall = [](int64_t n, const char* en, const char* flere) {
+        return std::to_string(n) + " " + (n == 1 ? en : flere);
+    };
     if (tall(del(p, {9, 16, ""})) != transaksjoner)
-        return sier(std::to_string(tall(del(p, {9, 16, ""}))) + " transaksjoner",
+        return sier(antall(tall(del(p, {9, 16, ""})), "transaksjon", "transaksjoner"),
                     "det er " + std::to_string(transaksjoner));
     if (tall(del(p, {17, 24, ""})) != poster)
-        return sier(std::to_string(tall(del(p, {17, 24, ""}))) + " poster",
+        return sier(antall(tall(del(p, {17, 24, ""})), "post", "poster"),
                     "det er " + std::to_string(poster));
     // The total has no sign of its own, and banks differ in whether reversals are subtracted:
     // the amounts summed as written or with their signs both do.

@@ -180,7 +180,7 @@ TEST(OcrFilLesing, CountsAndTotalsThatDoNotAddUpRefuseTheFile)
          "Linje 7: sluttposten for oppdraget sier totalbeløp 1.580,01, men beløpene blir 1.580,00 "
          "(460,00 med fortegn)"},
         {7, 9, 8, "00000001",
-         "Linje 8: sluttposten for forsendelsen sier 1 transaksjoner, men det er 2"},
+         "Linje 8: sluttposten for forsendelsen sier 1 transaksjon, men det er 2"},
         {7, 17, 8, "00000006", "Linje 8: sluttposten for forsendelsen sier 6 poster, men det er 8"},
         {7, 25, 17, "00000000000046001",
          "Linje 8: sluttposten for forsendelsen sier totalbeløp 460,01, men beløpene blir "
