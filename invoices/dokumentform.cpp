@@ -34,6 +34,20 @@ bool lesParametre(Context& ctx, Record& par)
     return ok;
 }
 
+FakturaOppslag lesFaktura(Context& ctx, int32_t fakturaId, Record& faktura)
+{
+    FileManager& faka = ctx.access(Tbl::FAKTURA_ALIAS);
+    if (faka.OPEN() != LEVEL_BENIGN)
+        return FakturaOppslag::KanIkkeApnes;
+    faka.rec().clear();
+    faka.rec().set(FAKA::FAKTURAID, fakturaId);
+    const bool funnet = faka.TRYFETCH(FAKA::KeyFakturaId) == LEVEL_BENIGN;
+    if (funnet)
+        faktura = faka.rec();
+    faka.CLOSE();
+    return funnet ? FakturaOppslag::Funnet : FakturaOppslag::FinnesIkke;
+}
+
 // ---------------------------------------------------------------------------------------------
 // The header
 

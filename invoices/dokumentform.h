@@ -140,4 +140,9 @@ class DokumentLinjeForm : public WindowManager {
 // The parameter record as it stands; false when it cannot be read.
 bool lesParametre(Context& ctx, Record& par);
 
+// Invoice `fakturaId` into `faktura`, read through the alias so that a window's own buffer keeps
+// the invoice it shows; `faktura` is untouched unless it is found.
+enum class FakturaOppslag { Funnet, FinnesIkke, KanIkkeApnes };
+FakturaOppslag lesFaktura(Context& ctx, int32_t fakturaId, Record& faktura);
+
 } // namespace tavlo

@@ -30,6 +30,8 @@ namespace {
 constexpr const char* kCustomization =
     "urn:cen.eu:en16931:2017#compliant#urn:fdc:peppol.eu:2017:poacc:billing:3.0";
 constexpr const char* kProfile = "urn:fdc:peppol.eu:2017:poacc:billing:01:1.0";
+// The prefix of every UBL namespace, as the standard's publisher names them.
+constexpr const char* kUbl = "urn:oasis:names:specification:ubl:schema:xsd:";
 
 std::string trimmed(std::string_view s)
 {
@@ -249,19 +251,11 @@ bool EhfSkriver::lag(int32_t fakturaId, EhfDokument& ut, std::string& grunn)
     }
     // The invoice, its customer and its lines, read through the alias tables so that a window's
     // own buffers stay as they are.
-    FileManager& fak = ctx_.access(Tbl::FAKTURA_ALIAS);
-    if (fak.OPEN() != LEVEL_BENIGN) {
-        grunn = "fakturatabellen kan ikke åpnes";
-        return false;
-    }
-    fak.rec().clear();
-    fak.rec().set(FAKA::FAKTURAID, fakturaId);
-    const bool funnet = fak.TRYFETCH(FAKA::KeyFakturaId) == LEVEL_BENIGN;
-    const Record f = fak.rec();
-    fak.CLOSE();
-    if (!funnet) {
-        grunn = "fakturaen finnes ikke";
-        return false;
+    Record f(table(Tbl::FAKTURA));
+    switch (lesFaktura(ctx_, fakturaId, f)) {
+    case FakturaOppslag::Funnet: break;
+    case FakturaOppslag::KanIkkeApnes: grunn = "fakturatabellen kan ikke åpnes"; return false;
+    case FakturaOppslag::FinnesIkke: grunn = "fakturaen finnes ikke"; return false;
     }
     const bool kreditnota = f.get(FAK::KREDITNOTA) != 0;
     const int32_t mvaType = f.get(FAK::MVATYPE);
@@ -416,10 +410,10 @@ bool EhfSkriver::lag(int32_t fakturaId, EhfDokument& ut, std::string& grunn)
     const char* rot = kreditnota ? "CreditNote" : "Invoice";
     Xml x;
     x.raw("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
-    x.open(rot, std::string(" xmlns=\"urn:oasis:names:specification:ubl:schema:xsd:") + rot +
-                    "-2\"\n    xmlns:cac=\"urn:oasis:names:specification:ubl:schema:xsd:"
-                    "CommonAggregateComponents-2\"\n    xmlns:cbc=\"urn:oasis:names:"
-                    "specification:ubl:schema:xsd:CommonBasicComponents-2\"");
+    const std::string ns = kUbl;
+    x.open(rot, " xmlns=\"" + ns + rot + "-2\"\n    xmlns:cac=\"" + ns +
+                    "CommonAggregateComponents-2\"\n    xmlns:cbc=\"" + ns +
+                    "CommonBasicComponents-2\"");
     x.el("cbc:CustomizationID", kCustomization);
     x.el("cbc:ProfileID", kProfile);
     x.el("cbc:ID", std::to_string(fakturaId));

@@ -13,6 +13,7 @@
 #include "framework/filemanager.h"
 #include "framework/picture.h"
 #include "framework/text.h"
+#include "invoices/dokumentform.h"
 #include "invoices/fakturasummer.h"
 #include "invoices/giro.h"
 
@@ -234,15 +235,11 @@ std::string fastTekst(int32_t kombinasjon, const std::string& statusTekst, const
 bool byggFaktura(Context& ctx, const Record& par, int32_t fakturaId, const UtskriftValg& valg,
                  report::PageList& pages)
 {
-    FileManager& faka = ctx.access(Tbl::FAKTURA_ALIAS);
-    if (faka.OPEN() != LEVEL_BENIGN)
+    Record fak(table(Tbl::FAKTURA));
+    const FakturaOppslag oppslag = lesFaktura(ctx, fakturaId, fak);
+    if (oppslag == FakturaOppslag::KanIkkeApnes)
         return false;
-    faka.rec().clear();
-    faka.rec().set(FAKA::FAKTURAID, fakturaId);
-    const bool funnet = faka.TRYFETCH(FAKA::KeyFakturaId) == LEVEL_BENIGN;
-    const Record fak = faka.rec();
-    faka.CLOSE();
-    if (!funnet) {
+    if (oppslag == FakturaOppslag::FinnesIkke) {
         say(ctx, "Det oppsto feil under oppslag på faktura " + std::to_string(fakturaId), "Feil",
             Icon::Exclamation);
         return false;
