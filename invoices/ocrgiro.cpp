@@ -153,8 +153,8 @@ class Kontroll {
     bool start(int nr, const std::string& p);
     bool oppdrag(int nr, const std::string& p);
     bool belop1(int nr, const std::string& p);
-    bool belop2(int nr, const std::string& p);
-    bool belop3(int nr, const std::string& p);
+    // The amount post's second or third record (`post` 2 or 3).
+    bool folgepost(int nr, const std::string& p, int post);
     bool sluttOppdrag(int nr, const std::string& p);
     bool sluttForsendelse(int nr, const std::string& p);
     bool summer(int nr, const std::string& p, const char* post, long transaksjoner, long poster,
@@ -209,9 +209,9 @@ bool Kontroll::post(int nr, const std::string& p, std::size_t lengde)
     if (type == "30")
         return belop1(nr, p);
     if (type == "31")
-        return belop2(nr, p);
+        return folgepost(nr, p, 2);
     if (type == "32")
-        return belop3(nr, p);
+        return folgepost(nr, p, 3);
     if (type == "88")
         return sluttOppdrag(nr, p);
     if (type == "89")
@@ -317,31 +317,23 @@ bool Kontroll::belop1(int nr, const std::string& p)
     return true;
 }
 
-bool Kontroll::belop2(int nr, const std::string& p)
+bool Kontroll::folgepost(int nr, const std::string& p, int post)
 {
-    if (steg_ != Steg::Belop1)
-        return galt(nr, "beløpspost 2 (31) uten beløpspost 1 (30) foran");
+    // Post 2 (31) follows post 1, post 3 (32) follows post 2; both name post 1's transaction.
+    const Steg foran = post == 2 ? Steg::Belop1 : Steg::Belop2;
+    const std::string n = std::to_string(post);
+    if (steg_ != foran)
+        return galt(nr, "beløpspost " + n + " (3" + std::to_string(post - 1) +
+                            ") uten beløpspost " + std::to_string(post - 1) + " (3" +
+                            std::to_string(post - 2) + ") foran");
     if (!sifferfelt(nr, p, {{9, 15, "transaksjonsnummeret"}}))
         return false;
     if (del(p, {9, 15, ""}) != transaksjon_)
-        return galt(nr, "beløpspost 2 har transaksjonsnummer " + std::string(del(p, {9, 15, ""})) +
-                            ", beløpspost 1 foran har " + transaksjon_);
+        return galt(nr, "beløpspost " + n + " har transaksjonsnummer " +
+                            std::string(del(p, {9, 15, ""})) + ", beløpspost 1 foran har " +
+                            transaksjon_);
     ++oppdragPoster_;
-    steg_ = Steg::Belop2;
-    return true;
-}
-
-bool Kontroll::belop3(int nr, const std::string& p)
-{
-    if (steg_ != Steg::Belop2)
-        return galt(nr, "beløpspost 3 (32) uten beløpspost 2 (31) foran");
-    if (!sifferfelt(nr, p, {{9, 15, "transaksjonsnummeret"}}))
-        return false;
-    if (del(p, {9, 15, ""}) != transaksjon_)
-        return galt(nr, "beløpspost 3 har transaksjonsnummer " + std::string(del(p, {9, 15, ""})) +
-                            ", beløpspost 1 foran har " + transaksjon_);
-    ++oppdragPoster_;
-    steg_ = Steg::Belop3;
+    steg_ = post == 2 ? Steg::Belop2 : Steg::Belop3;
     return true;
 }
 

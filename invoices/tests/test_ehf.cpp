@@ -12,6 +12,7 @@
 #include "framework/date.h"
 #include "framework/filemanager.h"
 #include "invoices/dokument.h"
+#include "invoices/dokumentform.h"
 #include "invoices/ehf.h"
 #include "invoices/fakturasummer.h"
 #include "invoices/giro.h"
@@ -160,13 +161,8 @@ class EhfTest : public tavlo::testing::DataFolderTest {
     }
     Record hent(int32_t id)
     {
-        auto& fak = ctx->access(Tbl::FAKTURA);
-        fak.OPEN();
-        fak.rec().clear();
-        fak.rec().set(FAK::FAKTURAID, id);
-        EXPECT_EQ(fak.FETCH(FAK::KeyFakturaId), LEVEL_BENIGN);
-        Record r = fak.rec();
-        fak.CLOSE();
+        Record r(table(Tbl::FAKTURA));
+        EXPECT_EQ(lesFaktura(*ctx, id, r), FakturaOppslag::Funnet);
         return r;
     }
     // The document of an invoice, kept in TAVLO_EHF_UT when that is set.
